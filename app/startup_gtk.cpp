@@ -9,9 +9,11 @@
 #include <cstdio>
 
 #include "app/message_windows.h"
+#include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
 #include "app/settings_load.h"
 #include "app/status_bar.h"
+#include "app/ui_hooks.h"
 #include "machine/serial.h"
 #include "patterns/pattern.h"
 
@@ -48,12 +50,6 @@ GtkWidget* LoadArrow(const char* path, GdkPixbuf** pixbuf)
     return image;
 }
 
-void RunPendingEvents()
-{
-    while (gtk_events_pending())
-        gtk_main_iteration();
-}
-
 }  // namespace
 
 int initializeUserInterface(int argc, char** argv)
@@ -72,8 +68,8 @@ int initializeUserInterface(int argc, char** argv)
 
     Say("done.\nInitialize GTK...");
     gtk_init(&argc, &argv);
-    // InstallGtkUiHooks() goes here, once the GTK message windows exist, so that the serial
-    // port's failure below is shown as a real dialog.
+    // From here on messages are real windows (the serial port's failure below among them).
+    InstallGtkUiHooks();
 
     Say("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
@@ -98,6 +94,7 @@ int initializeUserInterface(int argc, char** argv)
     gtk_window_move(GTK_WINDOW(mainWindow), 0, 0);
     mainVBox = gtk_vbox_new(FALSE, 0);
     gtk_container_add(GTK_CONTAINER(mainWindow), mainVBox);
+    messageParentWindow = mainWindow;
 
     Say("done.\nCreate Menu And Toolbar...");
     Say("done.\nCreate Initial Screen...");
@@ -111,8 +108,8 @@ int initializeUserInterface(int argc, char** argv)
     imgDown = LoadArrow(large ? "./images/Down.png" : "./images/Down_5.png", &arrowIconDown);
 
     Say("done\nEntering GTK_MAIN()\n");
-    gdk_window_set_cursor(mainWindow->window, nullptr);
-    RunPendingEvents();
+    UiSetCursor(CursorKind::Normal);
+    UiRunPendingEvents();
 
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);
