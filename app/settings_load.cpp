@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "app/message_windows.h"
 #include "app/settings.h"
 
 namespace {
@@ -194,6 +195,7 @@ void ApplySettingsRules()
 
 SettingsSource LoadSettings()
 {
+    statWindow = nullptr;
     SetSettingsStartingValues();
     SettingsSource source;
 
