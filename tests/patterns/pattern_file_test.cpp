@@ -246,6 +246,20 @@ TEST_F(PatternFileTest, BadInputIsSkippedOrRefused)
     EXPECT_TRUE(consistent(p));
     erasePattern(p);
 
+    // A point that would stretch the pattern beyond any quilt is skipped too, so that the
+    // shifted points written back read the same.
+    testing::internal::CaptureStdout();
+    p = Load("wide.qcc", "pX-900000Y0\npX900000Y0\npX100000Y5\n");
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->pointCount, 2);
+    ASSERT_EQ(savePattern(p, dir / "wide2.qcc"), 1);
+    Pattern* again = newPattern(dir / "wide2.qcc");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->pointX, p->pointX);
+    erasePattern(again);
+    erasePattern(p);
+
     // Nothing usable: refused rather than a pattern with no extent.
     testing::internal::CaptureStdout();
     EXPECT_EQ(Load("names.qcc", "n only a name here\nn and another\np X1\n"), nullptr);
