@@ -35,8 +35,9 @@ constexpr size_t kPatternPathMax = 78;
 constexpr long kEmptyPatternFileBytes = 17;
 // Pieces longer than this are read as lines of their own.
 constexpr size_t kPatternLineMax = 74;
-// Coordinates beyond this many inches are no quilt's: such points are skipped like
-// non-finite ones, so no later sum, difference or unit conversion can overflow.
+// No quilt is this many inches: a point whose coordinate lies beyond it, or that would make
+// the pattern wider or higher than it, is skipped like a non-finite one. So no later sum,
+// difference or unit conversion can overflow, and a pattern written back reads the same.
 constexpr double kPatternCoordinateMax = 1.0e6;
 
 struct Pattern {
