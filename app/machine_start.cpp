@@ -3,17 +3,6 @@
 #include "app/interface.h"
 #include "app/settings.h"
 #include "machine/controller.h"
-#include "machine/run_state.h"
-#include "machine/serial.h"
-
-int InitThreads()
-{
-    OpenPort();
-    ClearPort();
-    AllStop();
-    fpTemp = nullptr;
-    return 0;
-}
 
 int LoadSettingsFromController()
 {

@@ -1,10 +1,6 @@
 #pragma once
 // The start-up steps that talk to the controller.
 
-// Opens the serial port, empties its input, stops all motion and clears the stitch cursor.
-// Starts no thread (the program has one); always 0.
-int InitThreads();
-
 // Loads the settings when the controller answers: its eight constants, then its stitch
 // settings (or their fallbacks when that reply does not come), then records 11 to 25 from
 // the settings file, and writes records 0 to 10 back so the file follows the controller.
