@@ -246,6 +246,20 @@ TEST_F(PatternFileTest, BadInputIsSkippedOrRefused)
     EXPECT_TRUE(consistent(p));
     erasePattern(p);
 
+    // A point that would stretch the pattern beyond any quilt is skipped too, so that the
+    // shifted points written back read the same.
+    testing::internal::CaptureStdout();
+    p = Load("wide.qcc", "pX-900000Y0\npX900000Y0\npX100000Y5\n");
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->pointCount, 2);
+    ASSERT_EQ(savePattern(p, dir / "wide2.qcc"), 1);
+    Pattern* again = newPattern(dir / "wide2.qcc");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->pointX, p->pointX);
+    erasePattern(again);
+    erasePattern(p);
+
     // Nothing usable: refused rather than a pattern with no extent.
     testing::internal::CaptureStdout();
     EXPECT_EQ(Load("names.qcc", "n only a name here\nn and another\np X1\n"), nullptr);
@@ -344,4 +358,41 @@ TEST(PatternListTest, RefreshRedrawsThumbnailsThroughTheHook)
     EXPECT_FLOAT_EQ(p->width, 2);
     FreePatternList(patternList);  // releases the thumbnail too (ASan checks)
     patternThumbnailHook = nullptr;
+}
+
+TEST_F(PatternFileTest, SaveAsAsksForTheNameAndBeforeOverwriting)
+{
+    Pattern* p = newPattern();
+    addData(p, "p X1 Y1", 1);
+    addData(p, "p X2 Y1", 1);
+    dir.Write("patterns/.keep", "");
+
+    ui.Type("FLOWER");
+    EXPECT_EQ(SavePatternAs(p), 1);
+    EXPECT_EQ(dir.Read("patterns/FLOWER.qcc"), "p X1.000 Y1.000\np X2.000 Y1.000\n");
+
+    dir.Write("patterns/FLOWER.qcc", "old");
+    ui.Type("FLOWER.qcc").Expect("FILE EXIXTS!\n\nOVERWRITE?", RESPONSE_NO);
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_EQ(dir.Read("patterns/FLOWER.qcc"), "old");
+    ui.Type("FLOWER").Expect("FILE EXIXTS!\n\nOVERWRITE?", RESPONSE_YES);
+    EXPECT_EQ(SavePatternAs(p), 1);
+    EXPECT_NE(dir.Read("patterns/FLOWER.qcc"), "old");
+
+    ui.Type("IGNORED", 0);  // keyboard cancelled
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_FALSE(dir.Exists("patterns/IGNORED.qcc"));
+
+    ui.Type("../escape").Expect("INVALID PATTERN NAME.", RESPONSE_OK);
+    ui.Type("").Expect("INVALID PATTERN NAME.", RESPONSE_OK);
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_FALSE(dir.Exists("escape.qcc"));
+
+    testing::internal::CaptureStdout();
+    ui.Type(std::string(70, 'L'));  // too long for a pattern path: refused, nothing written
+    EXPECT_EQ(SavePatternAs(p), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(dir.Exists("patterns/" + std::string(70, 'L') + ".qcc"));
+    erasePattern(p);
 }
