@@ -35,8 +35,9 @@ constexpr size_t kPatternPathMax = 78;
 constexpr long kEmptyPatternFileBytes = 17;
 // Pieces longer than this are read as lines of their own.
 constexpr size_t kPatternLineMax = 74;
-// Coordinates beyond this many inches are no quilt's: such points are skipped like
-// non-finite ones, so no later sum, difference or unit conversion can overflow.
+// No quilt is this many inches: a point whose coordinate lies beyond it, or that would make
+// the pattern wider or higher than it, is skipped like a non-finite one. So no later sum,
+// difference or unit conversion can overflow, and a pattern written back reads the same.
 constexpr double kPatternCoordinateMax = 1.0e6;
 
 struct Pattern {
@@ -130,3 +131,10 @@ extern void (*patternFileSyncHook)();
 // For every used slot: UpdatePatternSize, drop the thumbnail, draw a new one (through
 // patternThumbnailHook). Called after anything that changes pattern geometry or the scale.
 void RefreshPatternPix();
+
+// --- Saving from the user interface --------------------------------------------------------
+
+// The work of the pattern view's "Save" pop-up entry: asks "SAVE AS:" on the keyboard,
+// appends ".qcc", asks before overwriting a file of "./patterns/", and writes it there.
+// 1 when the file was written; 0 when cancelled, refused or not written.
+int SavePatternAs(const Pattern* pattern);

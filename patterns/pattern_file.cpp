@@ -2,6 +2,7 @@
 #include "app/message_windows.h"
 #include "patterns/pattern.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,17 @@ ParsedLine ParseLine(const char* line, bool fromFile)
     default:
         return out;
     }
+}
+
+// Keeps every pattern inside a square of kPatternCoordinateMax inches: then the shifted
+// points that the writer prints are readable again, and no extent can overflow.
+bool PointFits(const Pattern* p, float x, float y)
+{
+    if (p->pointCount == 0)
+        return true;
+    const float limit = static_cast<float>(kPatternCoordinateMax);
+    return std::max(p->maxX, x) - std::min(p->minX, x) <= limit &&
+           std::max(p->maxY, y) - std::min(p->minY, y) <= limit;
 }
 
 void AddPoint(Pattern* p, float x, float y)
@@ -184,7 +196,12 @@ int openPattern(Pattern* pattern, const std::string& path)
         ParsedLine line = ParseLine(piece, true);
         switch (line.kind) {
         case LineKind::Name: AddName(pattern, line.text); break;
-        case LineKind::Point: AddPoint(pattern, line.x, line.y); break;
+        case LineKind::Point:
+            if (PointFits(pattern, line.x, line.y))
+                AddPoint(pattern, line.x, line.y);
+            else
+                ++skippedPoints;
+            break;
         case LineKind::Command: AddCommand(pattern, line.command, pattern->pointCount + 1); break;
         case LineKind::BadPoint: ++skippedPoints; break;
         case LineKind::Ignored: break;
@@ -194,8 +211,8 @@ int openPattern(Pattern* pattern, const std::string& path)
     std::fclose(f);
 
     if (skippedPoints > 0) {
-        std::printf("pattern file %s: skipped %d point(s) without finite coordinates\n",
-                    path.c_str(), skippedPoints);
+        std::printf("pattern file %s: skipped %d point(s) without finite coordinates within %g inches\n",
+                    path.c_str(), skippedPoints, kPatternCoordinateMax);
         std::fflush(stdout);
     }
     // A file without a single usable point has no extent; placing it would spread the
@@ -230,13 +247,19 @@ void addData(Pattern* pattern, const std::string& lineText, int mode)
     ParsedLine line = ParseLine(lineText.c_str(), false);
     switch (line.kind) {
     case LineKind::Name: AddName(pattern, line.text); break;
-    case LineKind::Point: AddPoint(pattern, line.x, line.y); break;
+    case LineKind::Point:
+        if (PointFits(pattern, line.x, line.y)) {
+            AddPoint(pattern, line.x, line.y);
+            break;
+        }
+        [[fallthrough]];
+    case LineKind::BadPoint:
+        std::printf("addData: skipped a point without finite coordinates within %g inches\n",
+                    kPatternCoordinateMax);
+        std::fflush(stdout);
+        break;
     case LineKind::Command:
         AddCommand(pattern, line.command, mode == 1 ? pattern->pointCount + 1 : pattern->pointCount);
-        break;
-    case LineKind::BadPoint:
-        std::printf("addData: skipped a point without finite coordinates\n");
-        std::fflush(stdout);
         break;
     case LineKind::Ignored: break;
     }
