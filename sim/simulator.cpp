@@ -205,13 +205,13 @@ void Simulator::ByteInLoader(uint8_t b) {
 }
 
 void Simulator::EnterLoader() {
-    BootLoader* target = stitcherArmed_ ? &stitcherLoader_ : &motorLoader_;
+    // While a loader listens, MC1 passes everything on to it, so a reset restarts that same
+    // loader (an upload tried again).
+    BootLoader* target = loader_ ? loader_ : stitcherArmed_ ? &stitcherLoader_ : &motorLoader_;
     stitcherArmed_ = false;
-    if (!loader_ || target == loader_) {
-        // Restarting the motion controller ends its motion; the stitch controller restarting
-        // ends the stitching. Either way the machine stands.
-        ResetRun();
-    }
+    // Restarting the motion controller ends its motion; the stitch controller restarting
+    // ends the stitching. Either way the machine stands.
+    if (!loader_) ResetRun();
     loader_ = target;
     loader_->Restart();
     if (loaderRefusals_ > 0) {
