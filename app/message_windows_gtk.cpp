@@ -74,7 +74,8 @@ int RunMessageDialog(GtkWidget* dialog)
         g_object_remove_weak_pointer(G_OBJECT(dialog), reinterpret_cast<gpointer*>(&dialog));
         gtk_widget_destroy(dialog);
     }
-    return response;
+    // Destroyed rather than answered: to callers that is a window closed another way.
+    return response == GTK_RESPONSE_NONE ? RESPONSE_DELETE : response;
 }
 
 int GtkShowMessage(int kind, int buttons, const std::string& text)
@@ -211,22 +212,33 @@ void* GtkWaitingOpen(const std::string& message, bool showCancel)
     GtkWidget* centre = gtk_alignment_new(0.5, 0.5, 0, 0);
     gtk_container_add(GTK_CONTAINER(centre), w->cancelButton);
     gtk_box_pack_start(GTK_BOX(row), centre, TRUE, TRUE, 0);
-    gtk_box_pack_end(GTK_BOX(w->box), row, FALSE, FALSE, menubar_height);
+    // menubar_height of spacing around the row in all (box padding applies above and
+    // below): the full amount on each side would push the row off a 240-line screen.
+    gtk_box_pack_end(GTK_BOX(w->box), row, FALSE, FALSE, menubar_height / 2);
 
     w->infoLabel = gtk_label_new(nullptr);
     gtk_box_pack_start(GTK_BOX(w->box), w->infoLabel, FALSE, FALSE, 5);
 
     gtk_widget_show_all(w->window);
-    if (!showCancel)
+    // Hidden rows take no room, so the message and the picture keep theirs.
+    gtk_widget_hide(w->infoLabel);
+    if (!showCancel) {
         gtk_widget_hide(w->cancelButton);
+        gtk_widget_hide(row);
+    }
     return w;
 }
 
 void GtkWaitingInfo(void* handle, const std::string& info)
 {
-    if (auto* w = static_cast<GtkWaitingWindow*>(handle))
-        gtk_label_set_markup(GTK_LABEL(w->infoLabel),
-                             SansMarkup(info, " foreground=\"blue\"").c_str());
+    auto* w = static_cast<GtkWaitingWindow*>(handle);
+    if (w == nullptr)
+        return;
+    gtk_label_set_markup(GTK_LABEL(w->infoLabel), SansMarkup(info, " foreground=\"blue\"").c_str());
+    if (info.empty())
+        gtk_widget_hide(w->infoLabel);
+    else
+        gtk_widget_show(w->infoLabel);
 }
 
 void GtkWaitingClose(void* handle)

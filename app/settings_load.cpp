@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "app/machine_start.h"
 #include "app/message_windows.h"
 #include "app/settings.h"
 
@@ -199,13 +200,9 @@ SettingsSource LoadSettings()
     SetSettingsStartingValues();
     SettingsSource source;
 
-    // ---- Controller answered ----------------------------------------------------------
-    // Asking MC1 for its constants (and the stitch controller for its settings) belongs
-    // here, ahead of the two branches below; it sets `source` to Controller when MC1
-    // answers. Until then the controller counts as silent.
-    // -------------------------------------------------------------------------------------
-
-    if (SettingsFilePresent()) {
+    if (LoadSettingsFromController()) {
+        source = SettingsSource::Controller;
+    } else if (SettingsFilePresent()) {
         LoadFromFile();
         source = SettingsSource::File;
     } else {

@@ -12,6 +12,8 @@
 
 #include "app/system_path.h"
 #include "app/ui_hooks.h"
+#include "machine/controller.h"
+#include "machine/run_state.h"
 #include "machine/serial.h"
 
 int threaded = 0;
@@ -32,7 +34,8 @@ int InitThreads()
 {
     OpenPort();
     ClearPort();
-    // Stopping all motion on the controller follows here once the command set exists.
+    AllStop();
+    fpTemp = nullptr;
     return 0;
 }
 

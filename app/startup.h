@@ -10,7 +10,8 @@ int initializeUserInterface(int argc, char** argv);
 // '2' -> 2, anything else -> 0. Returns the new value.
 int CheckSwitchingData(int argc, char** argv);
 
-// Opens the serial port and empties its input. Always returns 0 (no thread is started).
+// Opens the serial port, empties its input, stops all motion and clears the stitch cursor.
+// Always returns 0 (no thread is started).
 int InitThreads();
 extern int threaded;
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app/message_windows.h"
+#include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
 #include "app/settings_load.h"
@@ -98,6 +99,7 @@ int initializeUserInterface(int argc, char** argv)
 
     Say("done.\nCreate Menu And Toolbar...");
     Say("done.\nCreate Initial Screen...");
+    ReadMotorDirection();
     Say("done.\nInitialize Camera...");
     gtk_widget_show(mainVBox);
     gtk_widget_show(mainWindow);

@@ -131,3 +131,10 @@ extern void (*patternFileSyncHook)();
 // For every used slot: UpdatePatternSize, drop the thumbnail, draw a new one (through
 // patternThumbnailHook). Called after anything that changes pattern geometry or the scale.
 void RefreshPatternPix();
+
+// --- Saving from the user interface --------------------------------------------------------
+
+// The work of the pattern view's "Save" pop-up entry: asks "SAVE AS:" on the keyboard,
+// appends ".qcc", asks before overwriting a file of "./patterns/", and writes it there.
+// 1 when the file was written; 0 when cancelled, refused or not written.
+int SavePatternAs(const Pattern* pattern);

@@ -359,3 +359,40 @@ TEST(PatternListTest, RefreshRedrawsThumbnailsThroughTheHook)
     FreePatternList(patternList);  // releases the thumbnail too (ASan checks)
     patternThumbnailHook = nullptr;
 }
+
+TEST_F(PatternFileTest, SaveAsAsksForTheNameAndBeforeOverwriting)
+{
+    Pattern* p = newPattern();
+    addData(p, "p X1 Y1", 1);
+    addData(p, "p X2 Y1", 1);
+    dir.Write("patterns/.keep", "");
+
+    ui.Type("FLOWER");
+    EXPECT_EQ(SavePatternAs(p), 1);
+    EXPECT_EQ(dir.Read("patterns/FLOWER.qcc"), "p X1.000 Y1.000\np X2.000 Y1.000\n");
+
+    dir.Write("patterns/FLOWER.qcc", "old");
+    ui.Type("FLOWER.qcc").Expect("FILE EXIXTS!\n\nOVERWRITE?", RESPONSE_NO);
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_EQ(dir.Read("patterns/FLOWER.qcc"), "old");
+    ui.Type("FLOWER").Expect("FILE EXIXTS!\n\nOVERWRITE?", RESPONSE_YES);
+    EXPECT_EQ(SavePatternAs(p), 1);
+    EXPECT_NE(dir.Read("patterns/FLOWER.qcc"), "old");
+
+    ui.Type("IGNORED", 0);  // keyboard cancelled
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_FALSE(dir.Exists("patterns/IGNORED.qcc"));
+
+    ui.Type("../escape").Expect("INVALID PATTERN NAME.", RESPONSE_OK);
+    ui.Type("").Expect("INVALID PATTERN NAME.", RESPONSE_OK);
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_EQ(SavePatternAs(p), 0);
+    EXPECT_FALSE(dir.Exists("escape.qcc"));
+
+    testing::internal::CaptureStdout();
+    ui.Type(std::string(70, 'L'));  // too long for a pattern path: refused, nothing written
+    EXPECT_EQ(SavePatternAs(p), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(dir.Exists("patterns/" + std::string(70, 'L') + ".qcc"));
+    erasePattern(p);
+}
