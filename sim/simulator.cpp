@@ -102,6 +102,7 @@ Simulator::~Simulator() = default;
 void Simulator::ResetAll() {
     out_.clear();
     journal_.clear();
+    journalFirst_ = 0;
     frame_.clear();
     ffRun_ = 0;
     lineClosed_ = false;
@@ -144,6 +145,10 @@ void Simulator::ResetRun() {
 
 void Simulator::Note(const std::string& line) {
     journal_.push_back(line);
+    if (journal_.size() > kJournalKept) {
+        journal_.pop_front();
+        ++journalFirst_;
+    }
     if (onJournal) onJournal(now_, line);
 }
 

@@ -66,12 +66,12 @@ TEST(SimLoader, UploadStoresExactlyTheBlocksSentAndKeepsTheLoaderStart) {
     ASSERT_EQ(m.programWrites.size(), 2u);
     EXPECT_EQ(m.programWrites.at(0), block0);
     EXPECT_EQ(m.programWrites.at(0x400), block400);
-    EXPECT_EQ(m.program[0], MemoryImage::kLoaderStart0);
-    EXPECT_EQ(m.program[1], MemoryImage::kLoaderStart1);
-    EXPECT_EQ(m.program[0x200], uint32_t(block400[0] | block400[1] << 8 | block400[2] << 16));
+    EXPECT_EQ(m.Instruction(0), MemoryImage::kLoaderStart0);
+    EXPECT_EQ(m.Instruction(1), MemoryImage::kLoaderStart1);
+    EXPECT_EQ(m.Instruction(0x200), uint32_t(block400[0] | block400[1] << 8 | block400[2] << 16));
     ASSERT_EQ(m.eepromWrites.size(), 1u);
     EXPECT_EQ(m.eepromWrites.at(0x7FF040), ee);
-    EXPECT_EQ(m.eeprom[32], ee[0] | ee[1] << 8);
+    EXPECT_EQ(m.EepromWord(32), ee[0] | ee[1] << 8);
     EXPECT_EQ(m.settingWrites, (std::map<int, uint16_t>{{6, 0x1234}}));
     EXPECT_EQ(m.exits, 1);
     EXPECT_TRUE(sim.StitcherImage().programWrites.empty());
@@ -88,7 +88,7 @@ TEST(SimLoader, RefusedWritesAreRepeatedAndStoredOnce) {
     Talk(sim, kReset);
     Bytes block = Pattern(96, 3);
     EXPECT_EQ(Talk(sim, Frame(3, 0x40, block)), Bytes{0});
-    EXPECT_EQ(sim.MotorImage().program[0x20], 0xFFFFFFu) << "a refused block is not programmed";
+    EXPECT_EQ(sim.MotorImage().Instruction(0x20), 0xFFFFFFu) << "a refused block is not programmed";
     EXPECT_EQ(Talk(sim, Frame(3, 0x40, block)), Bytes{0});
     EXPECT_EQ(Talk(sim, Frame(3, 0x40, block)), Bytes{1});
     EXPECT_EQ(sim.MotorImage().programWrites.size(), 1u);
