@@ -436,22 +436,22 @@ TEST(SetFeeds, SmoothingSpreadsTheMeansOverMinSpeedToPeak)
 {
     minSpeed = 5.0f;
     acceleration = 100.0f;  // loose enough that the acceleration limit changes nothing
-    // Feeds 0, 40, 60, 80, 100, 100, 60, 0 on points an inch apart. Means at 2..4 in
-    // place: 56, 75.2, 78.24 (left neighbours already smoothed). peak = 100.
-    FullPattern_t* list = MakeList(Line(0, 0, 1000, 8), {0, 40, 60, 80, 100, 100, 60, 0});
+    // Feeds 0, 40, 60, 80, 90, 90, 60, 0 on points an inch apart. Means at 2..4 in
+    // place: 54, 70.8, 72.96 (left neighbours already smoothed). peak = 90.
+    FullPattern_t* list = MakeList(Line(0, 0, 1000, 8), {0, 40, 60, 80, 90, 90, 60, 0});
     testing::internal::CaptureStdout();
     SetFeeds(list, 1);
     testing::internal::GetCapturedStdout();
     std::vector<FullPattern_t*> p = Points(list);
-    const float lo = 56.0f, hi = 78.24f;
-    auto mapped = [&](float f) { return 5.0f + 95.0f * (f - lo) / (hi - lo); };
+    const float lo = 54.0f, hi = 72.96f;
+    auto mapped = [&](float f) { return 5.0f + 85.0f * (f - lo) / (hi - lo); };
     EXPECT_FLOAT_EQ(p[0]->feed, 0.0f);
     EXPECT_FLOAT_EQ(p[1]->feed, 5.0f);  // 40 is below lo
     EXPECT_FLOAT_EQ(p[2]->feed, 5.0f);  // lo itself
-    EXPECT_NEAR(p[3]->feed, mapped(75.2f), 0.01f);
-    EXPECT_NEAR(p[4]->feed, 100.0f, 0.01f);  // hi goes to peak
-    // 100 lies above hi: held at peak instead of stretched past it.
-    EXPECT_FLOAT_EQ(p[5]->feed, 100.0f);
+    EXPECT_NEAR(p[3]->feed, mapped(70.8f), 0.01f);
+    EXPECT_NEAR(p[4]->feed, 90.0f, 0.01f);  // hi goes to peak
+    // 90 lies above hi: held at peak instead of stretched past it.
+    EXPECT_FLOAT_EQ(p[5]->feed, 90.0f);
     EXPECT_NEAR(p[6]->feed, mapped(60.0f), 0.01f);
     EXPECT_FLOAT_EQ(p[7]->feed, 0.0f);
     FreeFullPattern(list);
