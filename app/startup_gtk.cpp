@@ -1,14 +1,121 @@
-#include "app/startup.h"
+// The start-up sequence: geometry, settings, GTK, the serial port and the main window, each
+// step announced on the console, then the GTK main loop.
 
-#include <gtk/gtk.h>
+#include "app/startup.h"
+#include "app/startup_gtk.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "app/message_windows.h"
+#include "app/machine_start.h"
+#include "app/message_windows_gtk.h"
+#include "app/screen_config.h"
+#include "app/settings_load.h"
+#include "app/status_bar.h"
+#include "app/ui_hooks.h"
+#include "machine/serial.h"
+#include "patterns/pattern.h"
+
+GtkWidget* mainWindow = nullptr;
+GtkWidget* mainVBox = nullptr;
+GtkWidget* imgUp = nullptr;
+GtkWidget* imgDown = nullptr;
+GdkPixbuf* arrowIconUp = nullptr;
+GdkPixbuf* arrowIconDown = nullptr;
+
+namespace {
+
+// Progress goes to the console at once, so a hang at start-up shows where it happened.
+void Say(const char* text)
+{
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+void CreateDirectories()
+{
+    // An existing folder is fine; anything else shows up later when the folder is used.
+    mkdir("./thumbnails", 0777);
+    mkdir("./Layout", 0777);
+}
+
+GtkWidget* LoadArrow(const char* path, GdkPixbuf** pixbuf)
+{
+    GtkWidget* image = gtk_image_new_from_file(path);
+    g_object_ref_sink(image);  // kept for the buttons that show it, not packed here
+    *pixbuf = gtk_image_get_storage_type(GTK_IMAGE(image)) == GTK_IMAGE_PIXBUF
+                  ? gtk_image_get_pixbuf(GTK_IMAGE(image))
+                  : nullptr;
+    return image;
+}
+
+}  // namespace
 
 int initializeUserInterface(int argc, char** argv)
 {
+    sendMoveActive = 0;
+    ParseConfig();
+    NewPatternList();
+    SetStatusBar();
+
+    Say("Initialize User Interface Function\n");
+    Say("Set Signals...");
+    SetSignals();
+
+    Say("done.\nCreate Directories...");
+    CreateDirectories();
+
+    Say("done.\nInitialize GTK...");
     gtk_init(&argc, &argv);
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_widget_set_size_request(window, 320, 240);
-    gtk_window_move(GTK_WINDOW(window), 0, 0);
-    gtk_widget_show_all(window);
+    // From here on messages are real windows (the serial port's failure below among them).
+    InstallGtkUiHooks();
+
+    Say("done.\nParse gtkrc...");
+    gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
+
+    Say("done.\nCheck Switching Data...");
+    CheckSwitchingData(argc, argv);
+
+    Say("done.\nCreate Interface Structure...");
+    Say("done.\nInitiate Pattern Boxes...");
+    Say("done.\nInitiate Threads...");
+    threaded = InitThreads();
+
+    Say("done.\nGet Constants From MC1...");
+    LoadSettings();
+
+    Say("done.\nCreate Extents...");
+    Say("done.\nCreate Main Window...");
+    mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    // The device has no window manager to close it; on a desktop, closing it ends the run.
+    g_signal_connect(mainWindow, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+    gtk_widget_set_size_request(mainWindow, screen_width, screen_height);
+    gtk_window_move(GTK_WINDOW(mainWindow), 0, 0);
+    mainVBox = gtk_vbox_new(FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(mainWindow), mainVBox);
+    messageParentWindow = mainWindow;
+
+    Say("done.\nCreate Menu And Toolbar...");
+    Say("done.\nCreate Initial Screen...");
+    ReadMotorDirection();
+    Say("done.\nInitialize Camera...");
+    gtk_widget_show(mainVBox);
+    gtk_widget_show(mainWindow);
+
+    Say("done\nSet initial zoom value...");
+    const bool large = icon_style == 1;
+    imgUp = LoadArrow(large ? "./images/Up.png" : "./images/Up_5.png", &arrowIconUp);
+    imgDown = LoadArrow(large ? "./images/Down.png" : "./images/Down_5.png", &arrowIconDown);
+
+    Say("done\nEntering GTK_MAIN()\n");
+    UiSetCursor(CursorKind::Normal);
+    UiRunPendingEvents();
+
+    if (waitWindow != nullptr && waitWindow->window != nullptr)
+        CloseWaitingWindow(waitWindow);
+
     gtk_main();
     return 1;
 }

@@ -1,0 +1,3 @@
+#include "app/interface.h"
+
+Interface interface_;

@@ -1,0 +1,14 @@
+#pragma once
+// The program's `interface` record: what the main window, the views and the machine code
+// share about the screen and the machine. The variable is called `interface_` because
+// `interface` is a macro on some platforms' headers.
+//
+// Only the members in use so far are here; the main window adds its own.
+
+struct Interface {
+    // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
+    // anything else = forward.
+    int motorDirection = 0;
+};
+
+extern Interface interface_;

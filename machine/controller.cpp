@@ -1,0 +1,397 @@
+#include "machine/controller.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "app/settings.h"
+#include "app/ui_hooks.h"
+#include "machine/serial.h"
+#include "machine/stitch_control.h"
+
+int lInt = 0;
+float f = 0.0f;
+
+namespace {
+
+// Everything the program says on the console is flushed at once, so that a technician
+// watching the line sees it in step with the machine.
+void Say(const char* text)
+{
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+bool PortClosed() { return sp < 0; }
+
+int Send(const void* bytes, int length)
+{
+    if (PortClosed())
+        return 0;
+    return WriteBlock(bytes, length) == length ? 1 : 0;
+}
+
+void PutLittleEndian(unsigned char* out, uint32_t word)
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<unsigned char>(word >> (8 * i));
+}
+
+int SendWithInt(unsigned char command, int v)
+{
+    if (PortClosed())
+        return 0;
+    lInt = v;
+    unsigned char packet[5] = {command};
+    PutLittleEndian(packet + 1, static_cast<uint32_t>(lInt));
+    return Send(packet, sizeof packet);
+}
+
+// Pauses the controller protocol asks for between commands. The port is open whenever
+// they are reached, so DoNothing's port guard never cuts them short.
+void PauseMs(int ms) { DoNothing(ms); }
+
+// Waits until at least one byte is waiting, for a full `timeoutMs`. 0 data waiting,
+// -2 time-out. (A deadline in whole seconds of the clock could end a one-second wait after
+// a few microseconds, and a prompt reply would then be taken for a silent controller.)
+int WaitForReplyMs(int timeoutMs)
+{
+    const long deadline = MonotonicMs() + timeoutMs;
+    for (;;) {
+        if (SerialBytesWaiting() > 0)
+            return 0;
+        if (MonotonicMs() >= deadline)
+            return -2;
+        usleep(100);
+    }
+}
+
+// Prints the usual text for a failed one-byte reply; `timedOut` names the operation.
+void ReportReplyFailure(int result, const char* timedOut)
+{
+    if (result == SERIAL_FRAMING)
+        Say("ERROR: Framing Error Detected\n");
+    else if (result == SERIAL_CLOSED)
+        Say("ERROR: Serial Port Not Enabled\n");
+    else {
+        Say(timedOut);
+        Say("\n");
+    }
+}
+
+// One command byte and one reply byte, with the reporting shared by the queries that
+// answer a single byte. 0 ok, 2 failure.
+int QueryByte(unsigned char command, int timeoutMs, unsigned char* out, const char* timedOut)
+{
+    if (PortClosed()) {
+        ReportReplyFailure(SERIAL_CLOSED, timedOut);
+        return 2;
+    }
+    SendCommand(command);
+    unsigned char byte = 0;
+    int r = GetChar(timeoutMs, &byte, 0);
+    if (r != SERIAL_OK) {
+        ReportReplyFailure(r, timedOut);
+        return 2;
+    }
+    *out = byte;
+    return 0;
+}
+
+// A version reply: a float that must begin within a second.
+int QueryVersion(unsigned char command, float* version)
+{
+    if (PortClosed())
+        return -1;
+    ClearBuffer();
+    SendCommand(command);
+    if (WaitForReplyMs(1000) != 0)
+        return -2;
+    float v = 0.0f;
+    if (GetFloat(1000, &v) != SERIAL_OK) {
+        *version = 0.0f;
+        return -3;
+    }
+    *version = v;
+    return 0;
+}
+
+// Converts a scaled coordinate to the wire's int32, truncating toward zero. Values the
+// controller cannot represent saturate (and not-a-number becomes 0) instead of invoking
+// an undefined conversion.
+int32_t ToWireInt(double scaled)
+{
+    if (std::isnan(scaled))
+        return 0;
+    if (scaled >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (scaled <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(scaled);
+}
+
+}  // namespace
+
+long MonotonicMs()
+{
+    using namespace std::chrono;
+    return static_cast<long>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+int SerialBytesWaiting()
+{
+    if (PortClosed())
+        return 0;
+    int waiting = 0;
+    if (ioctl(sp, FIONREAD, &waiting) < 0)
+        return 0;
+    return waiting;
+}
+
+int SetXKp(int v) { return SendWithInt(CMD_SET_XKP, v); }
+int SetXKi(int v) { return SendWithInt(CMD_SET_XKI, v); }
+int SetXKd(int v) { return SendWithInt(CMD_SET_XKD, v); }
+int SetYKp(int v) { return SendWithInt(CMD_SET_YKP, v); }
+int SetYKi(int v) { return SendWithInt(CMD_SET_YKI, v); }
+int SetYKd(int v) { return SendWithInt(CMD_SET_YKD, v); }
+int SetMaxErr(int v) { return SendWithInt(CMD_SET_MAX_ERR, v); }
+int SetTOut(int v) { return SendWithInt(CMD_SET_TOUT, v); }
+int SetStitches(int v) { return SendWithInt(CMD_SET_STITCHES, v); }
+int SetLockStitch(int v) { return SendWithInt(CMD_SET_LOCK_STITCH, v); }
+int SetSpeed(int v) { return SendWithInt(CMD_SET_SPEED, v); }
+int SetMinimumSpeed(int v) { return SendWithInt(CMD_SET_MINIMUM_SPEED, v); }
+
+int SetSlow(float v)
+{
+    if (PortClosed())
+        return 0;
+    f = v;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    unsigned char packet[5] = {CMD_SET_SLOW};
+    PutLittleEndian(packet + 1, bits);
+    return Send(packet, sizeof packet);
+}
+
+int SendCommand(unsigned char byte) { return Send(&byte, 1); }
+
+int AllStop()
+{
+    if (PortClosed())
+        return 0;
+    SendCommand(CMD_STOP);
+    PauseMs(15);
+    SendCommand(CMD_CLEAR_BUFFER);
+    PauseMs(15);
+    SendCommand(CMD_RESUME);
+    return 1;
+}
+
+int DisableX() { return SendCommand(CMD_DISABLE_X); }
+int EnableX() { return SendCommand(CMD_ENABLE_X); }
+int DisableY() { return SendCommand(CMD_DISABLE_Y); }
+int EnableY() { return SendCommand(CMD_ENABLE_Y); }
+int Resume() { return SendCommand(CMD_RESUME); }
+int SetHome() { return SendCommand(CMD_SET_HOME); }
+int Halt() { return SendCommand(CMD_HALT); }
+int ClearMCBuffer() { return SendCommand(CMD_CLEAR_BUFFER); }
+int SetExtents() { return SendCommand(CMD_SET_EXTENTS); }
+int ClearExtents() { return SendCommand(CMD_CLEAR_EXTENTS); }
+
+int GetXY(int* x, int* y)
+{
+    *x = 0;
+    *y = 0;
+    if (PortClosed())
+        return 0;
+    ClearPort();
+    SendCommand(CMD_GET_XY);
+    int r = GetInt(1000, x);
+    if (r != SERIAL_OK) {
+        *x = 0;
+        return r;
+    }
+    PauseMs(40);
+    r = GetInt(1000, y);
+    if (r != SERIAL_OK)
+        *y = 0;
+    return r;
+}
+
+int GetConstants(int out[8])
+{
+    if (PortClosed())
+        return 2;
+    ClearBuffer();
+    static const unsigned char queries[8] = {11, 12, 36, 37, 38, 39, 40, 41};
+    Send(queries, sizeof queries);
+    if (WaitForData(5) != 0) {
+        UiShowMessage(MSG_ERROR, BUTTONS_OK, "COULD NOT RETRIEVE VALUES.\nCOMMUNICATIONS TIMED OUT.");
+        ClearBuffer();
+        return 1;
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (GetInt(1000, &out[i]) != SERIAL_OK)
+            return 1;
+    }
+    return 0;
+}
+
+int GetErrors(int* code)
+{
+    *code = 0;
+    if (PortClosed())
+        return 0;
+    ClearPort();
+    SendCommand(CMD_GET_ERRORS);
+    int r = GetInt(1000, code);
+    PauseMs(40);
+    if (r != SERIAL_OK)
+        *code = 0;
+    return r;
+}
+
+int CheckBuffer(unsigned char* status, int* code)
+{
+    if (PortClosed())
+        return 1;
+    SendCommand(CMD_CHECK_BUFFER);
+    unsigned char byte = 0;
+    int r = GetChar(1000, &byte, 0);
+    if (r != SERIAL_OK) {
+        if (r == SERIAL_FRAMING)
+            Say("ERROR: Framing Error Detected While Getting Buffer Length\n");
+        else if (r == SERIAL_CLOSED)
+            Say("ERROR: Serial Port Not Enabled\n");
+        else if (r == SERIAL_TIMEOUT)
+            Say("ERROR: Get Buffer Length Timed Out\n");
+        else
+            Say("ERROR: Could not retrieve buffer length\n");
+        return 2;
+    }
+    *status = byte;
+    if (byte != BUFFER_ERROR)
+        return 0;
+
+    int errorCode = 0;
+    if (GetInt(1000, &errorCode) != SERIAL_OK)
+        errorCode = -1;
+    PauseMs(40);
+    // Firmware before 1.27 sends a stale code after the status; ask for it separately.
+    // A controller that does not tell its version is taken to be new enough.
+    float version = 1.27f;
+    GetMotorVersion(&version);
+    if (static_cast<int>((version + 0.005) * 1000) <= 1269) {
+        Say("Get Errors\n");
+        int fresh = 0;
+        // A code that could not be fetched is "unable to retrieve", never "cleared".
+        errorCode = GetErrors(&fresh) == SERIAL_OK ? fresh : -1;
+    }
+    *code = errorCode;
+    return 4;
+}
+
+int SendMove(double x, double y, double feed)
+{
+    if (PortClosed())
+        return 0;
+    const int32_t X = ToWireInt(x * 100.0);
+    const int32_t Y = ToWireInt(y * 100.0);
+    const int32_t F = ToWireInt(feed * 1000.0);
+    const uint32_t sum = static_cast<uint32_t>(X) + static_cast<uint32_t>(Y) + static_cast<uint32_t>(F);
+    crc = static_cast<int32_t>(sum);
+
+    unsigned char packet[17] = {CMD_MOVE};
+    PutLittleEndian(packet + 1, static_cast<uint32_t>(X));
+    PutLittleEndian(packet + 5, static_cast<uint32_t>(Y));
+    PutLittleEndian(packet + 9, static_cast<uint32_t>(F));
+    PutLittleEndian(packet + 13, sum);
+
+    sendMoveActive = 1;
+    Send(packet, sizeof packet);
+    unsigned char reply = 0;
+    int r = GetChar(1000, &reply, 0);
+    int result;
+    if (r != SERIAL_OK) {
+        Say("ERROR: Could not retrieve CRC Response\n");
+        result = 3;
+    } else if (reply == MOVE_ACCEPTED) {
+        result = 0;
+    } else if (reply == MOVE_BAD_CHECKSUM) {
+        result = 1;
+    } else {
+        std::printf("ERROR: CRC Response = %d\n", reply);
+        std::fflush(stdout);
+        int cleared = ClearBuffer();
+        std::printf("%d bytes cleared from the buffer\n", cleared);
+        std::fflush(stdout);
+        result = 2;
+    }
+    sendMoveActive = 0;
+    return result;
+}
+
+int GetMotorDirection(unsigned char* direction)
+{
+    return QueryByte(CMD_GET_MOTOR_DIRECTION, 1000, direction,
+                     "ERROR: Get Motor Direction Timed Out");
+}
+
+int GetMotorVersion(float* version) { return QueryVersion(CMD_GET_MOTOR_VERSION, version); }
+
+int GetStitcherVersion(float* version)
+{
+    if (PortClosed())
+        return -1;
+    if (needleUpMethod != MACHINE_TYPE_SERIAL) {
+        *version = 0.0f;
+        return 0;
+    }
+    return QueryVersion(CMD_GET_STITCHER_VERSION, version);
+}
+
+int GetStitcher(unsigned char* answer)
+{
+    if (PortClosed()) {
+        ReportReplyFailure(SERIAL_CLOSED, "");
+        return 2;
+    }
+    if (needleUpMethod != MACHINE_TYPE_SERIAL) {
+        *answer = STITCHER_READY;
+        return 0;
+    }
+    return QueryByte(CMD_GET_STITCHER, 3000, answer, "ERROR: Get Stitcher Timed Out");
+}
+
+int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpeed,
+                      int* lockStitches)
+{
+    if (PortClosed())
+        return 2;
+    SendCommand(CMD_STITCH_SETTINGS);
+    bool arrived = false;
+    for (int check = 0; check < 11 && !arrived; ++check) {
+        arrived = SerialBytesWaiting() >= 4;
+        if (!arrived)
+            usleep(2500);
+    }
+    if (!arrived)
+        return 1;
+    // These are values, not replies: a zero among them is data, never a framing error.
+    unsigned char bytes[4] = {};
+    for (unsigned char& b : bytes) {
+        if (GetChar(1000, &b, 1) != SERIAL_OK)
+            return 1;
+    }
+    *stitchLength = bytes[0];
+    *stitchSpeed = bytes[1];
+    *minimumStitchSpeed = bytes[2];
+    *lockStitches = bytes[3];
+    return 0;
+}

@@ -1,0 +1,132 @@
+#pragma once
+// The program's vocabulary towards the motion controller MC1 (and, through it, the machine's
+// stitch controller). Each operation writes one command on the serial line — a byte, a byte
+// with a 32-bit little-endian argument, or a 17-byte move packet — and reads its reply, if it
+// has one, with the polling receive functions of machine/serial.h.
+//
+// Every operation first checks that the port is open and otherwise returns its port-closed
+// value at once without touching the line, so the program runs without a machine. Plain
+// commands return 1 when sent and 0 with the port closed. Nothing is retried here; callers
+// decide what a failure means.
+
+#include <cstdint>
+
+// Command bytes on the wire.
+enum ControllerCommand : unsigned char {
+    CMD_SET_XKP = 1, CMD_SET_XKI = 2, CMD_SET_XKD = 3,
+    CMD_SET_YKP = 4, CMD_SET_YKI = 5, CMD_SET_YKD = 6,
+    CMD_SET_MAX_ERR = 8, CMD_SET_TOUT = 9,
+    CMD_STITCH_SETTINGS = 14, CMD_GET_XY = 15,
+    CMD_STOP = 19, CMD_DISABLE_X = 21, CMD_ENABLE_X = 22, CMD_DISABLE_Y = 23, CMD_ENABLE_Y = 24,
+    CMD_RESUME = 25, CMD_SET_HOME = 26, CMD_STITCH_ON = 29, CMD_STITCH_OFF = 30,
+    CMD_MOVE = 33, CMD_CHECK_BUFFER = 34,
+    CMD_HALT = 44, CMD_CLEAR_BUFFER = 45, CMD_SET_EXTENTS = 46, CMD_CLEAR_EXTENTS = 47,
+    CMD_HAND_OVER = 48, CMD_NEEDLE_UP = 49, CMD_END_OF_PATH = 50, CMD_GET_ERRORS = 52,
+    CMD_SET_STITCHES = 53, CMD_SET_LOCK_STITCH = 54, CMD_SET_SPEED = 55,
+    CMD_GET_MOTOR_DIRECTION = 56, CMD_SET_MINIMUM_SPEED = 57,
+    CMD_GET_MOTOR_VERSION = 60, CMD_GET_STITCHER_VERSION = 61, CMD_GET_STITCHER = 62,
+    CMD_START = 63, CMD_STITCHER_FIRMWARE = 64, CMD_REVERSE_DIRECTION = 65,
+    CMD_GET_SLOW = 66, CMD_SET_SLOW = 68, CMD_SETUP = 70,
+    CMD_BUTTON_STITCH_REG = 72, CMD_BUTTON_NEEDLE_UP = 73, CMD_BUTTON_COMMAND = 74,
+    CMD_NEEDLE_POLL = 75,
+};
+
+// Buffer status byte (reply to CheckBuffer): 0..99 free places of the 99-move buffer.
+enum BufferStatus {
+    BUFFER_EMPTY = 99,
+    BUFFER_FINISHED = 253,
+    BUFFER_ERROR = 254,
+    BUFFER_BUSY = 255,
+};
+
+// Replies of the move packet.
+enum MoveReply { MOVE_ACCEPTED = 11, MOVE_BAD_CHECKSUM = 12 };
+
+// Replies about the needle and the stitch controller.
+enum StitcherReply {
+    NEEDLE_IS_UP = 250, NEEDLE_NOT_UP = 251,     // after CMD_NEEDLE_UP
+    STITCHER_READY = 1, STITCHER_NOT_ROBOT = 33, // reply to CMD_GET_STITCHER
+    MOTOR_REVERSED = 200,                        // reply to CMD_GET_MOTOR_DIRECTION
+};
+
+// Scratch words through which arguments are split into bytes (kept as named globals because
+// other modules have always been able to look at the last argument sent).
+extern int lInt;
+extern float f;
+
+// Commands with an int32 argument (or a float for SetSlow). 1 sent, 0 port closed.
+int SetXKp(int v);
+int SetXKi(int v);
+int SetXKd(int v);
+int SetYKp(int v);
+int SetYKi(int v);
+int SetYKd(int v);
+int SetMaxErr(int v);
+int SetTOut(int v);
+int SetStitches(int v);
+int SetLockStitch(int v);
+int SetSpeed(int v);
+int SetMinimumSpeed(int v);
+int SetSlow(float v);
+
+// One-byte commands. 1 sent, 0 port closed.
+int SendCommand(unsigned char byte);
+int AllStop();  // stop, empty the move buffer, resume: three writes 15 ms apart
+int DisableX();
+int EnableX();
+int DisableY();
+int EnableY();
+int Resume();
+int SetHome();
+int Halt();
+int ClearMCBuffer();
+int SetExtents();
+int ClearExtents();
+
+// Machine position in thousandths of an inch. 0 and both stored; otherwise the failing
+// GetInt code (-1 time-out, -2 closed) with what was read so far and 0 for the rest.
+// With the port closed: 0 and (0, 0).
+int GetXY(int* x, int* y);
+
+// The controller's eight constants, in the order XKp, XKi, YKp, YKi, YKd, Err, TOut, XKd.
+// 0 all read; 1 time-out (the first shows "COULD NOT RETRIEVE VALUES..."); 2 port closed.
+int GetConstants(int out[8]);
+
+// Buffer status. 0 status stored; 1 port closed; 2 no status (printed); 4 error status 254
+// with the error code in *code (-1 when none could be read).
+int CheckBuffer(unsigned char* status, int* code);
+
+// One move: x, y in thousandths of an inch, feed in percent. 0 accepted (or port closed,
+// nothing sent), 1 checksum rejected, 2 unexpected reply (input emptied), 3 no reply.
+int SendMove(double x, double y, double feed);
+
+// The controller's error bit mask (1 X motor, 2 stitch controller, 4 Y motor). Returns the
+// GetInt result (0 ok); *code is 0 on failure. Port closed: 0 with code 0.
+int GetErrors(int* code);
+
+// One byte: 200 = encoders reversed. 0 ok; 2 on failure (printed), also with the port closed.
+int GetMotorDirection(unsigned char* direction);
+
+// Firmware versions. 0 ok; -1 port closed; -2 nothing came (value untouched); -3 incomplete
+// (value 0.0). The stitch controller's version is 0.0 without asking on machine types
+// other than 0.
+int GetMotorVersion(float* version);
+int GetStitcherVersion(float* version);
+
+// The stitch controller: 1 present and in robot mode, 33 handle bars not in robot mode,
+// anything else not present. 0 ok; 2 on failure (printed). Machine types other than 0
+// answer 1 without asking.
+int GetStitcher(unsigned char* answer);
+
+// The stitch settings the controller keeps (command 14): four unsigned bytes. Polls the
+// line briefly for the reply; 0 and the four values stored, 1 when the reply did not come
+// (nothing stored), 2 port closed.
+int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpeed,
+                      int* lockStitches);
+
+// Number of bytes waiting on the port (0 with the port closed or on error).
+int SerialBytesWaiting();
+
+// Milliseconds on a clock that never jumps, for the waits of the command layer: no time-out
+// stretches or shrinks when the wall clock is set.
+long MonotonicMs();

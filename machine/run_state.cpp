@@ -1,0 +1,3 @@
+#include "machine/run_state.h"
+
+FullPattern_t* fpTemp = nullptr;

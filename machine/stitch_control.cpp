@@ -1,0 +1,237 @@
+#include "machine/stitch_control.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "app/settings.h"
+#include "app/ui_hooks.h"
+#include "machine/controller.h"
+#include "machine/serial.h"
+
+int robotIsStitching = 0;
+int errorAns = 0;
+
+const char* const errors[8] = {
+    "NO ERRORS DETECTED",
+    "X MOTOR FAILURE",
+    "THE STITCH CONTROLLER IS NOT PRESENT, OR IT HAS GENERATED AN ERROR",
+    "X MOTOR FAILURE\nSTITCH CONTROLLER GENERATED AN ERROR",
+    "Y MOTOR FAILURE",
+    "X MOTOR FAILURE\nY MOTOR FAILURE",
+    "Y MOTOR FAILURE\nSTITCH CONTROLLER GENERATED AN ERROR",
+    "X MOTOR FAILURE\nY MOTOR FAILURE\nSTITCH CONTROLLER GENERATED AN ERROR",
+};
+
+namespace {
+
+void Say(const char* text)
+{
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+bool PortClosed() { return sp < 0; }
+
+// The timing settings are float milliseconds, used truncated. A value that is not a
+// number or negative waits not at all; the settings' range rules keep sane values anyway.
+int Ms(float setting)
+{
+    if (!(setting > 0.0f))
+        return 0;
+    if (setting >= 2.0e9f)
+        return 2000000000;
+    return static_cast<int>(setting);
+}
+
+// Sleeps `ms` but never past `deadline`.
+void SleepUntilAtMost(long deadline, int ms)
+{
+    long left = deadline - MonotonicMs();
+    long step = std::min<long>(ms, left);
+    if (step > 0)
+        usleep(static_cast<useconds_t>(step * 1000));
+}
+
+}  // namespace
+
+void ReportControllerError(long code)
+{
+    if (code == -1) {
+        UiShowMessage(MSG_ERROR, BUTTONS_OK, "MOTOR CONTROLLER HAS AN ERROR.\nUNABLE TO RETRIEVE");
+    } else if (code == 0) {
+        UiShowMessage(MSG_ERROR, BUTTONS_OK, "MOTOR CONTROLLER HAD AN ERROR\nBUT IT HAS BEEN CLEARED");
+    } else if (code >= 1 && code <= 7) {
+        errorAns = UiShowMessage(MSG_ERROR, BUTTONS_OK, errors[code]);
+    } else {
+        UiShowMessage(MSG_ERROR, BUTTONS_OK,
+                      "MOTOR CONTROLLER HAS UNKNOWN ERROR\n" + std::to_string(code));
+    }
+}
+
+int PseudoButtonPress(unsigned char button, int state, int releaseState, int pressMs, int waitMs)
+{
+    if (PortClosed())
+        return 0;
+    const unsigned char command[2] = {button, static_cast<unsigned char>(state)};
+    WriteBlock(command, 2);
+    if (pressMs == 0)
+        return 1;
+    DoNothing(pressMs);
+    char release[32];
+    std::snprintf(release, sizeof release, "0x%2.2X %d 1", button, releaseState);
+    PseudoButtonRelease(release);
+    if (waitMs > 0)
+        DoNothing(waitMs);
+    return 1;
+}
+
+int PseudoButtonRelease(const char* text)
+{
+    unsigned int button = 0;
+    int state = 0;
+    int owned = 0;
+    if (text == nullptr || std::sscanf(text, "%x %d %d", &button, &state, &owned) < 2)
+        return 1;
+    if (sendMoveActive == 1 || PortClosed())
+        return 1;
+    const unsigned char command[2] = {static_cast<unsigned char>(button),
+                                      static_cast<unsigned char>(state)};
+    WriteBlock(command, 2);
+    return 0;
+}
+
+int StitchOn()
+{
+    if (PortClosed())
+        return 0;
+    if (robotIsStitching == 1)
+        return 1;
+    robotIsStitching = 1;
+    if (needleUpMethod == MACHINE_TYPE_SERIAL) {
+        SendCommand(CMD_STITCH_ON);
+    } else if (needleUpMethod == MACHINE_TYPE_AR18) {
+        // The Arlen 18 stitches for as long as its regulator button is held.
+        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED, 0, 0);
+        Say("Stitching On AR18\n");
+    } else {
+        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
+                          Ms(stitchRegPress), Ms(stitchRegTime));
+        Say("Stitching On\n");
+    }
+    return 1;
+}
+
+int StitchOff()
+{
+    if (PortClosed())
+        return 0;
+    if (robotIsStitching == 0)
+        return 1;
+    robotIsStitching = 0;
+    if (needleUpMethod == MACHINE_TYPE_SERIAL) {
+        SendCommand(CMD_STITCH_OFF);
+        Say("Stitching Off\n");
+    } else if (needleUpMethod == MACHINE_TYPE_AR18) {
+        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_RELEASED, BUTTON_RELEASED, 0, 0);
+        // The needle coasts to a stop after the button lets go.
+        Say("Wait for waitTime\n");
+        DoNothing(Ms(needleUpTime));
+        Say("Stitching Off 18\n");
+    } else {
+        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
+                          Ms(stitchRegPress), 0);
+        Say("Stitching Off\n");
+    }
+    return 1;
+}
+
+int NeedleUp()
+{
+    if (PortClosed())
+        return 1;
+    if (needleUpMethod == MACHINE_TYPE_SERIAL) {
+        SendCommand(CMD_NEEDLE_UP);
+        WaitForNeedle();
+        DoNothing(50);
+    } else if (needleUpMethod == MACHINE_TYPE_AR18) {
+        Say("No needle up on AR18\n");
+    } else {
+        PseudoButtonPress(CMD_BUTTON_NEEDLE_UP, BUTTON_PRESSED, BUTTON_RELEASED,
+                          Ms(needleUpPress), 0);
+        Say("Needle Up\n");
+        PauseForNeedle();
+    }
+    return 1;
+}
+
+int WaitForNeedle()
+{
+    if (PortClosed())
+        return 0;
+    Say("WFN\n");
+    const long deadline = MonotonicMs() + 5000;
+    for (long left = 5000; left > 0; left = deadline - MonotonicMs()) {
+        UiRunPendingEvents();
+        unsigned char reply = 0;
+        // The last read is cut to what is left, so the whole wait never passes 5 s.
+        if (GetChar(static_cast<int>(std::min<long>(500, left)), &reply, 0) != SERIAL_OK) {
+            Say("WFN: GetChar() timed out\n");
+            continue;
+        }
+        if (reply == NEEDLE_IS_UP) {
+            Say("WFN return true\n");
+            return 1;
+        }
+        if (reply == NEEDLE_NOT_UP) {
+            Say("WFN return false\n");
+            return 0;
+        }
+        std::printf("WFN returned something weird: 0X%2.2X\n", reply);
+        std::fflush(stdout);
+    }
+    Say("WFN End\n");
+    return 0;
+}
+
+int PauseForNeedle()
+{
+    Say("PFN\n");
+    const int waitMs = Ms(needleUpTime);
+    if (needleUpConfirm == 0) {
+        DoNothing(waitMs);
+        Say("PFN End\n");
+        return 1;
+    }
+    if (PortClosed())
+        return -1;
+
+    // The needle counts as up only after it has been seen down: a needle that was still
+    // up when the press began has not yet made its stitch.
+    const long start = MonotonicMs();
+    const long deadline = start + waitMs;
+    bool seenDown = false;
+    for (long left = waitMs; left > 0; left = deadline - MonotonicMs()) {
+        if (sendMoveActive != 1) {
+            SendCommand(CMD_NEEDLE_POLL);
+            unsigned char reply = 0;
+            if (GetChar(static_cast<int>(std::min<long>(50, left)), &reply, 1) == SERIAL_OK) {
+                if (reply == 0) {
+                    seenDown = true;
+                } else if (reply == 1 && seenDown) {
+                    std::printf("PFN Needle Up Received: 0x%X after %ld ms\n", reply,
+                                MonotonicMs() - start);
+                    std::fflush(stdout);
+                    return 1;
+                }
+            }
+        }
+        SleepUntilAtMost(deadline, 10);
+    }
+    std::printf("PFN Needle Up: Timeout after %0.0f msec\n", static_cast<double>(needleUpTime));
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,49 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "app/message_windows.h"
+#include "patterns/pattern.h"
+
+namespace {
+
+bool EndsWith(const std::string& s, const std::string& tail)
+{
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The name becomes a file of ./patterns/: it must stay a plain name in that folder.
+bool UsableFileName(const std::string& name)
+{
+    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != ".." &&
+           name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+int SavePatternAs(const Pattern* pattern)
+{
+    if (pattern == nullptr)
+        return 0;
+    std::string name;
+    if (UiShowKeyboard(name, "SAVE AS:") != 1)
+        return 0;
+    if (!UsableFileName(name)) {
+        ShowMessage(MSG_ERROR, BUTTONS_OK, "INVALID PATTERN NAME.");
+        return 0;
+    }
+    // A name typed with its extension is not given a second one.
+    if (!EndsWith(name, ".qcc"))
+        name += ".qcc";
+    const std::string path = "./patterns/" + name;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 &&
+        ShowMessage(MSG_QUESTION, BUTTONS_YES_NO, "FILE EXIXTS!\n\nOVERWRITE?") != RESPONSE_YES)
+        return 0;
+    if (savePattern(pattern, path) != 1) {
+        std::printf("could not save pattern %s\n", path.c_str());
+        std::fflush(stdout);
+        return 0;
+    }
+    return 1;
+}

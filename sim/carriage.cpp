@@ -1,0 +1,88 @@
+#include "carriage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mc1sim {
+
+bool Carriage::Queue(const Move& m) {
+    if (Queued() >= kPlaces) return false;
+    buffer_.push_back(m);
+    TakeNext();
+    return true;
+}
+
+void Carriage::TakeNext() {
+    if (current_ || halted_ || buffer_.empty()) return;
+    current_ = buffer_.front();
+    buffer_.pop_front();
+}
+
+void Carriage::StopNow() {
+    halted_ = true;
+    if (current_) {
+        current_.reset();
+        Vertex();
+    }
+}
+
+void Carriage::SetHome() {
+    // A move in progress was given in the old coordinates; shifting its target keeps the
+    // carriage heading for the same spot on the quilt.
+    if (current_) {
+        current_->x -= int32_t(std::lround(x_ * 100));
+        current_->y -= int32_t(std::lround(y_ * 100));
+    }
+    x_ = y_ = 0;
+}
+
+bool Carriage::HandMove(double x, double y) {
+    if (xDriven_ && yDriven_) return false;
+    double nx = xDriven_ ? x_ : x;
+    double ny = yDriven_ ? y_ : y;
+    travelThou_ += std::hypot(nx - x_, ny - y_);
+    x_ = nx;
+    y_ = ny;
+    Vertex();
+    return true;
+}
+
+double Carriage::SpeedThouPerSecond(const Move& m) {
+    double feedPercent = std::max(m.feed / 1000.0, 1.0);
+    double tenthsInchPerSecond = std::max<int32_t>(m.speed, 0) * feedPercent / 100.0;
+    return std::max(tenthsInchPerSecond * 100.0, kFloorThouPerSecond);
+}
+
+void Carriage::Advance(int64_t dtMicros) {
+    double seconds = dtMicros / 1e6;
+    while (seconds > 0) {
+        TakeNext();
+        if (!current_) return;
+        if (stalled_) return;
+        double dx = xDriven_ ? current_->x / 100.0 - x_ : 0.0;
+        double dy = yDriven_ ? current_->y / 100.0 - y_ : 0.0;
+        double dist = std::hypot(dx, dy);
+        double v = SpeedThouPerSecond(*current_);
+        double need = dist / v;
+        if (need <= seconds) {
+            seconds -= need;
+            x_ += dx;
+            y_ += dy;
+            if (xDriven_) x_ = current_->x / 100.0;
+            if (yDriven_) y_ = current_->y / 100.0;
+            travelThou_ += dist;
+            current_.reset();
+            ++movesDone_;
+            Vertex();
+            TakeNext();
+        } else {
+            double frac = v * seconds / dist;
+            x_ += dx * frac;
+            y_ += dy * frac;
+            travelThou_ += v * seconds;
+            seconds = 0;
+        }
+    }
+}
+
+}  // namespace mc1sim
