@@ -11,12 +11,13 @@
 #include "import/import_progress.h"
 #include "import/import_stream.h"
 #include "import/run_chain.h"
+#include "patterns/pattern.h"
 
 namespace {
 
-// Coordinates and radii beyond this (inches; about 250 km) are not a drawing but a corrupt
-// number, and would also print as pattern-file lines too long to read back.
-constexpr double kMaxDrawingCoordinate = 1e7;
+// Coordinates beyond this are not a drawing but a corrupt number. Within it, the normalised
+// pattern stays inside what the pattern loader accepts.
+constexpr double kMaxDrawingCoordinate = kPatternCoordinateMax / 2;
 // pi / 180 and 2 pi as the conversion has always used them, in single precision.
 constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kFullTurn = 6.2831855f;
@@ -317,7 +318,8 @@ Step DxfImport::ReadCircleOrArc(bool isArc)
         return Step::Fail;
     // A radius that is not positive draws nothing, and a corrupt number draws nonsense: the
     // entity is left out. Huge radii are drawn with longer chords (see ArcAngles).
-    if (!Usable(v.x1) || !Usable(v.y1) || !Usable(v.radius) || !(v.radius > 0) ||
+    if (!Usable(std::fabs(v.x1) + v.radius) || !Usable(std::fabs(v.y1) + v.radius) ||
+        !(v.radius > 0) ||
         !std::isfinite(v.startAngle) || !std::isfinite(v.endAngle))
         return Step::Ok;
     if (!isArc) {

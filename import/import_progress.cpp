@@ -1,26 +1,11 @@
 #include "import/import_progress.h"
 
-#include "app/ui_hooks.h"
+#include "app/message_windows.h"
 
-ImportProgress::ImportProgress(const std::string& title) : window_(UiStatusOpen(title))
-{
-    UiRunPendingEvents();
-}
+ImportProgress::ImportProgress(const std::string& title) : window_(CreateStatusWindow(title)) {}
 
-ImportProgress::~ImportProgress()
-{
-    UiStatusClose(window_);
-    UiRunPendingEvents();
-}
+ImportProgress::~ImportProgress() { CloseStatusWindow(window_); }
 
-void ImportProgress::SetText(const std::string& text)
-{
-    UiStatusText(window_, text);
-    UiRunPendingEvents();
-}
+void ImportProgress::SetText(const std::string& text) { StatusWindowSetText(window_, text); }
 
-void ImportProgress::Update()
-{
-    UiStatusPulse(window_);
-    UiRunPendingEvents();
-}
+void ImportProgress::Update() { UpdateStatusWindow(window_, static_cast<int>(count_)); }

@@ -1,7 +1,10 @@
 #pragma once
 // The status window an import shows while it works, with its step counter: the screen is
-// kept alive (the bar pulses and pending events run) once every 500 steps of work.
+// kept alive (the bar pulses and pending events run) once every 500 steps of work. STOP is
+// not consulted: a conversion is short and runs to its end.
 #include <string>
+
+struct StatusWindow;
 
 class ImportProgress {
 public:
@@ -21,6 +24,6 @@ public:
 
 private:
     void Update();
-    void* window_ = nullptr;
+    StatusWindow* window_ = nullptr;
     unsigned long count_ = 0;
 };

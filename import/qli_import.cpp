@@ -9,6 +9,7 @@
 #include "import/import_progress.h"
 #include "import/import_stream.h"
 #include "import/text_scanner.h"
+#include "patterns/pattern.h"
 
 namespace {
 
@@ -68,7 +69,11 @@ void QliImport::AddPoint(float x, float y)
     progress_.Step();
     currentX_ = x;
     currentY_ = y;
-    drawing_.newPoint(x, y);
+    // Origins moved again and again can carry the pen beyond any quilt; such points are left
+    // out rather than written where the pattern loader would refuse them.
+    const float limit = static_cast<float>(kPatternCoordinateMax / 2);
+    if (std::fabs(x) <= limit && std::fabs(y) <= limit)
+        drawing_.newPoint(x, y);
 }
 
 // "VP x,y": a move to (x, y) thousandths of an inch from the origin.
