@@ -2,7 +2,8 @@
 // Uploads a HEX file to the boot loader of the controller on PATH (default: the program's own
 // serial device) and exits with the upload's result code: 0 done, 1 an address outside the
 // memory, 2 an unreadable record, 3 no first block from the loader, 4 a block not
-// acknowledged, 5 no loader. The file is read completely before anything is sent.
+// acknowledged, 5 no loader. The file is read completely before anything is sent. Wrong
+// arguments and a file that cannot be opened also give 2: nothing was sent either way.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -27,37 +28,30 @@ const char* Meaning(int code)
     }
 }
 
-int Fail(const char* what, const std::string& detail = "")
-{
-    std::fprintf(stderr, "corvan-tool flash: %s%s\n", what, detail.c_str());
-    std::fprintf(stderr, "usage: corvan-tool flash FILE.hex [--device PATH]\n");
-    return kToolUsage;
-}
-
 }  // namespace
 
-int CmdFlash(int argc, char** argv)
+int RunFlash(const ToolArgs& args)
 {
     std::string file, device;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--device") {
-            if (i + 1 >= argc) return Fail("missing value after ", arg);
-            device = argv[++i];
+            if (i + 1 >= args.size()) return ToolUsage("flash", "missing value after " + arg);
+            device = args[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
-            return Fail("unknown option ", arg);
+            return ToolUsage("flash", "unknown option " + arg);
         } else if (file.empty()) {
             file = arg;
         } else {
-            return Fail("more than one file: ", arg);
+            return ToolUsage("flash", "more than one file: " + arg);
         }
     }
-    if (file.empty()) return Fail("no file given");
+    if (file.empty()) return ToolUsage("flash", "no file given");
 
     std::unique_ptr<FILE, int (*)(FILE*)> hex(std::fopen(file.c_str(), "rb"), &std::fclose);
     if (!hex) {
-        std::fprintf(stderr, "corvan-tool flash: cannot open %s\n", file.c_str());
-        return kToolNoInput;
+        std::fprintf(stderr, "corvan-tool: cannot open %s\n", file.c_str());
+        return HEX_BAD_RECORD;
     }
     if (!device.empty()) setenv("CORVAN_SERIAL", device.c_str(), 1);
     OpenPort();  // on failure the port stays closed and the upload reports no loader

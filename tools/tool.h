@@ -1,18 +1,31 @@
 #pragma once
 // corvan-tool: a command line over the program's core for technicians and tests.
-// Each subcommand is a function taking its own arguments (argv[0] is the subcommand's name)
-// and returning the process's exit status.
+//
+// Adding a subcommand: write tools/cmd_NAME.cpp with a function
+//     int RunName(const ToolArgs& args);
+// and add one line for it to tools/commands.def. The function gets the arguments after the
+// subcommand's words, reports failures on standard error, and returns an exit status:
+// kToolOk, kToolFailed (the work failed), or kToolUsage (wrong arguments; see ToolUsage).
+#include <string>
+#include <vector>
+
+using ToolArgs = std::vector<std::string>;
+
+constexpr int kToolOk = 0;
+constexpr int kToolFailed = 1;
+constexpr int kToolUsage = 2;
 
 struct ToolCommand {
-    const char* name;
-    const char* help;  // one line: arguments and what it does
-    int (*run)(int argc, char** argv);
+    const char* name;   // one or more words: "convert", "layout show"
+    const char* usage;  // the arguments, as shown after the name
+    const char* help;   // one line
+    int (*run)(const ToolArgs& args);
 };
 
-// Exit statuses shared by the subcommands for problems with the command line or its files
-// (kept clear of the small result codes some subcommands pass on).
-constexpr int kToolUsage = 64;
-constexpr int kToolNoInput = 66;
+// Prints "corvan-tool: MESSAGE" and the command's usage line to standard error and returns
+// kToolUsage, for `return ToolUsage("convert", "needs two file names");`.
+int ToolUsage(const std::string& command, const std::string& message);
 
-int CmdCrc(int argc, char** argv);
-int CmdFlash(int argc, char** argv);
+#define TOOL_COMMAND(name, usage, help, function) int function(const ToolArgs& args);
+#include "tools/commands.def"
+#undef TOOL_COMMAND
