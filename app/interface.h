@@ -17,6 +17,8 @@ struct LayoutNode;
 // Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
 constexpr size_t kLastPatternPathMax = 75;
 
+struct FullPattern_t;
+
 struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
     // anything else = forward.
@@ -44,6 +46,10 @@ struct Interface {
     LayoutNode* selectedNode = nullptr;
     // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
     int fittingActive = 0;
+
+    // The stitch path of the current pattern box (first point), null when none is prepared.
+    // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
+    FullPattern_t* stitchList = nullptr;
 };
 
 extern Interface interface_;
