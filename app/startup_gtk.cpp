@@ -18,6 +18,7 @@
 #include "app/settings_load.h"
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
+#include "files/file_chooser_dialog.h"
 #include "machine/serial.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
@@ -91,6 +92,7 @@ int initializeUserInterface(int argc, char** argv)
     gtk_init(&argc, &argv);
     // From here on messages are real windows (the serial port's failure below among them).
     InstallGtkUiHooks();
+    InstallFileChooser();
 
     Say("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
