@@ -5,10 +5,15 @@
 //
 // Only the members in use so far are here; the main window adds its own.
 
+struct FullPattern_t;
+
 struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
     // anything else = forward.
     int motorDirection = 0;
+    // The stitch path of the current pattern box (first point), null when none is prepared.
+    // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
+    FullPattern_t* stitchList = nullptr;
 };
 
 extern Interface interface_;
