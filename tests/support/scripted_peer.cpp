@@ -42,10 +42,4 @@ size_t ScriptedPeer::StepsDone()
     return next_;
 }
 
-std::string Bytes(std::initializer_list<int> values)
-{
-    std::string s;
-    for (int v : values)
-        s.push_back(static_cast<char>(v));
-    return s;
-}
+// Bytes() is defined once, in hex_records.cpp.
