@@ -42,4 +42,10 @@ size_t ScriptedPeer::StepsDone()
     return next_;
 }
 
-// Bytes() is defined once, in hex_records.cpp.
+std::string Bytes(std::initializer_list<int> values)
+{
+    std::string s;
+    for (int v : values)
+        s.push_back(static_cast<char>(v & 0xFF));
+    return s;
+}
