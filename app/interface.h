@@ -17,7 +17,29 @@ struct LayoutNode;
 // Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
 constexpr size_t kLastPatternPathMax = 75;
 
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "view/pixbuf_draw.h"  // PixbufPtr
+
 struct FullPattern_t;
+struct LayoutNode;
+
+// A point on the pattern view, in view pixels.
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// The measuring line of the pattern view, in view pixels. The stitching view marks its
+// start point with a cross-hair.
+struct MeasureLine {
+    int startX = 0, startY = 0;
+    int endX = 0, endY = 0;
+};
+
+constexpr int kEditButtonCount = 5;
 
 struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
@@ -50,6 +72,34 @@ struct Interface {
     // The stitch path of the current pattern box (first point), null when none is prepared.
     // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
     FullPattern_t* stitchList = nullptr;
+
+    // --- The pattern view (view/pattern_view.h) ---
+    // Inches of quilt per screen pixel.
+    float viewScale = 0.001f;
+    // Pan offset of the pattern view, screen pixels.
+    int panX = 0;
+    int panY = 0;
+    // Last camera picture and the scale at which it shows the quilt; the view draws it as
+    // its background while viewScale is within 0.25 of that scale.
+    PixbufPtr cameraSnapshot;
+    float snapshotInchPerPixel = 1.0f;
+    // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
+    PixbufPtr gridPixbuf;
+    // Picture shown by the small preview of the pattern select screen.
+    PixbufPtr previewPixbuf;
+    // The selected placement (the pop-up menu works on it), or null. Not owned.
+    LayoutNode* selectedNode = nullptr;
+    // Entity (1-based) of a pattern to draw highlighted, -1 for none.
+    int highlightEntity = -1;
+    // Texts the view draws: infoText at the bottom left, measureText centred at the top.
+    std::optional<std::string> infoText;
+    std::optional<std::string> measureText;
+    // The measuring line, or none.
+    std::optional<MeasureLine> measureLine;
+    // Free-hand line being drawn, view pixels.
+    std::vector<ScreenPoint> scribble;
+    // Images of the on-screen edit buttons 1..5 (index 0..4); null where a button is hidden.
+    PixbufPtr editButtons[kEditButtonCount];
 };
 
 extern Interface interface_;

@@ -327,12 +327,17 @@ Step DxfImport::ReadCircleOrArc(bool isArc)
         return Step::Ok;
     }
     // Counter-clockwise from start to end; an end below the start passes through angle 0.
-    const double startRad = NormalDegrees(v.startAngle) * kDegreesToRadians;
-    const double endRad = NormalDegrees(v.endAngle) * kDegreesToRadians;
-    const double start = static_cast<float>(startRad);
-    double sweep = endRad - start;
-    if (endRad < start)
-        sweep += kFullTurn;
+    // The two are compared in degrees as given: rounded to single precision, an end a hair
+    // below its start (a full circle drawn as an arc) could come out above it and leave the
+    // arc a dot.
+    const double startDegrees = NormalDegrees(v.startAngle);
+    const double endDegrees = NormalDegrees(v.endAngle);
+    double sweepDegrees = endDegrees - startDegrees;
+    if (sweepDegrees < 0)
+        sweepDegrees += 360.0;
+    const double start = startDegrees * kDegreesToRadians;
+    const double sweep = sweepDegrees * kDegreesToRadians;
+    const double endRad = endDegrees * kDegreesToRadians;
     AddArc(v, start, sweep, false, endRad);
     return Step::Ok;
 }

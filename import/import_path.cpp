@@ -94,7 +94,46 @@ std::vector<double> ArcAngles(double start, double sweep, double step, bool incl
     return angles;
 }
 
+namespace {
+
+// Appends `v` as "%0.3f" would print it. Most values are formatted from their rounded
+// thousandths directly; values near a rounding tie, negative values that round to zero and
+// huge values go through snprintf, so the text is always exactly printf's.
+char* AppendThousandths(char* to, double v)
+{
+    const double scaled = v * 1000.0;
+    const double fraction = scaled - std::floor(scaled);
+    if (!(std::fabs(scaled) < 1e15) || std::fabs(fraction - 0.5) < 1e-6 ||
+        (std::signbit(v) && scaled > -0.5000001))
+        return to + std::snprintf(to, 48, "%0.3f", v);
+    long long units = std::llround(scaled);
+    if (units < 0) {
+        *to++ = '-';
+        units = -units;
+    }
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + units % 10);
+        units /= 10;
+    } while (units > 0 || n < 4);
+    while (n > 3)
+        *to++ = digits[--n];
+    *to++ = '.';
+    while (n > 0)
+        *to++ = digits[--n];
+    return to;
+}
+
+}  // namespace
+
 void WritePatternPoint(std::FILE* out, const ImportPoint& p)
 {
-    std::fprintf(out, "p X%0.3f Y%0.3f\n", p.x, p.y);
+    char line[128] = "p X";
+    char* end = AppendThousandths(line + 3, p.x);
+    *end++ = ' ';
+    *end++ = 'Y';
+    end = AppendThousandths(end, p.y);
+    *end++ = '\n';
+    std::fwrite(line, 1, static_cast<std::size_t>(end - line), out);
 }

@@ -115,6 +115,10 @@ TEST(DxfImport, CirclesAndArcsAreCutIntoTenthInchChords)
     EXPECT_NEAR(points.back().x, 0.0, 0.0006);      // ends at 10 degrees, the top
     EXPECT_NEAR(points.back().y, 0.0, 0.0006);
 
+    // An end a hair below the start is an arc all the way round, not a dot.
+    r = RunDxf(DxfDrawing(DxfArc(0, 0, 2.5, 270, 269.99999427)));
+    EXPECT_NEAR(AllPoints(r.text).size(), 158u, 1u);
+
     // Angles given outside 0..360 name the same directions: -90..90 is the right half.
     r = RunDxf(DxfDrawing(DxfArc(0, 0, 1, -90, 90)));
     points = AllPoints(r.text);
