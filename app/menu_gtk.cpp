@@ -116,7 +116,7 @@ void BuildEditMenu(GtkWidget* menu)
 void BuildViewMenu(GtkWidget* menu)
 {
     AddItem(menu, SensitiveItem::Zoom, Shown::Hidden);
-    AddItem(menu, SensitiveItem::ZoomAll, Shown::Always);
+    AddItem(menu, SensitiveItem::ZoomAll, Shown::Always, G_CALLBACK(menuViewZoomAll));
     AddItem(menu, SensitiveItem::Pan, Shown::Always);
     AddItem(menu, SensitiveItem::Measure, Shown::Hidden);
 }

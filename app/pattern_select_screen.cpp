@@ -15,6 +15,7 @@
 #include "files/pattern_tree.h"
 #include "patterns/layout.h"
 #include "view/drawing_area_gtk.h"
+#include "view/thumbnail_cache.h"
 
 namespace {
 
@@ -78,8 +79,6 @@ void SetSelectSensitive(bool sensitive)
         gtk_widget_set_sensitive(mainUi.selectButton, sensitive);
 }
 
-GdkPixbuf* LoadPreview(const std::string&) { return nullptr; }
-
 void PatternListSelect(GtkTreeView* view, gpointer)
 {
     SelectedRow row;
@@ -100,7 +99,7 @@ void PatternListSelect(GtkTreeView* view, gpointer)
     std::string path = PatternRowPath(row.parents, row.name, std::string::npos);
     DropPreviewPixbuf();
     UiSetCursor(CursorKind::Busy);
-    interface_.previewPixbuf = LoadPreview(path);
+    interface_.previewPixbuf.reset(GetPicFromFile(path));
     SetPatternName(row.name);
     RedrawView();
     UiSetCursor(CursorKind::Normal);
@@ -172,7 +171,7 @@ GtkWidget* SelectColumn()
     gtk_box_pack_start(GTK_BOX(column), mainUi.patternNameLabel, FALSE, FALSE, 0);
 
     mainUi.previewBox = gtk_hbox_new(FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(mainUi.previewBox), SetDrawingArea(DA_PREVIEW), TRUE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(mainUi.previewBox), SetDrawingArea(DA_SMALL_PATTERN_VIEW), TRUE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), mainUi.previewBox, FALSE, FALSE, 0);
 
     GtkWidget* buttons = gtk_hbox_new(FALSE, 4);

@@ -2,6 +2,7 @@
 
 #include "app/popup_menu.h"
 
+#include "app/interface.h"
 #include "app/main_menu.h"
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
@@ -16,8 +17,8 @@ struct PopupPoint {
     int y;
 };
 
-int ViewPanX() { return 0; }
-int ViewPanY() { return 0; }
+int ViewPanX() { return interface_.panX; }
+int ViewPanY() { return interface_.panY; }
 
 void popupNext(GtkWidget*, gpointer data)
 {

@@ -22,6 +22,7 @@
 #include "machine/serial.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "view/pattern_view.h"
 
 GtkWidget* mainWindow = nullptr;
 GtkWidget* mainVBox = nullptr;
@@ -140,6 +141,7 @@ int initializeUserInterface(int argc, char** argv)
     ShowStitchButtons();
 
     Say("done\nSet initial zoom value...");
+    SetZoomAll();
     const bool large = icon_style == 1;
     imgUp = LoadArrow(large ? "./images/Up.png" : "./images/Up_5.png", &arrowIconUp);
     imgDown = LoadArrow(large ? "./images/Down.png" : "./images/Down_5.png", &arrowIconDown);
