@@ -8,6 +8,7 @@
 // The index of the pattern box being worked on is the global `currentBox`
 // (patterns/pattern_box.h).
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
