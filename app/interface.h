@@ -3,8 +3,12 @@
 // share about the screen and the machine. The variable is called `interface_` because
 // `interface` is a macro on some platforms' headers.
 //
-// Only the members in use so far are here; the main window adds its own.
+// Only values live here. The widgets of the main window are kept by the GUI side
+// (app/main_window.h), so that logic and tests can use this record without a display.
+// The index of the pattern box being worked on is the global `currentBox`
+// (patterns/pattern_box.h).
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +17,9 @@
 
 struct FullPattern_t;
 struct LayoutNode;
+
+// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
+constexpr size_t kLastPatternPathMax = 75;
 
 // A point on the pattern view, in view pixels.
 struct ScreenPoint {
@@ -33,6 +40,18 @@ struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
     // anything else = forward.
     int motorDirection = 0;
+
+    // Name of the layout file now loaded; empty after New Layout or a setpoint.
+    std::string current_layout;
+    // Path of the pattern last chosen on the pattern select screen (at most
+    // kLastPatternPathMax characters).
+    std::string lastPatternPath;
+
+    // What the extents setup screen defines: 0 the quilting area, 1 a pattern box.
+    int boxEditTarget = 0;
+    // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
+    int fittingActive = 0;
+
     // The stitch path of the current pattern box (first point), null when none is prepared.
     // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
     FullPattern_t* stitchList = nullptr;
@@ -49,7 +68,8 @@ struct Interface {
     float snapshotInchPerPixel = 1.0f;
     // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
     PixbufPtr gridPixbuf;
-    // Picture shown by the small preview of the pattern select screen.
+    // Picture shown by the small preview of the pattern select screen (the preview of the
+    // pattern selected in the pattern list).
     PixbufPtr previewPixbuf;
     // The selected placement (the pop-up menu works on it), or null. Not owned.
     LayoutNode* selectedNode = nullptr;
@@ -67,3 +87,6 @@ struct Interface {
 };
 
 extern Interface interface_;
+
+// Drops the preview picture (previewPixbuf becomes null).
+void DropPreviewPixbuf();
