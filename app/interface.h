@@ -52,20 +52,8 @@ struct Interface {
     // kLastPatternPathMax characters).
     std::string lastPatternPath;
 
-    // Inches per screen pixel of the pattern view.
-    float viewScale = 0.001f;
-    // Camera picture drawn behind the layout while viewScale is within 0.25 of its scale.
-    GdkPixbuf* cameraSnapshot = nullptr;  // one reference owned, or null
-    float snapshotInchPerPixel = 1.0f;
-    // Preview of the pattern selected in the pattern list; one reference owned, or null.
-    GdkPixbuf* previewPixbuf = nullptr;
-
     // What the extents setup screen defines: 0 the quilting area, 1 a pattern box.
     int boxEditTarget = 0;
-    // Entity of the selected pattern drawn highlighted (1-based), -1 for none.
-    int highlightEntity = -1;
-    // The selected layout node, the one the pattern pop-up menu works on; not owned.
-    LayoutNode* selectedNode = nullptr;
     // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
     int fittingActive = 0;
 
