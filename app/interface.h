@@ -8,15 +8,7 @@
 // The index of the pattern box being worked on is the global `currentBox`
 // (patterns/pattern_box.h).
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
-
-#include <string>
-
-struct LayoutNode;
-
-// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
-constexpr size_t kLastPatternPathMax = 75;
-
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +32,9 @@ struct MeasureLine {
 };
 
 constexpr int kEditButtonCount = 5;
+
+// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
+constexpr size_t kLastPatternPathMax = 75;
 
 struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
