@@ -37,10 +37,3 @@ std::string HexEnd()
     return ":00000001FF\n";
 }
 
-// Declared in scripted_peer.h, shared by every test that spells out bytes.
-std::string Bytes(std::initializer_list<int> values)
-{
-    std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v & 0xFF));
-    return s;
-}
