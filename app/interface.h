@@ -14,6 +14,13 @@ struct Interface {
     // The stitch path of the current pattern box (first point), null when none is prepared.
     // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
     FullPattern_t* stitchList = nullptr;
+
+    // Inches per screen pixel of the pattern view.
+    float viewScale = 0.001f;
+    // Entity of the selected pattern drawn highlighted (1-based), -1 for none.
+    int highlightEntity = -1;
+    // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
+    int fittingActive = 0;
 };
 
 extern Interface interface_;
