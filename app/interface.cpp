@@ -1,3 +1,8 @@
 #include "app/interface.h"
 
 Interface interface_;
+
+void DropPreviewPixbuf()
+{
+    interface_.previewPixbuf.reset();
+}

@@ -51,15 +51,20 @@ void MovePointer(int dx, int dy)
 
 void SwitchLocksOff()
 {
-    if (!runWidgets.lockXToggle && !runWidgets.lockYToggle)
+    const bool x = runWidgets.lockXToggle || UiToggleActive(ToolbarToggle::LockX);
+    const bool y = runWidgets.lockYToggle || UiToggleActive(ToolbarToggle::LockY);
+    if (!x && !y)
         return;
-    if (runWidgets.lockXToggle) {
+    // Switching a lock off releases its axis, as its handler would.
+    if (x) {
         runWidgets.lockXToggle = false;
+        UiSetToggle(ToolbarToggle::LockX, false);
         ReleaseAllUI();
         DisableX();
     }
-    if (runWidgets.lockYToggle) {
+    if (y) {
         runWidgets.lockYToggle = false;
+        UiSetToggle(ToolbarToggle::LockY, false);
         ReleaseAllUI();
         DisableY();
     }
@@ -74,6 +79,7 @@ bool StitcherReady()
     Warning(answer == STITCHER_NOT_ROBOT ? "HANDLE BARS NOT IN ROBOT MODE"
                                          : "STITCH CONTROLLER NOT PRESENT");
     runWidgets.stitchingToggle = false;
+    UiSetToggle(ToolbarToggle::Stitching, false);
     WidgetsChanged();
     StitchOff();
     return false;

@@ -41,6 +41,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "app/interface.h"
@@ -166,9 +167,12 @@ bool CloserThanOneStitch(const FullPattern_t& last, float x_thou, float y_thou)
     return dx * dx + dy * dy < kMinStitch_thou * kMinStitch_thou;
 }
 
-// Appends the points of one placement after `last`; returns the new last point.
-FullPattern_t* AppendPlacement(FullPattern_t* last, const Pattern& pattern,
-                               const LayoutNode& node, const BoxOffset& box)
+// Appends the points of one placement after `last`; returns the new last point. `first`
+// is set as soon as the list has a point, so that the list is never lost if memory runs
+// out part way.
+FullPattern_t* AppendPlacement(FullPattern_t*& first, FullPattern_t* last,
+                               const Pattern& pattern, const LayoutNode& node,
+                               const BoxOffset& box)
 {
     const int count = UsablePointCount(pattern);
     const std::vector<int> startsBefore = StrokeStartsBefore(pattern, count);
@@ -186,6 +190,8 @@ FullPattern_t* AppendPlacement(FullPattern_t* last, const Pattern& pattern,
             }
         }
         last = AppendFullPatternPoint(last, x_thou, y_thou, 100.0f);
+        if (first == nullptr)
+            first = last;
     }
     return last;
 }
@@ -213,14 +219,13 @@ void MarkJumpIfApart(FullPattern_t* last, const LayoutNode& following, const Box
         last->jump = 1;
 }
 
-FullPattern_t* CollectPlacements()
+void CollectPlacements(FullPattern_t*& first)
 {
     BoxOffset box;
     if (const PatternBox* pb = GetPatternBox(currentBox)) {
         box.x_inch = pb->originX;
         box.y_inch = pb->originY;
     }
-    FullPattern_t* first = nullptr;
     FullPattern_t* last = nullptr;
     for (const LayoutNode* node = patternLayout; node != nullptr; node = node->next) {
         if (node->boxIndex != currentBox)
@@ -228,16 +233,10 @@ FullPattern_t* CollectPlacements()
         const Pattern* pattern = StitchablePattern(*node);
         if (pattern == nullptr)
             continue;
-        last = AppendPlacement(last, *pattern, *node, box);
-        if (first == nullptr) {  // once: walk back over the first placement
-            first = last;
-            while (first->prev != nullptr)
-                first = first->prev;
-        }
+        last = AppendPlacement(first, last, *pattern, *node, box);
         if (const LayoutNode* following = NextStitchedPlacement(*node))
             MarkJumpIfApart(last, *following, box);
     }
-    return first;
 }
 
 // --- Subdivision -------------------------------------------------------------------------
@@ -372,14 +371,18 @@ FullPattern_t* AppendFullPatternPoint(FullPattern_t* last, float x_thou, float y
 int PackFullPattern()
 {
     FreeStitchList();
-    interface_.stitchList = CollectPlacements();
-
-    SetStatusText("Setting Pattern Angles");
-    FindPatternAngles(interface_.stitchList, statWindow);
-
-    SetStatusText("Breaking Up Long Lines");
-    BreakUpLongLines(interface_.stitchList, statWindow);
-
+    try {
+        CollectPlacements(interface_.stitchList);
+        SetStatusText("Setting Pattern Angles");
+        FindPatternAngles(interface_.stitchList, statWindow);
+        SetStatusText("Breaking Up Long Lines");
+        BreakUpLongLines(interface_.stitchList, statWindow);
+    } catch (const std::bad_alloc&) {
+        // A path that could not be built whole must not be stitched in part.
+        FreeStitchList();
+        ShowMessage(MSG_ERROR, BUTTONS_OK, "FindPatternAngles: Could Not Allocate Memory!");
+        return 0;
+    }
     SetStatusText("Setting Feeds");
     SetFeeds(interface_.stitchList, 1);
     return 0;

@@ -19,7 +19,6 @@
 #include "machine/stitch_path.h"
 #include "machine/stitching_run.h"
 #include "patterns/pattern_box.h"
-#include "view/measure_line.h"
 
 using run::Say;
 
@@ -45,7 +44,9 @@ bool Wait() { return WaitForBuffer() || Abort(); }
 // The needle's position on the stitching view, in view pixels relative to the box.
 void UpdateProgress(unsigned char status, float originX_inch, float originY_inch)
 {
-    MeasureLine* line = EnsureMeasureLine();
+    if (!interface_.measureLine)
+        interface_.measureLine = MeasureLine();
+    MeasureLine* line = &*interface_.measureLine;
     const float scale = interface_.viewScale > 0.0f ? interface_.viewScale : 0.001f;
     auto toView = [&](float thou, float origin) {
         return static_cast<int>((thou / 1000.0f - origin) / scale);
@@ -80,7 +81,7 @@ void FinishPath(bool stitching)
             return;
     }
     FreeStitchList();
-    DeleteMeasure();
+    interface_.measureLine.reset();
     runCompleted = 1;
     StopPattern();
 }

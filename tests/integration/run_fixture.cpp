@@ -14,7 +14,6 @@
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
-#include "view/measure_line.h"
 
 namespace runtest {
 
@@ -216,7 +215,7 @@ void StitchingRun::TearDown()
     ClosePort();
     sim.reset();
     FreeStitchList();
-    DeleteMeasure();
+    interface_.measureLine.reset();
     ResetLayout();
 }
 

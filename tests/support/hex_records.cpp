@@ -36,4 +36,3 @@ std::string HexEnd()
 {
     return ":00000001FF\n";
 }
-
