@@ -12,7 +12,6 @@
 
 int zoomAll = 0;
 int zoomed = 0;
-// command and menuReady live with the screen state (app/screen_state.cpp).
 int64_t lastUpdateTime = 0;
 
 namespace {
