@@ -3,8 +3,7 @@
 #include "app/interface.h"
 #include "app/status_bar.h"
 
-int command = -1;
-int menuReady = 0;
+// command and menuReady are defined with the touch tools (view/edit_mode.cpp).
 int patternSkip = 0;
 std::string selectedFile;
 void (*releaseAllUiHook)() = nullptr;
