@@ -155,6 +155,9 @@ bool HandleJump(bool stitching)
     if (allStop == RUN_STOP)
         return Abort();
     Halt();
+    // The moves about to be queued run at the stitching speed, not at the lead line's that
+    // is still set when no tie-in came between.
+    SetSpeed(static_cast<int>(maxSpeed));
     if (!SendFortyNine())
         return Abort();
     if (stitching)
@@ -189,8 +192,11 @@ int ProcessPattern()
     run::WidgetsChanged();
     run::SwitchLocksOff();
     run::SetRunMask();
-    if (stitching && fpTemp->prev != nullptr && fpTemp->prev->jump != 1)
-        StitchOn();  // resuming in the middle of a stitched run
+    // Stitching goes on for a start or a resume inside a stitched run. That includes a
+    // cursor still on the first point, which happens when the first run is too short for
+    // the fill ahead to send anything past it: otherwise that run would only be travelled.
+    if (stitching && (fpTemp->prev == nullptr || fpTemp->prev->jump != 1))
+        StitchOn();
     Resume();
 
     float originX = 0.0f, originY = 0.0f;

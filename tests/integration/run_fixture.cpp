@@ -237,7 +237,18 @@ bool StitchingRun::StartSim(std::vector<std::string> options)
 
 int StitchingRun::Place(const Pts& points_inch, float x, float y)
 {
+    return PlaceWithStrokes(points_inch, {}, x, y);
+}
+
+int StitchingRun::PlaceWithStrokes(const Pts& points_inch, const std::vector<int>& strokesBefore,
+                                   float x, float y)
+{
     Pattern* p = newPattern();
+    for (int before : strokesBefore) {
+        p->commandType.push_back(CMD_START);
+        p->commandPoint.push_back(before + 1);
+    }
+    p->commandCount = static_cast<int>(strokesBefore.size());
     for (const auto& pt : points_inch) {
         p->pointX.push_back(pt.first);
         p->pointY.push_back(pt.second);

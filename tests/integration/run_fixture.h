@@ -66,6 +66,9 @@ protected:
     // A pattern in the next free slot, placed at (x, y) inches in box 0.
     int Place(const Pts& points_inch, float x, float y);
     int PlaceSlot(int slot, float x, float y);
+    // The same with new strokes ("c s") before the given 0-based points.
+    int PlaceWithStrokes(const Pts& points_inch, const std::vector<int>& strokesBefore, float x,
+                         float y);
     // Takes a copy of the prepared path (points in thousandths) when the run prepares it.
     Pts preparedPath;
     // Called at every pass of pending events of the run (the operator's hand).

@@ -3,7 +3,7 @@
 // says about itself.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <unistd.h>
 
 #include "app/interface.h"
 #include "app/settings.h"
@@ -23,6 +23,17 @@ const char* const kBobbin =
 
 // A zigzag of five points, 1.2 inch wide.
 const Pts kZigzag = {{0, 0}, {0.3f, 0.3f}, {0.6f, 0}, {0.9f, 0.3f}, {1.2f, 0}};
+
+// A zigzag of `teeth` teeth, 0.2 inch each, 0.2 inch high.
+Pts LongZigzag(int teeth)
+{
+    Pts pts;
+    for (int i = 0; i <= 2 * teeth; ++i)
+        pts.emplace_back(0.1f * static_cast<float>(i), (i % 2) ? 0.2f : 0.0f);
+    return pts;
+}
+
+bool InRun() { return runActive == 1; }
 
 // The path points the streaming sends, given where the run tied in again after jumps: a
 // tie-in lands on the point after a jump's target, so that target is stitched by the lock
@@ -102,4 +113,124 @@ TEST_F(StitchingRun, TwoPlacementsFarApartTieOffTravelAndTieInAgain)
     // stitch of each tie-in pass.
     EXPECT_EQ(NeedlesAt(json, preparedPath[jumpAt]), 3) << json;
     EXPECT_EQ(NeedlesAt(json, preparedPath[0]), 3) << json;
+}
+
+// A straight pattern with new strokes (jumps) before the given points.
+TEST_F(StitchingRun, ShortJumpsAreSewnOverAndJumpsWithinJumpStitchAskNothing)
+{
+    ASSERT_TRUE(StartSim());
+    // 0.1 inch gap before point 3 (sewn over), 0.5 inch gap before point 6 (tied, no
+    // questions because jumpStitch is 1 inch).
+    const Pts line = {{0, 0}, {0.15f, 0}, {0.3f, 0}, {0.4f, 0}, {0.55f, 0}, {0.7f, 0},
+                      {1.2f, 0}, {1.35f, 0}, {1.5f, 0}};
+    PlaceWithStrokes(line, {3, 6}, 1, 1);
+    jumpStitch = 1.0f;
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+
+    startButtonReleased();
+
+    EXPECT_EQ(runCompleted, 1);
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    // Lock stitches at the start, around the long jump (off and in), at the end; none at
+    // the short one.
+    EXPECT_EQ(MovesAt(j, 40, 30000).size(), 4u * 4u) << j.shape;
+    size_t longJump = 0;
+    while (longJump < preparedPath.size() && preparedPath[longJump].first < 2000 + 1000)
+        ++longJump;
+    EXPECT_EQ(MovesAt(j, kPathSpeed), Streamed(preparedPath, nullptr, {longJump}));
+
+    // The short jump is stitched straight over; the long one is travelled.
+    Pts stitched = preparedPath;
+    stitched.erase(stitched.begin() + static_cast<long>(longJump));
+    const std::string json = sim->Control("stitched");
+    EXPECT_TRUE(InOrder(stitched, StitchedVertices(json))) << json;
+    const Pts vertices = StitchedVertices(json);
+    EXPECT_TRUE(InOrder({{2300, 1000 + 1000}, {2400, 2000}}, vertices)) << json;
+}
+
+TEST_F(StitchingRun, PauseAndResumeSendEveryPointOnce)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(40), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    onEvents = [&] {
+        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
+            ++eventsInView == 30)
+            OnBtnPauseToggled(true);
+    };
+
+    startButtonReleased();
+
+    // Paused: the controller halted, stitching off, the thread button offered.
+    EXPECT_EQ(runActive, 1);
+    EXPECT_EQ(runCompleted, 0);
+    EXPECT_TRUE(runWidgets.pauseToggle);
+    EXPECT_TRUE(runWidgets.threadShown);
+    EXPECT_TRUE(runWidgets.threadSensitive);
+    EXPECT_EQ(SimController::Word(sim->Control("state"), "stitching"), "false");
+    ASSERT_NE(fpTemp, nullptr);
+    EXPECT_NE(fpTemp->next, nullptr) << "paused before the end";
+
+    onEvents = nullptr;
+    OnBtnPauseToggled(false);
+
+    EXPECT_EQ(runCompleted, 1);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    EXPECT_EQ(MovesAt(j, kPathSpeed), Streamed(preparedPath, nullptr, {}));
+    EXPECT_TRUE(InOrder(preparedPath, StitchedVertices(sim->Control("stitched"))));
+    // Stitching went off for the pause and on again for the rest.
+    EXPECT_NE(j.shape.find("P+P-N+P"), std::string::npos) << j.shape;
+}
+
+TEST_F(StitchingRun, StopDuringTheLeadLineIsNoError)
+{
+    ASSERT_TRUE(StartSim());
+    Place(kZigzag, 6, 6);  // far from the carriage: a long lead line
+    ui->Expect(kStart, RESPONSE_OK);  // and nothing else
+    int events = 0;
+    onEvents = [&] {
+        if (InRun() && ++events == 6)
+            stopButtonReleased();
+    };
+    testing::internal::CaptureStdout();
+    startButtonReleased();
+    const std::string out = testing::internal::GetCapturedStdout();
+
+    EXPECT_NE(out.find("LL STOPPED"), std::string::npos);
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->screens.back(), Screen::PatternView);
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    EXPECT_EQ(j.shape.find('K'), std::string::npos) << j.shape;
+    EXPECT_EQ(j.shape.find('P'), std::string::npos) << j.shape;
+    const std::string state = sim->Control("state");
+    EXPECT_EQ(SimController::Number(state, "queued"), 0) << state;
+}
+
+TEST_F(StitchingRun, StopInTheMiddleLeavesTheMachineIdle)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(20), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    onEvents = [&] {
+        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
+            ++eventsInView == 25)
+            stopButtonReleased();
+    };
+    startButtonReleased();
+
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(runCompleted, 0);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->screens.back(), Screen::PatternView);
+    EXPECT_FALSE(runWidgets.pauseExists);
+    EXPECT_TRUE(runWidgets.stitchingSensitive);
+    usleep(100000);
+    const std::string state = sim->Control("state");
+    EXPECT_EQ(SimController::Word(state, "moving"), "false") << state;
+    EXPECT_EQ(SimController::Word(state, "stitching"), "false") << state;
+    EXPECT_EQ(SimController::Number(state, "queued"), 0) << state;
 }
