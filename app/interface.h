@@ -8,8 +8,7 @@
 // The index of the pattern box being worked on is the global `currentBox`
 // (patterns/pattern_box.h).
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
-
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,7 +68,8 @@ struct Interface {
     float snapshotInchPerPixel = 1.0f;
     // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
     PixbufPtr gridPixbuf;
-    // Picture shown by the small preview of the pattern select screen.
+    // Picture shown by the small preview of the pattern select screen (the preview of the
+    // pattern selected in the pattern list).
     PixbufPtr previewPixbuf;
     // The selected placement (the pop-up menu works on it), or null. Not owned.
     LayoutNode* selectedNode = nullptr;
