@@ -18,9 +18,6 @@
 struct FullPattern_t;
 struct LayoutNode;
 
-// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
-constexpr size_t kLastPatternPathMax = 75;
-
 // A point on the pattern view, in view pixels.
 struct ScreenPoint {
     int x = 0;
@@ -35,6 +32,9 @@ struct MeasureLine {
 };
 
 constexpr int kEditButtonCount = 5;
+
+// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
+constexpr size_t kLastPatternPathMax = 75;
 
 struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
@@ -68,8 +68,7 @@ struct Interface {
     float snapshotInchPerPixel = 1.0f;
     // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
     PixbufPtr gridPixbuf;
-    // Picture shown by the small preview of the pattern select screen (the preview of the
-    // pattern selected in the pattern list).
+    // Picture shown by the small preview of the pattern select screen.
     PixbufPtr previewPixbuf;
     // The selected placement (the pop-up menu works on it), or null. Not owned.
     LayoutNode* selectedNode = nullptr;

@@ -15,10 +15,10 @@
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "view/pattern_view.h"
 
 void (*rotatePatternHook)(Pattern* pattern, float degrees) = nullptr;
 void (*stopPositionPollHook)() = nullptr;
-void (*zoomAllHook)() = nullptr;
 
 namespace {
 
@@ -49,8 +49,7 @@ void HideEditTools()
 
 void ZoomAllAndRedraw()
 {
-    if (zoomAllHook != nullptr)
-        zoomAllHook();
+    SetZoomAll();
     RefreshPatternPix();
     UiRedrawView();
 }
@@ -169,6 +168,13 @@ void menuMainPatternbox(int choice)
     default:
         return;
     }
+}
+
+void menuViewZoomAll()
+{
+    ReleaseAllUI();
+    ViewZoomAll();
+    UiRedrawView();
 }
 
 void OnBtnUseCurrentClicked()

@@ -24,6 +24,11 @@ void menuMainExtents();
 // choice 1 Add Pattern Box, 0 Adjust Current, 2 Remove Current.
 void menuMainPatternbox(int choice);
 
+// --- View menu -------------------------------------------------------------------------------
+
+// "Zoom All": leaves any touch tool and fits the whole layout again.
+void menuViewZoomAll();
+
 // "Repeat" of the pattern select screen: back to the pattern view without a new pattern.
 void OnBtnUseCurrentClicked();
 
@@ -50,10 +55,6 @@ extern void (*rotatePatternHook)(Pattern* pattern, float degrees);
 
 // Stops the once-a-second position poll of the capture screen. Set by that screen.
 extern void (*stopPositionPollHook)();
-
-// Asks the pattern view to fit the layout at its next draw and redraws the pattern images.
-// Set by the pattern view; until then only the images are redrawn.
-extern void (*zoomAllHook)();
 
 // --- Pattern pop-up menu ---------------------------------------------------------------------
 

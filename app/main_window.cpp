@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/gui_probe_gtk.h"
 #include "app/interface.h"
 #include "app/screen_config.h"
 #include "app/sensitivity.h"
@@ -74,6 +75,7 @@ void ShowScreen(Screen kind)
     clearScreen();
     GtkWidget* screen = BuildScreen(kind);
     PackScreen(screen, kind);
+    ProbeLater("screen");
 }
 
 void RedrawView()
@@ -171,6 +173,7 @@ void ApplySensitivity(uint32_t mask)
 {
     SetMenusSensitive(mask);
     SetToolbarSensitive(mask);
+    ProbeLater("mask");
 }
 
 void SetMainCursor(CursorKind kind)

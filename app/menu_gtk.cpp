@@ -1,6 +1,7 @@
 // The menu bar: four image-only menus (home, edit, view, stitch) and the application of the
 // sensitivity mask to their items.
 
+#include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
 #include "app/screen_config.h"
@@ -49,6 +50,7 @@ GtkWidget* AddSubmenu(GtkWidget* parentItem)
     GtkWidget* menu = gtk_menu_new();
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(parentItem), menu);
     g_signal_connect(menu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect(menu, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
     return menu;
 }
 
@@ -114,7 +116,7 @@ void BuildEditMenu(GtkWidget* menu)
 void BuildViewMenu(GtkWidget* menu)
 {
     AddItem(menu, SensitiveItem::Zoom, Shown::Hidden);
-    AddItem(menu, SensitiveItem::ZoomAll, Shown::Always);
+    AddItem(menu, SensitiveItem::ZoomAll, Shown::Always, G_CALLBACK(menuViewZoomAll));
     AddItem(menu, SensitiveItem::Pan, Shown::Always);
     AddItem(menu, SensitiveItem::Measure, Shown::Hidden);
 }

@@ -64,8 +64,11 @@ GtkWidget* createPatternViewScreen(int mode, int kind)
     GtkWidget* area = SetDrawingArea(kind);
     gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
 
-    if (mode == 1) {
+    zoomed = 0;
+    if (mode == 1)
         RunPendingGtkEvents();
+    SetZoomAll();
+    if (mode == 1) {
         if (isWidget(mainUi.pauseButton))
             gtk_widget_destroy(mainUi.pauseButton);
         if (isWidget(mainUi.threadButton))

@@ -3,7 +3,6 @@
 #include "app/interface.h"
 #include "app/status_bar.h"
 
-// command and menuReady are defined with the touch tools (view/edit_mode.cpp).
 int patternSkip = 0;
 std::string selectedFile;
 void (*releaseAllUiHook)() = nullptr;

@@ -18,9 +18,11 @@
 #include "app/settings_load.h"
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
+#include "files/file_chooser_dialog.h"
 #include "machine/serial.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "view/pattern_view.h"
 
 GtkWidget* mainWindow = nullptr;
 GtkWidget* mainVBox = nullptr;
@@ -91,6 +93,7 @@ int initializeUserInterface(int argc, char** argv)
     gtk_init(&argc, &argv);
     // From here on messages are real windows (the serial port's failure below among them).
     InstallGtkUiHooks();
+    InstallFileChooser();
 
     Say("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
@@ -138,6 +141,7 @@ int initializeUserInterface(int argc, char** argv)
     ShowStitchButtons();
 
     Say("done\nSet initial zoom value...");
+    SetZoomAll();
     const bool large = icon_style == 1;
     imgUp = LoadArrow(large ? "./images/Up.png" : "./images/Up_5.png", &arrowIconUp);
     imgDown = LoadArrow(large ? "./images/Down.png" : "./images/Down_5.png", &arrowIconDown);

@@ -17,7 +17,7 @@ GtkWidget* createExtentsSetup(int target)
     DisableY();
     SendCommand(CMD_HAND_OVER);
     GtkWidget* fixed = gtk_fixed_new();
-    GtkWidget* area = SetDrawingArea(DA_EXTENTS);
+    GtkWidget* area = SetDrawingArea(DA_EXTENTS_VIEW);
     gtk_fixed_put(GTK_FIXED(fixed), area, 0, 0);
     return fixed;
 }
