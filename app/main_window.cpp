@@ -10,6 +10,7 @@
 #include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
 #include "app/sensitivity.h"
+#include "machine/stitching_run.h"
 #include "view/pattern_view.h"
 
 MainWindow mainUi;
@@ -77,6 +78,9 @@ void ShowScreen(Screen kind)
     clearScreen();
     GtkWidget* screen = BuildScreen(kind);
     PackScreen(screen, kind);
+    // The run's buttons on a new stitching view show the run's state, not their defaults.
+    if (runWidgetsChanged != nullptr)
+        runWidgetsChanged();
     ProbeLater("screen");
 }
 
