@@ -52,6 +52,13 @@ struct Interface {
     // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
     int fittingActive = 0;
 
+    // --- The capture screen of the quilting area and pattern boxes (view/capture.h) ---
+    // The instruction shown in a box on the capture screen; none once the machine has moved
+    // away from the corner it was shown for.
+    std::optional<std::string> capturePrompt;
+    // 1 while the once-a-second machine-position poll of the capture screen is wanted.
+    int capturePolling = 0;
+
     // The stitch path of the current pattern box (first point), null when none is prepared.
     // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
     FullPattern_t* stitchList = nullptr;

@@ -25,6 +25,14 @@ std::vector<ItemVisibility>& VisibilityList()
     return list;
 }
 
+// Visibility is ours from now on: showing the whole window must not bring hidden items back.
+void Manage(GtkWidget* item, Shown shown)
+{
+    gtk_widget_show_all(item);
+    gtk_widget_set_no_show_all(item, TRUE);
+    VisibilityList().push_back({item, shown});
+}
+
 GtkWidget* AddItem(GtkWidget* menu, SensitiveItem id, Shown shown, GCallback handler = nullptr,
                    gpointer data = nullptr)
 {
@@ -33,7 +41,7 @@ GtkWidget* AddItem(GtkWidget* menu, SensitiveItem id, Shown shown, GCallback han
     if (handler != nullptr)
         g_signal_connect_swapped(item, "activate", handler, data);
     mainUi.menu.items[static_cast<int>(id)] = item;
-    VisibilityList().push_back({item, shown});
+    Manage(item, shown);
     return item;
 }
 
@@ -41,7 +49,7 @@ GtkWidget* AddSeparator(GtkWidget* menu, Shown shown)
 {
     GtkWidget* item = gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-    VisibilityList().push_back({item, shown});
+    Manage(item, shown);
     return item;
 }
 
@@ -78,6 +86,9 @@ void BuildHomeMenu(GtkWidget* menu)
     // Follows the setting at start only.
     mainUi.menu.separatorAfterOpenLayout = gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), mainUi.menu.separatorAfterOpenLayout);
+    gtk_widget_set_no_show_all(mainUi.menu.separatorAfterOpenLayout, TRUE);
+    if (showAdvancedFeatures == 1)
+        gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always);
     AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
@@ -142,9 +153,8 @@ GtkWidget* createMenu()
     AddItem(m.stitchMenu, SensitiveItem::Standard, Shown::Always);
 
     gtk_widget_show_all(m.menuBar);
+    gtk_widget_set_no_show_all(m.stitchItem, TRUE);
     ShowAdvancedItems();
-    if (showAdvancedFeatures != 1)
-        gtk_widget_hide(m.separatorAfterOpenLayout);
     // Until a setpoint or an undo file exists there is nothing to go back to.
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::RestoreSetpoint)], FALSE);
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::Undo)], FALSE);

@@ -4,7 +4,7 @@ import os
 import shutil
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
 from harness import Checks, Session, TestFailure, settings_file  # noqa: E402
 
 CORVAN, SOURCE = sys.argv[1], sys.argv[2]

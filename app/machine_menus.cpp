@@ -1,6 +1,6 @@
-// "Add Pattern": the machine lets go of the carriage and the pattern select screen comes up.
-// (Kept apart from main_menu.cpp: the controller's and the pattern file's command names
-// cannot share a translation unit.)
+// The menu handlers that talk to the controller: "Add Pattern" lets go of the carriage,
+// "Open Layout" sets the home position. (Kept apart from main_menu.cpp: the controller's
+// and the pattern file's command names cannot share a translation unit.)
 
 #include "app/main_menu.h"
 #include "app/screen_state.h"
