@@ -21,6 +21,8 @@ void menuMainPatternView();
 void menuMainAddPattern();
 void menuMainNewLayout();
 void menuMainExtents();
+// "Open Layout": a layout of "./Layout/" chosen, loaded, the home position set.
+void menuMainLoadLayout();
 // choice 1 Add Pattern Box, 0 Adjust Current, 2 Remove Current.
 void menuMainPatternbox(int choice);
 
@@ -28,6 +30,15 @@ void menuMainPatternbox(int choice);
 
 // "Zoom All": leaves any touch tool and fits the whole layout again.
 void menuViewZoomAll();
+
+// --- Edit menu -------------------------------------------------------------------------------
+
+// The setpoint: a snapshot of the whole layout as the layout file "/tmp/setPoint.qlf".
+std::string SetpointPath();
+// Saves it; 1 when saved (then "Restore Setpoint" becomes usable).
+int menuEditCreateSetpoint();
+// Loads it back when it exists and fits the view again.
+void menuEditRestoreSetpoint();
 
 // "Repeat" of the pattern select screen: back to the pattern view without a new pattern.
 void OnBtnUseCurrentClicked();

@@ -74,6 +74,13 @@ GtkWidget* AddTopItem(GtkWidget* bar, const char* largeImage, const char* smallI
     return item;
 }
 
+void OnCreateSetpoint()
+{
+    if (menuEditCreateSetpoint() == 1)
+        gtk_widget_set_sensitive(mainUi.menu.items[static_cast<int>(SensitiveItem::RestoreSetpoint)],
+                                 TRUE);
+}
+
 void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
 
 void BuildHomeMenu(GtkWidget* menu)
@@ -82,7 +89,7 @@ void BuildHomeMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::AddPattern, Shown::Always, G_CALLBACK(menuMainAddPattern));
     AddSeparator(menu, Shown::Always);
     AddItem(menu, SensitiveItem::NewLayout, Shown::Advanced, G_CALLBACK(menuMainNewLayout));
-    AddItem(menu, SensitiveItem::OpenLayout, Shown::Advanced);
+    AddItem(menu, SensitiveItem::OpenLayout, Shown::Advanced, G_CALLBACK(menuMainLoadLayout));
     // Follows the setting at start only.
     mainUi.menu.separatorAfterOpenLayout = gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), mainUi.menu.separatorAfterOpenLayout);
@@ -119,8 +126,10 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::MoveAll, Shown::Always);
     AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
     AddItem(menu, SensitiveItem::Nest, Shown::Always);
-    AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced);
-    AddItem(menu, SensitiveItem::RestoreSetpoint, Shown::Advanced);
+    AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
+            G_CALLBACK(OnCreateSetpoint));
+    AddItem(menu, SensitiveItem::RestoreSetpoint, Shown::Advanced,
+            G_CALLBACK(menuEditRestoreSetpoint));
     AddItem(menu, SensitiveItem::Undo, Shown::Always);
 }
 

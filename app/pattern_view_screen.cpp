@@ -4,14 +4,11 @@
 #include <gtk/gtk.h>
 
 #include "app/main_window.h"
+#include "app/run_widgets_gtk.h"
 #include "app/screen_config.h"
 #include "view/drawing_area_gtk.h"
 
 namespace {
-
-// The stitching run's handlers of the two buttons.
-void OnPauseToggled(GtkToggleButton*, gpointer) {}
-void OnThreadClicked(GtkButton*, gpointer) {}
 
 // Paints a button's background in every state but the insensitive one.
 void PaintButton(GtkWidget* button, const char* colour)

@@ -11,6 +11,7 @@
 #include "app/interface.h"
 #include "app/main_window.h"
 #include "app/message_windows.h"
+#include "app/run_widgets_gtk.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
@@ -104,6 +105,7 @@ int initializeUserInterface(int argc, char** argv)
     Say("done.\nCreate Interface Structure...");
     interface_ = Interface();
     InstallMainWindowHooks();
+    InstallRunWidgets();
 
     Say("done.\nInitiate Pattern Boxes...");
     InitPatternBox();

@@ -40,6 +40,7 @@ const char* const kCannotCreateBox = "CANNOT CREATE PATTERN BOX WITH POINTS GIVE
 using namespace capture_text;
 
 void (*stopPollTimerHook)() = nullptr;
+int captureMode = CAPTURE_AREA;
 
 namespace {
 
@@ -153,6 +154,7 @@ void BeginCapture(int mode)
 {
     // A new screen always starts from its first corner.
     ClearPatternBox(EnsureTemporaryBox());
+    captureMode = mode == CAPTURE_BOX ? CAPTURE_BOX : CAPTURE_AREA;
     stopPositionPollHook = StopPositionPoll;
     if (mode != CAPTURE_BOX) {
         interface_.capturePolling = 0;

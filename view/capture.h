@@ -84,3 +84,7 @@ extern const char* const kBoxLinesCross;
 extern const char* const kNoPointsAdded;
 extern const char* const kCannotCreateBox;
 }  // namespace capture_text
+
+// The mode of the capture now on screen (set by BeginCapture), for the picture.
+extern int captureMode;
+

@@ -70,6 +70,7 @@ GtkWidget* SetDrawingArea(int kind)
     case DA_MOTOR_MOVE: expose = G_CALLBACK(da_MotorMove); break;
     case DA_PATTERN_VIEW: expose = G_CALLBACK(da_PatternView); break;
     case DA_SMALL_PATTERN_VIEW: expose = G_CALLBACK(da_SmallPatternView); break;
+    case DA_EXTENTS_VIEW: expose = G_CALLBACK(da_ExtentsView); break;
     default: break;
     }
     g_signal_connect(area, "expose-event", expose, nullptr);

@@ -9,3 +9,6 @@
 // (DrawingAreaKind) the current one (mainUi.drawingArea), with the button press, release and
 // motion events enabled. Returns it, not yet packed; null for an unknown kind.
 GtkWidget* SetDrawingArea(int kind);
+
+// Expose handler of the capture screen's area (view/extents_setup_screen.cpp).
+gboolean da_ExtentsView(GtkWidget* widget, GdkEventExpose* event, gpointer data);
