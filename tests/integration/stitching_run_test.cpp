@@ -10,6 +10,7 @@
 #include "machine/run_state.h"
 #include "machine/stitch_path.h"
 #include "machine/stitching_run.h"
+#include "patterns/pattern_box.h"
 #include "run_fixture.h"
 
 using namespace runtest;
@@ -233,4 +234,237 @@ TEST_F(StitchingRun, StopInTheMiddleLeavesTheMachineIdle)
     EXPECT_EQ(SimController::Word(state, "moving"), "false") << state;
     EXPECT_EQ(SimController::Word(state, "stitching"), "false") << state;
     EXPECT_EQ(SimController::Number(state, "queued"), 0) << state;
+}
+
+// --- The operator recovers from a thread break ------------------------------------------------
+
+class ThreadBreak : public StitchingRun {
+protected:
+    // Runs until paused in the middle of a 40-tooth zigzag; the carriage is then pushed by
+    // hand to `handAt` when the program asks for it.
+    void PauseInTheMiddle(std::pair<float, float> handAt)
+    {
+        ASSERT_TRUE(StartSim());
+        Place(LongZigzag(40), 1, 1);
+        ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+        int eventsInView = 0;
+        onEvents = [&] {
+            if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
+                ++eventsInView == 40)
+                OnBtnPauseToggled(true);
+        };
+        onMessage = [this, handAt](const std::string& text) {
+            if (text.rfind("MOVE YOUR MACHINE", 0) == 0)
+                handAnswer = sim->Control("hand " + std::to_string(handAt.first) + " " +
+                                          std::to_string(handAt.second));
+        };
+        startButtonReleased();
+        onEvents = nullptr;
+        ASSERT_TRUE(runWidgets.pauseToggle);
+        journalBefore = sim->NewJournal();
+    }
+    std::string handAnswer;
+    std::vector<std::string> journalBefore;
+};
+
+TEST_F(ThreadBreak, RunResumesFromTheNearestPointAlreadySent)
+{
+    PauseInTheMiddle({2305, 2190});  // near (2300, 2200), the second tooth's top
+    ui->Expect("MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.", RESPONSE_OK)
+        .Expect("IS THIS WHERE YOU WANT TO RESTART?", RESPONSE_YES)
+        .Expect("PULL UP THE BOBBIN THREAD.\nPRESS OK TO CONTINUE THE PATTERN.", RESPONSE_OK);
+
+    OnBtnThreadClicked();
+
+    EXPECT_EQ(handAnswer.rfind("ok", 0), 0u) << handAnswer;
+    EXPECT_EQ(runCompleted, 1);
+    const ReadJournal after = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    // Back to (2300, 2200), tied in there, and on from it to the end of the path.
+    const Pts path = MovesAt(after, kPathSpeed);
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.front(), std::make_pair(2300.0f, 2200.0f));
+    size_t from = 0;
+    while (from < preparedPath.size() && preparedPath[from] != path.front())
+        ++from;
+    ASSERT_LT(from, preparedPath.size());
+    Pts rest(preparedPath.begin() + static_cast<long>(from), preparedPath.end());
+    rest.push_back(preparedPath.back());
+    EXPECT_EQ(path, rest);
+    EXPECT_EQ(MovesAt(after, 40, 30000).size(), 8u) << "tie-in after the break, tie-off at the end";
+}
+
+TEST_F(ThreadBreak, FailedLeadLineBackStopsTheRun)
+{
+    PauseInTheMiddle({2205, 2190});
+    ui->Expect("MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.", RESPONSE_OK)
+        .Expect("X MOTOR FAILURE", RESPONSE_OK);
+    // The motor fails as soon as the program asks for the buffer on the way back.
+    onMessage = [this](const std::string& text) {
+        if (text.rfind("MOVE YOUR MACHINE", 0) == 0) {
+            sim->Control("hand 2205 2190");
+            sim->Control("error 1");
+        }
+    };
+
+    OnBtnThreadClicked();
+
+    // Nothing is left waiting: no bobbin question, the machine idle, the screen normal.
+    EXPECT_EQ(runActive, 0);
+    EXPECT_FALSE(runWidgets.pauseExists);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->screens.back(), Screen::PatternView);
+    const ReadJournal after = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    EXPECT_EQ(after.shape.find('P'), std::string::npos) << after.shape;
+    EXPECT_EQ(after.shape.find('K'), std::string::npos) << after.shape;
+    const std::string state = sim->Control("state");
+    EXPECT_EQ(SimController::Word(state, "stitching"), "false") << state;
+    EXPECT_EQ(SimController::Number(state, "queued"), 0) << state;
+}
+
+// --- Controller faults ----------------------------------------------------------------------
+
+TEST_F(StitchingRun, ErrorStatusStopsTheRunWithTheTextForItsCode)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(10), 1, 1);
+    const std::vector<std::pair<int, std::string>> cases = {
+        {-1, "MOTOR CONTROLLER HAS AN ERROR.\nUNABLE TO RETRIEVE"},
+        {0, "MOTOR CONTROLLER HAD AN ERROR\nBUT IT HAS BEEN CLEARED"},
+        {6, "Y MOTOR FAILURE\nSTITCH CONTROLLER GENERATED AN ERROR"},
+        {9, "MOTOR CONTROLLER HAS UNKNOWN ERROR\n9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK).Expect(c.second, RESPONSE_OK);
+        int eventsInView = 0;
+        onEvents = [&] {
+            if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
+                ++eventsInView == 5)
+                sim->Control("error " + std::to_string(c.first));
+        };
+        startButtonReleased();
+        EXPECT_EQ(runActive, 0);
+        EXPECT_EQ(runCompleted, 0);
+        EXPECT_EQ(ui->masks.back(), kIdleMask);
+        FreeStitchList();
+    }
+}
+
+TEST_F(StitchingRun, RefusedAndUnansweredMovesAreSentAgainNothingSkipped)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(20), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    onEvents = [&] {
+        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView) {
+            ++eventsInView;
+            if (eventsInView == 3)
+                sim->Control("nak 3");
+            if (eventsInView == 60)
+                sim->Control("drop 2");
+        }
+    };
+    startButtonReleased();
+    EXPECT_EQ(runCompleted, 1);
+
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    int refused = 0;
+    for (size_t i = 0; i < j.moves.size(); ++i) {
+        if (j.moves[i].accepted || j.moves[i].speed != kPathSpeed)
+            continue;
+        ++refused;
+        // The next move sent is the same point.
+        ASSERT_LT(i + 1, j.moves.size());
+        EXPECT_EQ(j.moves[i + 1].x_thou, j.moves[i].x_thou);
+        EXPECT_EQ(j.moves[i + 1].y_thou, j.moves[i].y_thou);
+    }
+    EXPECT_EQ(refused, 3);
+    // A move whose answer was lost was taken all the same and goes twice: the same place
+    // twice in a row, never a point left out.
+    Pts sent = MovesAt(j, kPathSpeed);
+    Pts once;
+    for (const auto& p : sent)
+        if (once.empty() || once.back() != p)
+            once.push_back(p);
+    long lostMoveAnswers = 0;
+    for (const std::string& e : j.entries)
+        if (e.rfind("Move ", 0) == 0 && e.find("reply dropped") != std::string::npos)
+            ++lostMoveAnswers;
+    EXPECT_EQ(sent.size(), once.size() + 1 + static_cast<size_t>(lostMoveAnswers))
+        << "each lost answer, and the last point's re-send";
+    Pts expected = preparedPath;
+    EXPECT_EQ(once, expected);
+}
+
+TEST_F(StitchingRun, StalledCarriageStopsTheRunWithoutAMessage)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(20), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    onEvents = [&] {
+        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
+            ++eventsInView == 20)
+            sim->Control("stall on");
+    };
+    startButtonReleased();
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(runCompleted, 0);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->screens.back(), Screen::PatternView);
+}
+
+TEST_F(StitchingRun, SilentLineStopsTheRunInsteadOfHanging)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(20), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    onEvents = [&] {
+        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
+            ++eventsInView == 20)
+            sim->Control("silent on");
+    };
+    startButtonReleased();
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(runCompleted, 0);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    sim->Control("silent off");
+}
+
+// --- Refusals at Start ----------------------------------------------------------------------
+
+TEST_F(StitchingRun, EmptyBoxSendsOnlyTheStartByte)
+{
+    ASSERT_TRUE(StartSim());
+    Place(kZigzag, 1, 1);
+    CreatePatternBox();
+    currentBox = 1;  // a second box without placements
+    ui->Expect("PATTERN BOX IS EMPTY", RESPONSE_OK);
+    runWidgets.stitchingToggle = false;
+    startButtonReleased();
+    EXPECT_EQ(sim->NewJournal(), std::vector<std::string>{"StartByte"});
+
+    ui->Expect("PATTERN BOX IS EMPTY", RESPONSE_OK);
+    runWidgets.stitchingToggle = true;
+    startButtonReleased();
+    EXPECT_EQ(sim->NewJournal(), (std::vector<std::string>{"StartByte", "GetStitcher -> 1"}));
+    EXPECT_TRUE(ui->masks.empty());
+}
+
+TEST_F(StitchingRun, StitchControllerNotReadySwitchesStitchingOff)
+{
+    ASSERT_TRUE(StartSim({"--stitcher", "33"}));
+    Place(kZigzag, 1, 1);
+    ui->Expect("HANDLE BARS NOT IN ROBOT MODE", RESPONSE_OK);
+    startButtonReleased();
+    EXPECT_FALSE(runWidgets.stitchingToggle);
+    EXPECT_EQ(sim->NewJournal(), (std::vector<std::string>{"StartByte", "GetStitcher -> 33"}));
+
+    sim->Control("stitcher 7");
+    ui->Expect("STITCH CONTROLLER NOT PRESENT", RESPONSE_OK);
+    menuRunStitching(true);
+    EXPECT_FALSE(runWidgets.stitchingToggle);
+    EXPECT_TRUE(ui->masks.empty()) << "nothing started";
 }
