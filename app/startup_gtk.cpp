@@ -16,7 +16,9 @@
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
 #include "machine/serial.h"
+#include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
+#include "patterns/undo.h"
 
 GtkWidget* mainWindow = nullptr;
 GtkWidget* mainVBox = nullptr;
@@ -112,6 +114,10 @@ int initializeUserInterface(int argc, char** argv)
     Say("done\nEntering GTK_MAIN()\n");
     UiSetCursor(CursorKind::Normal);
     UiRunPendingEvents();
+
+    // After the check for an unfinished update: a layout the last run left at a crash.
+    restoreUndoOnCancel = RestoreUndoOnCancel;
+    RecoverLayoutAtStart();
 
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);
