@@ -171,17 +171,18 @@ void GetLayoutDimensions(Point* out) {
 
 LayoutNode* GetClosestPattern(int px, int py, int n, float viewScale, int panX, int panY) {
     if (n < 0) return nullptr;
-    double baseX = 0.0, baseY = 0.0;
+    // Float arithmetic, as the view places the pattern images: 1 / 0.1f is 10, not 9.
+    float baseX = 0.0f, baseY = 0.0f;
     if (const PatternBox* box = GetPatternBox(currentBox)) {
-        baseX = double(box->originX) / viewScale;
-        baseY = double(box->originY) / viewScale;
+        baseX = box->originX / viewScale;
+        baseY = box->originY / viewScale;
     }
-    // Screen distances in whole pixels, as the view draws the placements.
+    // Screen distances in whole pixels.
     std::vector<std::pair<long long, LayoutNode*>> byDistance;
     for (LayoutNode* node = patternLayout; node; node = node->next) {
         if (node->boxIndex != currentBox) continue;
-        long long sx = TruncateToInt(TruncateToInt(double(node->x) / viewScale) + baseX + panX);
-        long long sy = TruncateToInt(TruncateToInt(double(node->y) / viewScale) + baseY + panY);
+        long long sx = TruncateToInt(float(TruncateToInt(node->x / viewScale)) + baseX + float(panX));
+        long long sy = TruncateToInt(float(TruncateToInt(node->y / viewScale)) + baseY + float(panY));
         long long dx = sx - px, dy = sy - py;
         long long d = (long long)std::sqrt(double(dx * dx + dy * dy));
         byDistance.emplace_back(d, node);

@@ -36,10 +36,3 @@ std::string HexEnd()
 {
     return ":00000001FF\n";
 }
-
-std::string Bytes(std::initializer_list<int> values)
-{
-    std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v & 0xFF));
-    return s;
-}

@@ -34,5 +34,6 @@ private:
     std::string received_;
 };
 
-// Bytes from a list of values, for readable expectations: Bytes({34, 60}).
+// Bytes from a list of values, for readable expectations: Bytes({34, 60}) (defined with the
+// other test-data helpers in hex_records.cpp).
 std::string Bytes(std::initializer_list<int> values);
