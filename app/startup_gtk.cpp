@@ -91,6 +91,7 @@ int initializeUserInterface(int argc, char** argv)
     Say("done.\nCreate Extents...");
     Say("done.\nCreate Main Window...");
     mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(mainWindow), "corvan");
     // The device has no window manager to close it; on a desktop, closing it ends the run.
     g_signal_connect(mainWindow, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
     gtk_widget_set_size_request(mainWindow, screen_width, screen_height);

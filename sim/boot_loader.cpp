@@ -22,12 +22,18 @@ uint32_t Address(const Bytes& f) { return uint32_t(f[1]) | uint32_t(f[2]) << 8 |
 
 }  // namespace
 
-MemoryImage::MemoryImage()
-    : program(kProgramUnits / 2, 0xFFFFFF), eeprom(kEepromUnits / 2, 0xFFFF) {
-    program[0] = kLoaderStart0;
-    program[1] = kLoaderStart1;
-    for (int i = 0; i < 32; ++i) eeprom[i] = CalibrationWord(i);
-    settings.fill(0xFFFF);
+uint32_t MemoryImage::Instruction(uint32_t index) const {
+    auto it = program_.find(index);
+    if (it != program_.end()) return it->second;
+    if (index == 0) return kLoaderStart0;
+    if (index == 1) return kLoaderStart1;
+    return 0xFFFFFF;
+}
+
+uint16_t MemoryImage::EepromWord(uint32_t index) const {
+    auto it = eeprom_.find(index);
+    if (it != eeprom_.end()) return it->second;
+    return index < 32 ? CalibrationWord(int(index)) : 0xFFFF;
 }
 
 void BootLoader::Restart() {
@@ -95,7 +101,7 @@ BootLoader::Step BootLoader::Execute() {
                 break;
             }
             for (uint32_t i = 0; i < 32; ++i) {
-                uint32_t ins = image_.program[a / 2 + i];
+                uint32_t ins = image_.Instruction(a / 2 + i);
                 s.reply.push_back(uint8_t(ins >> 16));
                 s.reply.push_back(uint8_t(ins >> 8));
                 s.reply.push_back(uint8_t(ins));
@@ -110,7 +116,7 @@ BootLoader::Step BootLoader::Execute() {
             if (ack == 1) {
                 for (uint32_t i = 0; i < 32; ++i) {
                     const uint8_t* p = &frame_[4 + 3 * i];
-                    image_.program[a / 2 + i] = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+                    image_.SetInstruction(a / 2 + i, uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16);
                 }
                 image_.programWrites[a] = Bytes(frame_.begin() + 4, frame_.end());
             }
@@ -127,7 +133,7 @@ BootLoader::Step BootLoader::Execute() {
                 break;
             }
             for (uint32_t i = 0; i < 16; ++i) {
-                uint16_t w = image_.eeprom[(a - MemoryImage::kEepromBase) / 2 + i];
+                uint16_t w = image_.EepromWord((a - MemoryImage::kEepromBase) / 2 + i);
                 s.reply.push_back(uint8_t(w >> 8));
                 s.reply.push_back(uint8_t(w));
             }
@@ -141,8 +147,8 @@ BootLoader::Step BootLoader::Execute() {
             uint8_t ack = inside ? Acknowledge() : 0;
             if (ack == 1) {
                 for (uint32_t i = 0; i < 16; ++i)
-                    image_.eeprom[(a - MemoryImage::kEepromBase) / 2 + i] =
-                        uint16_t(frame_[4 + 2 * i] | frame_[5 + 2 * i] << 8);
+                    image_.SetEepromWord((a - MemoryImage::kEepromBase) / 2 + i,
+                                         uint16_t(frame_[4 + 2 * i] | frame_[5 + 2 * i] << 8));
                 image_.eepromWrites[a] = Bytes(frame_.begin() + 4, frame_.end());
             }
             if (!inside) s.journal += " refused: outside EEPROM";

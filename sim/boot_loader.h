@@ -40,17 +40,23 @@ struct MemoryImage {
     static constexpr uint32_t kLoaderStart1 = kLoaderAddress >> 16;                  // goto, high part
     static uint16_t CalibrationWord(int i) { return uint16_t(0xCA00 + i); }
 
-    MemoryImage();
-
-    std::vector<uint32_t> program;  // one 24-bit instruction per entry, 0xFFFFFF erased
-    std::vector<uint16_t> eeprom;   // one word per entry
-    std::array<uint16_t, 8> settings{};
+    // The device's memory. Only what differs from an erased device is stored, so a
+    // simulator costs little until firmware is sent to it.
+    uint32_t Instruction(uint32_t index) const;  // 24 bits, 0xFFFFFF erased
+    uint16_t EepromWord(uint32_t index) const;   // 0xFFFF erased
+    void SetInstruction(uint32_t index, uint32_t value) { program_[index] = value & 0xFFFFFF; }
+    void SetEepromWord(uint32_t index, uint16_t value) { eeprom_[index] = value; }
+    std::array<uint16_t, 8> settings{{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}};
 
     // Every block written, as its bytes arrived (the latest write of an address wins).
     std::map<uint32_t, Bytes> programWrites;
     std::map<uint32_t, Bytes> eepromWrites;
     std::map<int, uint16_t> settingWrites;  // word index -> value written
     int exits = 0;                          // times the loader was left with [8]
+
+private:
+    std::map<uint32_t, uint32_t> program_;
+    std::map<uint32_t, uint16_t> eeprom_;
 };
 
 class BootLoader {

@@ -2,6 +2,7 @@
 // ask and inject. Each command is one line; each answer is one line ("ok ...", a JSON
 // object, or "error: ..."), except `journal`, whose entries come one per line followed by
 // a line "end".
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -210,7 +211,8 @@ std::string Simulator::JournalAnswer(const std::vector<std::string>& w) const {
     if (w.size() > 2 || (w.size() == 2 && !ParseLong(w[1], 0, INT32_MAX, &from)))
         return "error: journal takes an optional first entry number\nend";
     std::string s;
-    for (size_t i = size_t(from); i < journal_.size(); ++i) s += journal_[i] + "\n";
+    uint64_t first = std::max<uint64_t>(uint64_t(from), journalFirst_);
+    for (uint64_t i = first; i < journalFirst_ + journal_.size(); ++i) s += journal_[i - journalFirst_] + "\n";
     return s + "end";
 }
 
@@ -246,7 +248,7 @@ std::string Simulator::StateJson() const {
          std::to_string(movesAccepted_) + ",\"moves_rejected\":" + std::to_string(movesRejected_) +
          ",\"moves_done\":" + std::to_string(carriage_.MovesDone()) + ",\"buffer_polls\":" + std::to_string(polls_) +
          ",\"needle_cycles\":" + std::to_string(needles_.size()) + ",\"stitched_thou\":" + Num(stitchedThou) +
-         ",\"journal\":" + std::to_string(journal_.size()) + "}";
+         ",\"journal\":" + std::to_string(journalFirst_ + journal_.size()) + "}";
     return s + "}";
 }
 

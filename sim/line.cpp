@@ -243,16 +243,15 @@ bool LineServer::ServeClient(Client& c) {
     return true;
 }
 
-int LineServer::PollTimeoutMs(Clock::time_point now) const {
-    int ms = 50;
+LineServer::Clock::duration LineServer::PollTimeout(Clock::time_point now) const {
+    using std::chrono::milliseconds;
+    Clock::duration wait = milliseconds(50);
     // Busy simulation: keep the clock fine-grained so replies and positions stay timely.
-    if (sim_.carriage().Executing() || sim_.NeedleCycling() || sim_.HasPendingOutput()) ms = 1;
+    if (sim_.carriage().Executing() || sim_.NeedleCycling() || sim_.HasPendingOutput()) wait = milliseconds(1);
     for (const auto* q : {&inQueue_, &outQueue_}) {
-        if (q->empty()) continue;
-        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(q->front().at - now).count();
-        ms = std::min<int>(ms, int(std::max<long long>(wait, 0)));
+        if (!q->empty()) wait = std::min(wait, std::max(q->front().at - now, Clock::duration::zero()));
     }
-    return ms;
+    return wait;
 }
 
 void LineServer::Run() {
@@ -264,10 +263,13 @@ void LineServer::Run() {
         if (master_ >= 0) fds.push_back({master_, short(POLLIN | (outQueue_.empty() ? 0 : POLLOUT)), 0});
         if (listen_ >= 0) fds.push_back({listen_, POLLIN, 0});
         for (const Client& c : clients_) fds.push_back({c.fd, POLLIN, 0});
-        int timeout = PollTimeoutMs(now);
+        Clock::duration wait = PollTimeout(now);
         // Bytes due now but refused by a full pty must not spin the loop.
-        if (master_ >= 0 && !outQueue_.empty() && outQueue_.front().at <= now) timeout = std::max(timeout, 1);
-        if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
+        if (master_ >= 0 && !outQueue_.empty() && outQueue_.front().at <= now)
+            wait = std::max<Clock::duration>(wait, std::chrono::milliseconds(1));
+        auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+        timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
+        if (ppoll(fds.data(), fds.size(), &ts, nullptr) < 0 && errno != EINTR) break;
 
         now = Clock::now();
         double micros = std::chrono::duration<double, std::micro>(now - last).count() * options_.timeScale;

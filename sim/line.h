@@ -55,7 +55,7 @@ private:
     void AcceptClients();
     bool ServeClient(Client& c);  // false: the client is gone
     void CloseLine();
-    int PollTimeoutMs(Clock::time_point now) const;
+    Clock::duration PollTimeout(Clock::time_point now) const;
 
     Simulator& sim_;
     LineOptions options_;

@@ -102,6 +102,7 @@ Simulator::~Simulator() = default;
 void Simulator::ResetAll() {
     out_.clear();
     journal_.clear();
+    journalFirst_ = 0;
     frame_.clear();
     ffRun_ = 0;
     lineClosed_ = false;
@@ -144,6 +145,10 @@ void Simulator::ResetRun() {
 
 void Simulator::Note(const std::string& line) {
     journal_.push_back(line);
+    if (journal_.size() > kJournalKept) {
+        journal_.pop_front();
+        ++journalFirst_;
+    }
     if (onJournal) onJournal(now_, line);
 }
 
@@ -205,13 +210,13 @@ void Simulator::ByteInLoader(uint8_t b) {
 }
 
 void Simulator::EnterLoader() {
-    BootLoader* target = stitcherArmed_ ? &stitcherLoader_ : &motorLoader_;
+    // While a loader listens, MC1 passes everything on to it, so a reset restarts that same
+    // loader (an upload tried again).
+    BootLoader* target = loader_ ? loader_ : stitcherArmed_ ? &stitcherLoader_ : &motorLoader_;
     stitcherArmed_ = false;
-    if (!loader_ || target == loader_) {
-        // Restarting the motion controller ends its motion; the stitch controller restarting
-        // ends the stitching. Either way the machine stands.
-        ResetRun();
-    }
+    // Restarting the motion controller ends its motion; the stitch controller restarting
+    // ends the stitching. Either way the machine stands.
+    if (!loader_) ResetRun();
     loader_ = target;
     loader_->Restart();
     if (loaderRefusals_ > 0) {

@@ -10,6 +10,7 @@
 // Control commands (Control(), one per line, answered with one line) are documented in
 // sim/README.md.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -69,7 +70,12 @@ public:
     std::function<void(int64_t micros, const std::string& line)> onJournal;
 
     // Inspection, for tests and the control socket.
-    const std::vector<std::string>& Journal() const { return journal_; }
+    // The journal lines kept in memory: the newest kJournalKept at most (the --journal file
+    // keeps them all). Entry numbers count from the start, so JournalFirst() is the number
+    // of the first line held.
+    static constexpr size_t kJournalKept = 200000;
+    const std::deque<std::string>& Journal() const { return journal_; }
+    uint64_t JournalFirst() const { return journalFirst_; }
     const Carriage& carriage() const { return carriage_; }
     int StatusByte() const;
     bool Stitching() const { return stitching_; }
@@ -111,7 +117,8 @@ private:
     Config config_;
     int64_t now_ = 0;
     std::vector<Pending> out_;
-    std::vector<std::string> journal_;
+    std::deque<std::string> journal_;
+    uint64_t journalFirst_ = 0;
 
     // the line
     Bytes frame_;

@@ -47,40 +47,54 @@ def visible_windows(pid):
                           capture_output=True, text=True, timeout=15).stdout.split()
 
 
+def window_name(window):
+    return subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
+                          text=True, timeout=15).stdout.strip()
+
+
 def press_return_in(window):
     """Presses Return with the pointer over `window` (there is no window manager to focus it)."""
     subprocess.run(["xdotool", "mousemove", "--window", window, "20", "20", "key", "Return"],
                    capture_output=True, timeout=15)
 
 
-def run_until_main_loop(workdir, serial, dismiss_after=None):
-    """Starts corvan, waits for the main loop; returns (process, stdout so far). When the
-    output shows `dismiss_after`, the message window that start-up is waiting on is answered
-    with Return, and `dismissed` counts it."""
+def run_until_main_loop(workdir, serial):
+    """Starts corvan and waits for the main loop. A message window that start-up waits on
+    is answered with Return. Returns (process, stdout so far, the stdout at each answer)."""
     env = dict(os.environ, CORVAN_SERIAL=serial, CORVAN_SYSROOT=os.path.join(workdir, "sysroot"))
     proc = subprocess.Popen([CORVAN], cwd=workdir, env=env, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE)
     out = b""
-    deadline = time.time() + 30
+    answered = []
+    quiet_since = time.time()
+    deadline = time.time() + 60
     os.set_blocking(proc.stdout.fileno(), False)
     while b"Entering GTK_MAIN()\n" not in out and time.time() < deadline:
         chunk = proc.stdout.read()
         if chunk:
             out += chunk
+            quiet_since = time.time()
         elif proc.poll() is not None:
             break
         else:
             time.sleep(0.05)
-            if dismiss_after and out.endswith(dismiss_after.encode()):
-                windows = visible_windows(proc.pid)
-                if windows:
-                    dismissed.append(windows)
-                    press_return_in(windows[-1])
-                    time.sleep(0.3)
-    return proc, out.decode(errors="replace")
+            if time.time() - quiet_since > 0.5:
+                messages = [w for w in visible_windows(proc.pid) if window_name(w) != "corvan"]
+                if messages:
+                    answered.append(out.decode(errors="replace"))
+                    press_return_in(messages[-1])
+                    quiet_since = time.time()
+    return proc, out.decode(errors="replace"), answered
 
 
-dismissed = []
+def in_order(text, parts):
+    at = 0
+    for part in parts:
+        at = text.find(part, at)
+        if at < 0:
+            return False
+        at += len(part)
+    return True
 
 
 def stop(proc):
@@ -94,8 +108,7 @@ def stop(proc):
 
 
 def window_geometry(pid):
-    ids = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(pid)],
-                         capture_output=True, text=True, timeout=15).stdout.split()
+    ids = [w for w in visible_windows(pid) if window_name(w) == "corvan"]
     if not ids:
         return None
     geo = subprocess.run(["xdotool", "getwindowgeometry", ids[0]], capture_output=True,
@@ -110,14 +123,16 @@ def main():
         print("no display")
         return 77
     work = tempfile.mkdtemp(prefix="corvan-gui-")
-    master, slave = os.openpty()  # a line nobody answers on: the controller is silent
+    master, slave = os.openpty()
     try:
         shutil.copytree(os.path.join(SOURCE, "data"), work, dirs_exist_ok=True)
 
-        proc, out = run_until_main_loop(work, os.ttyname(slave))
-        check(out == STEPS.format(threads="", constants=(
-            "Communications With MC1 Failed. Default File Not Present. Setting Defaults...")),
-            "first start console texts:\n" + out)
+        # A line nobody answers on: the controller is silent (and says so in a message).
+        proc, out, _ = run_until_main_loop(work, os.ttyname(slave))
+        check(in_order(out, STEPS.format(threads="", constants="").split("...done")),
+              "first start console texts in order:\n" + out)
+        check("Communications With MC1 Failed. Default File Not Present. Setting Defaults..." in out,
+              "first start sets the defaults:\n" + out)
         with open(os.path.join(work, "defaults.mrv"), "rb") as f:
             check(f.read() == FIRST_START, "defaults.mrv of a first start")
         check(os.path.isdir(os.path.join(work, "Layout")), "./Layout created")
@@ -128,13 +143,14 @@ def main():
 
         # Second start, no serial device at all: the error is reported and the file is read.
         missing = os.path.join(work, "no-such-tty")
-        proc, out = run_until_main_loop(work, missing, dismiss_after="Could Not Open Port: -1\n")
+        proc, out, answered = run_until_main_loop(work, missing)
         stop(proc)
-        check(out == STEPS.format(threads="Could Not Open Port: -1\n", constants=(
-            "Communications With MC1 Failed. Retrieve From File...")),
+        check(in_order(out, STEPS.format(threads="Could Not Open Port: -1\n", constants=(
+            "Communications With MC1 Failed. Retrieve From File...")).split("...done")),
             "second start console texts:\n" + out)
-        # Start-up waited on a message window until it was answered.
-        check(len(dismissed) >= 1, "serial error shown in a message window")
+        # Start-up waited on exactly one message window, the serial error's.
+        check(len(answered) == 1 and answered[0].endswith("Could Not Open Port: -1\n"),
+              "serial error shown in a message window: %r" % answered)
         with open(os.path.join(work, "defaults.mrv"), "rb") as f:
             check(f.read() == FIRST_START, "defaults.mrv unchanged by a second start")
     finally:

@@ -224,3 +224,28 @@ TEST(SimExecutable, RefusesBadOptionsWithAMessage) {
     in >> kept;
     EXPECT_EQ(kept, "keep");
 }
+
+TEST(SimExecutable, PacedLineKeepsEveryByteAndAClosedLineHangsUp) {
+    Scratch dir;
+    SimProcess sim({"--link", dir / "tty", "--control", dir / "ctl", "--baud", "57600"});
+    int fd = OpenRaw(dir / "tty");
+    ASSERT_GE(fd, 0);
+    // Several commands in one write, paced byte by byte: every answer arrives, in order.
+    Bytes send{11, 12, 36, 37, 38, 39, 40, 41, 14, '8'};
+    Bytes packet = MovePacket(10, 10, 100);
+    send.insert(send.end(), packet.begin(), packet.end());
+    Bytes got = Exchange(fd, send, 32 + 4 + 1 + 1);
+    ASSERT_EQ(got.size(), 38u);
+    EXPECT_EQ(Get32(got, 28), 40) << "XKd last";
+    EXPECT_EQ(Bytes(got.begin() + 32, got.end()), (Bytes{5, 40, 2, 4, 100, 11}));
+
+    Control ctl(dir / "ctl");
+    EXPECT_EQ(ctl.Ask("close"), "ok");
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 3000), 1);
+    EXPECT_TRUE(p.revents & POLLHUP) << "the program's side sees the line go";
+    EXPECT_NE(ctl.Ask("state").find("\"line\":\"closed\""), std::string::npos) << "the control socket stays";
+    close(fd);
+    EXPECT_EQ(ctl.Ask("quit"), "ok");
+    EXPECT_EQ(sim.Wait(), 0);
+}

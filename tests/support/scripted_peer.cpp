@@ -41,3 +41,11 @@ size_t ScriptedPeer::StepsDone()
     std::lock_guard<std::mutex> lock(mutex_);
     return next_;
 }
+
+std::string Bytes(std::initializer_list<int> values)
+{
+    std::string s;
+    for (int v : values)
+        s.push_back(static_cast<char>(v));
+    return s;
+}

@@ -34,6 +34,5 @@ private:
     std::string received_;
 };
 
-// Bytes from a list of values, for readable expectations: Bytes({34, 60}) (defined with the
-// other test-data helpers in hex_records.cpp).
+// Bytes from a list of values, for readable expectations: Bytes({34, 60}).
 std::string Bytes(std::initializer_list<int> values);
