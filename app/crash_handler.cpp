@@ -12,7 +12,6 @@ namespace {
 alignas(16) char crashStack[2 * 1024 * 1024];
 
 void (*crashHandler)(int) = nullptr;
-long mainThread = 0;
 bool ownStack = false;
 
 void WatchdogExpired(int)
@@ -33,12 +32,14 @@ void SetAction()
 
 void CrashEntry(int signal)
 {
+    // The main thread's id is the process id, also in a child made by fork.
+    long mainThread = getpid();
     if (syscall(SYS_gettid) != mainThread) {
         // The layout and the windows belong to the main thread (a library's helper thread
         // may have been picked for a signal sent to the process): hand the crash over and
         // wait for the main thread to end the process.
         SetAction();
-        syscall(SYS_tgkill, static_cast<long>(getpid()), mainThread, SIGSEGV);
+        syscall(SYS_tgkill, mainThread, mainThread, SIGSEGV);
         for (;;)
             pause();
     }
@@ -50,7 +51,6 @@ void CrashEntry(int signal)
 void InstallCrashHandler(void (*handler)(int))
 {
     crashHandler = handler;
-    mainThread = syscall(SYS_gettid);
     stack_t stack = {};
     stack.ss_sp = crashStack;
     stack.ss_size = sizeof crashStack;

@@ -48,7 +48,7 @@ public:
     RecordSource(int fd, long long size) : fd_(fd), left_(size) {}
 
     // Bytes not yet read, as the file's size promised them.
-    long long Left() const { return left_ - static_cast<long long>(end_ - pos_); }
+    long long Left() const { return left_ + static_cast<long long>(end_ - pos_); }
     // Whether `count` items of `bytes` each (plus `more`) can still be in the file.
     bool Holds(long long count, long long bytes, long long more = 0) const
     {

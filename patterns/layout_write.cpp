@@ -216,7 +216,7 @@ int WriteLayoutRecords(int fd)
         out.Int(n->boxIndex);
         out.Int(patternPosition[n->patternIndex]);
         out.Int(inArray ? arrayPosition[n->arrayIndex] : -1);
-        out.Byte(inArray && n->isArrayParent == 1 ? 1 : 0);
+        out.Byte(n->isArrayParent == 1 ? 1 : 0);
         out.Real(n->x);
         out.Real(n->y);
         out.Byte(kTerminator);
