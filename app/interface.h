@@ -3,17 +3,106 @@
 // share about the screen and the machine. The variable is called `interface_` because
 // `interface` is a macro on some platforms' headers.
 //
-// Only the members in use so far are here; the main window adds its own.
+// Only values live here. The widgets of the main window are kept by the GUI side
+// (app/main_window.h), so that logic and tests can use this record without a display.
+// The index of the pattern box being worked on is the global `currentBox`
+// (patterns/pattern_box.h).
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <string>
+
+struct LayoutNode;
+
+// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
+constexpr size_t kLastPatternPathMax = 75;
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "view/pixbuf_draw.h"  // PixbufPtr
+
+struct FullPattern_t;
+struct LayoutNode;
+
+// A point on the pattern view, in view pixels.
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// The measuring line of the pattern view, in view pixels. The stitching view marks its
+// start point with a cross-hair.
+struct MeasureLine {
+    int startX = 0, startY = 0;
+    int endX = 0, endY = 0;
+};
+
+constexpr int kEditButtonCount = 5;
 
 struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
     // anything else = forward.
     int motorDirection = 0;
-    // Name of the layout being worked on (a path without ".qlf"); empty when it has none, so
-    // that Save Layout asks for one.
+
+    // Name of the layout file now loaded; empty after New Layout or a setpoint.
     std::string current_layout;
+    // Path of the pattern last chosen on the pattern select screen (at most
+    // kLastPatternPathMax characters).
+    std::string lastPatternPath;
+
+    // Inches per screen pixel of the pattern view.
+    float viewScale = 0.001f;
+    // Camera picture drawn behind the layout while viewScale is within 0.25 of its scale.
+    GdkPixbuf* cameraSnapshot = nullptr;  // one reference owned, or null
+    float snapshotInchPerPixel = 1.0f;
+    // Preview of the pattern selected in the pattern list; one reference owned, or null.
+    GdkPixbuf* previewPixbuf = nullptr;
+
+    // What the extents setup screen defines: 0 the quilting area, 1 a pattern box.
+    int boxEditTarget = 0;
+    // Entity of the selected pattern drawn highlighted (1-based), -1 for none.
+    int highlightEntity = -1;
+    // The selected layout node, the one the pattern pop-up menu works on; not owned.
+    LayoutNode* selectedNode = nullptr;
+    // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
+    int fittingActive = 0;
+
+    // The stitch path of the current pattern box (first point), null when none is prepared.
+    // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
+    FullPattern_t* stitchList = nullptr;
+
+    // --- The pattern view (view/pattern_view.h) ---
+    // Inches of quilt per screen pixel.
+    float viewScale = 0.001f;
+    // Pan offset of the pattern view, screen pixels.
+    int panX = 0;
+    int panY = 0;
+    // Last camera picture and the scale at which it shows the quilt; the view draws it as
+    // its background while viewScale is within 0.25 of that scale.
+    PixbufPtr cameraSnapshot;
+    float snapshotInchPerPixel = 1.0f;
+    // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
+    PixbufPtr gridPixbuf;
+    // Picture shown by the small preview of the pattern select screen.
+    PixbufPtr previewPixbuf;
+    // The selected placement (the pop-up menu works on it), or null. Not owned.
+    LayoutNode* selectedNode = nullptr;
+    // Entity (1-based) of a pattern to draw highlighted, -1 for none.
+    int highlightEntity = -1;
+    // Texts the view draws: infoText at the bottom left, measureText centred at the top.
+    std::optional<std::string> infoText;
+    std::optional<std::string> measureText;
+    // The measuring line, or none.
+    std::optional<MeasureLine> measureLine;
+    // Free-hand line being drawn, view pixels.
+    std::vector<ScreenPoint> scribble;
+    // Images of the on-screen edit buttons 1..5 (index 0..4); null where a button is hidden.
+    PixbufPtr editButtons[kEditButtonCount];
 };
 
 extern Interface interface_;
+
+// Drops the preview picture (previewPixbuf becomes null).
+void DropPreviewPixbuf();

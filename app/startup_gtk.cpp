@@ -8,16 +8,20 @@
 
 #include <cstdio>
 
+#include "app/interface.h"
+#include "app/main_window.h"
 #include "app/message_windows.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
+#include "app/sensitivity.h"
 #include "app/settings_load.h"
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
+#include "patterns/pattern_box.h"
 #include "patterns/undo.h"
 
 GtkWidget* mainWindow = nullptr;
@@ -53,6 +57,22 @@ GtkWidget* LoadArrow(const char* path, GdkPixbuf** pixbuf)
     return image;
 }
 
+// A layout left by a crash is recovered after start-up: the pattern select screen waits for
+// it. Otherwise the quilting area comes first.
+void CreateInitialScreen()
+{
+    if (FILE* recovery = std::fopen("./Layout/recovery.qlf", "rb")) {
+        std::fclose(recovery);
+        ShowScreen(Screen::PatternSelect);
+        return;
+    }
+    FreePatternBox(pbTemp);
+    pbTemp = new PatternBox();
+    interface_.boxEditTarget = 0;
+    ShowScreen(Screen::ExtentsSetup);
+    SetSensitivity(kMaskNoExtents);
+}
+
 }  // namespace
 
 int initializeUserInterface(int argc, char** argv)
@@ -81,7 +101,11 @@ int initializeUserInterface(int argc, char** argv)
     CheckSwitchingData(argc, argv);
 
     Say("done.\nCreate Interface Structure...");
+    interface_ = Interface();
+    InstallMainWindowHooks();
+
     Say("done.\nInitiate Pattern Boxes...");
+    InitPatternBox();
     Say("done.\nInitiate Threads...");
     threaded = InitThreads();
 
@@ -89,6 +113,8 @@ int initializeUserInterface(int argc, char** argv)
     LoadSettings();
 
     Say("done.\nCreate Extents...");
+    FreePatternBox(extents);
+    extents = nullptr;
     Say("done.\nCreate Main Window...");
     mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(mainWindow), "corvan");
@@ -101,11 +127,17 @@ int initializeUserInterface(int argc, char** argv)
     messageParentWindow = mainWindow;
 
     Say("done.\nCreate Menu And Toolbar...");
+    CreateMenuRow(mainWindow, mainVBox);
+
     Say("done.\nCreate Initial Screen...");
     ReadMotorDirection();
+    gtk_box_pack_start(GTK_BOX(mainVBox), mainUi.menuRow, FALSE, FALSE, 0);
+    gtk_widget_show(mainUi.menuRow);
+    CreateInitialScreen();
     Say("done.\nInitialize Camera...");
     gtk_widget_show(mainVBox);
     gtk_widget_show(mainWindow);
+    ShowStitchButtons();
 
     Say("done\nSet initial zoom value...");
     const bool large = icon_style == 1;

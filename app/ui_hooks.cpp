@@ -111,3 +111,12 @@ void UiSetCursor(CursorKind kind)
 {
     if (uiHooks.setCursor) uiHooks.setCursor(kind);
 }
+
+bool UiToggleActive(ToolbarToggle toggle)
+{
+    return uiHooks.toggleActive ? uiHooks.toggleActive(toggle) : false;
+}
+void UiSetToggle(ToolbarToggle toggle, bool active)
+{
+    if (uiHooks.setToggle) uiHooks.setToggle(toggle, active);
+}

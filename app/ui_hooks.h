@@ -43,6 +43,9 @@ enum class Screen {
 // Cursor shapes the logic asks for while it works.
 enum class CursorKind { Normal, Busy };
 
+// The toolbar's toggles whose state the logic reads and sets.
+enum class ToolbarToggle { Stitching, LockX, LockY };
+
 struct UiHooks {
     // Message windows: return the GTK response of the button pressed.
     std::function<int(int kind, int buttons, const std::string& text)> showMessage;
@@ -78,6 +81,9 @@ struct UiHooks {
     std::function<void()> redrawView;
     std::function<void(uint32_t mask)> applySensitivity;
     std::function<void(CursorKind kind)> setCursor;
+    // The toolbar's toggles: read one, or switch one on or off (its handler runs).
+    std::function<bool(ToolbarToggle toggle)> toggleActive;
+    std::function<void(ToolbarToggle toggle, bool active)> setToggle;
 };
 
 // The hooks in force. Replace members to change behaviour; unset members fall back to the
@@ -108,6 +114,9 @@ void UiShowScreen(Screen screen);
 void UiRedrawView();
 void UiApplySensitivity(uint32_t mask);
 void UiSetCursor(CursorKind kind);
+// False when no toolbar exists.
+bool UiToggleActive(ToolbarToggle toggle);
+void UiSetToggle(ToolbarToggle toggle, bool active);
 
 // The answer the answering implementation gives to a message with these buttons.
 int AffirmativeResponse(int buttons);

@@ -95,7 +95,9 @@ long ElapsedMs(std::chrono::steady_clock::time_point since)
 
 }  // namespace
 
-HexImage NewHexImage()
+namespace {
+
+HexImage BuildFreshImage()
 {
     HexImage image(kHexBlockCount);
     for (int i = 0; i < kHexBlockCount; ++i) {
@@ -121,6 +123,15 @@ HexImage NewHexImage()
         std::memset(b.bytes, 0xFF, sizeof b.bytes);
     }
     return image;
+}
+
+}  // namespace
+
+HexImage NewHexImage()
+{
+    // Built once and copied: the image is the same for every file.
+    static const HexImage fresh = BuildFreshImage();
+    return fresh;
 }
 
 int FindHexBlock(long address)

@@ -46,24 +46,26 @@ int CompareAboutPivot(const PolyPoint& pivot, PolyPoint& i, PolyPoint& j) {
     return 0;
 }
 
-// Bottom-up merge sort of positions into `pts`; left run wins ties.
-void SortAboutPivot(const PolyPoint& pivot, PointArray& pts, std::vector<size_t>& order) {
-    const size_t n = order.size();
-    std::vector<size_t> buffer(n);
+// Bottom-up merge sort; the left run wins ties. The points themselves are moved (not
+// indices to them), which keeps the passes sequential in memory, and a deletion mark
+// travels with its point.
+void SortAboutPivot(const PolyPoint& pivot, PointArray& pts) {
+    const size_t n = pts.size();
+    PointArray buffer(n);
     for (size_t width = 1; width < n; width *= 2) {
         for (size_t lo = 0; lo < n; lo += 2 * width) {
             size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
             size_t l = lo, r = mid, out = lo;
             while (l < mid && r < hi) {
-                if (CompareAboutPivot(pivot, pts[order[l]], pts[order[r]]) <= 0)
-                    buffer[out++] = order[l++];
+                if (CompareAboutPivot(pivot, pts[l], pts[r]) <= 0)
+                    buffer[out++] = pts[l++];
                 else
-                    buffer[out++] = order[r++];
+                    buffer[out++] = pts[r++];
             }
-            while (l < mid) buffer[out++] = order[l++];
-            while (r < hi) buffer[out++] = order[r++];
+            while (l < mid) buffer[out++] = pts[l++];
+            while (r < hi) buffer[out++] = pts[r++];
         }
-        order.swap(buffer);
+        pts.swap(buffer);
     }
 }
 
@@ -92,15 +94,13 @@ PointArray Hull(PointArray points) {
     }
     points.resize(kept);
 
-    std::vector<size_t> order(points.size());
-    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
-    SortAboutPivot(pivot, points, order);
+    SortAboutPivot(pivot, points);
 
     PointArray sorted;
     sorted.reserve(points.size() + 1);
     sorted.push_back(pivot);
-    for (size_t k : order) {
-        if (!points[k].deleted) sorted.push_back(points[k]);
+    for (const PolyPoint& v : points) {
+        if (!v.deleted) sorted.push_back(v);
     }
     if (sorted.size() < 3) return sorted;
 

@@ -183,8 +183,8 @@ LayoutNode* GetClosestPattern(int px, int py, int n, float viewScale, int panX, 
         if (node->boxIndex != currentBox) continue;
         long long sx = TruncateToInt(float(TruncateToInt(node->x / viewScale)) + baseX + float(panX));
         long long sy = TruncateToInt(float(TruncateToInt(node->y / viewScale)) + baseY + float(panY));
-        long long dx = sx - px, dy = sy - py;
-        long long d = (long long)std::sqrt(double(dx * dx + dy * dy));
+        double dx = double(sx - px), dy = double(sy - py);
+        long long d = (long long)std::sqrt(dx * dx + dy * dy);
         byDistance.emplace_back(d, node);
     }
     if (byDistance.size() <= size_t(n)) return nullptr;

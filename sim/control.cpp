@@ -186,9 +186,7 @@ std::string Simulator::Control(const std::string& text) {
     if (cmd == "stitched") return StitchedJson();
     if (cmd == "image") return Image(w);
     if (cmd == "reset") {
-        Config keep = config_;
         ResetAll();
-        config_ = keep;
         return "ok";
     }
     if (cmd == "quit") {

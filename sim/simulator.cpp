@@ -92,7 +92,7 @@ bool ParseMachineKind(const std::string& s, MachineKind* out) {
     return false;
 }
 
-Simulator::Simulator(Config config) : config_(config) {
+Simulator::Simulator(Config config) : startConfig_(config), config_(config) {
     carriage_.onVertex = [this] { OnVertex(); };
     ResetAll();
 }
@@ -100,6 +100,7 @@ Simulator::Simulator(Config config) : config_(config) {
 Simulator::~Simulator() = default;
 
 void Simulator::ResetAll() {
+    config_ = startConfig_;
     out_.clear();
     journal_.clear();
     journalFirst_ = 0;

@@ -114,6 +114,7 @@ private:
     std::string JournalAnswer(const std::vector<std::string>& args) const;
     std::string Image(const std::vector<std::string>& args) const;
 
+    const Config startConfig_;  // the command line's settings, which reset returns to
     Config config_;
     int64_t now_ = 0;
     std::vector<Pending> out_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -108,6 +110,15 @@ struct Upload {
         const int r = SendHexFile(f);
         output = testing::internal::GetCapturedStdout();
         std::fclose(f);
+        // The last bytes may still be on their way: wait for the final [8] of a finished
+        // upload, or a moment for stray bytes after a failed one.
+        for (int waited = 0; waited < (r == 0 ? 2000 : 100); waited += 5) {
+            {
+                std::lock_guard<std::mutex> guard(loader.lock);
+                if (r == 0 && !loader.received.empty() && loader.received.back() == '\x08') break;
+            }
+            usleep(5000);
+        }
         pty.StopAnswering();
         return r;
     }

@@ -16,7 +16,10 @@ int StorePattern(float w, float h) {
     addData(p, "pX0Y0", 1);
     addData(p, "pX" + std::to_string(w) + "Y" + std::to_string(h), 1);
     int slot = GetNextPattern();
-    StorePattern(slot, p);
+    if (!StorePattern(slot, p)) {
+        erasePattern(p);
+        ADD_FAILURE() << "no pattern slot";
+    }
     return slot;
 }
 
@@ -209,6 +212,7 @@ TEST(ArrayTable, SlotsFillLowestFirstAndRefuseWhenFull) {
 }
 
 TEST(LayoutReset, LeavesAnEmptyLayout) {
+    ResetLayout();
     BogusExtents();
     int slot = StorePattern(1, 1);
     NewPatternLayoutNode(slot, NewArrayNode(1, 0, 1, 0), 1, 0, 0);

@@ -26,7 +26,10 @@ int StoreSquarePattern(float size) {
     addData(p, "pX0Y0", 1);
     addData(p, "pX" + std::to_string(size) + "Y" + std::to_string(size), 1);
     int slot = GetNextPattern();
-    StorePattern(slot, p);
+    if (!StorePattern(slot, p)) {
+        erasePattern(p);
+        ADD_FAILURE() << "no pattern slot";
+    }
     return slot;
 }
 

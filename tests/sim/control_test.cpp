@@ -82,8 +82,10 @@ TEST(SimControl, StateJournalResetAndRefusals) {
     EXPECT_EQ(sim.Control("journal 1"), "Move 10000 20000 100000 130000 -> 11\nend");
     EXPECT_EQ(sim.Control("journal 9"), "end");
 
+    sim.Control("stitcher 33");
     EXPECT_EQ(sim.Control("reset"), "ok");
-    EXPECT_EQ(sim.Control("journal"), "end");
+    EXPECT_EQ(Talk(sim, {'>'}), Bytes{1}) << "settings made by control commands go with the reset";
+    EXPECT_EQ(sim.Control("journal"), "GetStitcher -> 1\nend");
     EXPECT_NE(sim.Control("state").find("\"speed\":40"), std::string::npos);
 
     for (const char* bad : {"", "fly", "drop", "drop -1", "drop 1x", "hand 1", "hand a b", "error", "stall maybe",

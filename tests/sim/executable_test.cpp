@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -31,7 +32,10 @@ struct Scratch {
         char tmpl[] = "/tmp/mc1sim-test-XXXXXX";
         dir = mkdtemp(tmpl);
     }
-    ~Scratch() { std::system(("rm -rf '" + dir + "'").c_str()); }
+    ~Scratch() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
     std::string operator/(const std::string& n) const { return dir + "/" + n; }
 };
 

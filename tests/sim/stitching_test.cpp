@@ -25,6 +25,15 @@ TEST(SimStitching, SerialStitchControllerRecordsStitchedPathAndTravel) {
               "\"travel\":[[[0,0],[1000,0]],[[0,600],[0,0]]]}");
     EXPECT_NE(sim.Control("state").find("\"stitched_thou\":2400"), std::string::npos);
 
+    // Guided by hand on released axes while stitching: the stitched path follows the hand.
+    Talk(sim, {21, 23, 29});
+    sim.Control("hand 100 0");
+    sim.Control("hand 100 100");
+    Talk(sim, {30});
+    ASSERT_EQ(sim.StitchedRuns().size(), 2u);
+    EXPECT_EQ(sim.StitchedRuns()[1].size(), 3u);
+    EXPECT_EQ(sim.StitchedRuns()[1].back().y, 100);
+
     // Buttons do nothing on a machine with a stitch controller.
     Talk(sim, {72, 1, 72, 0, 73, 1, 73, 0});
     EXPECT_FALSE(sim.Stitching());

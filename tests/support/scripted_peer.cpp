@@ -46,6 +46,6 @@ std::string Bytes(std::initializer_list<int> values)
 {
     std::string s;
     for (int v : values)
-        s.push_back(static_cast<char>(v));
+        s.push_back(static_cast<char>(v & 0xFF));
     return s;
 }

@@ -1,0 +1,283 @@
+// The decisions behind the home menu, the pattern select screen's buttons and the pop-up
+// menu. Screens and the mask are reached through the UI seam only.
+
+#include "app/main_menu.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/interface.h"
+#include "app/screen_config.h"
+#include "app/screen_state.h"
+#include "app/sensitivity.h"
+#include "app/status_bar.h"
+#include "app/ui_hooks.h"
+#include "patterns/layout.h"
+#include "patterns/pattern.h"
+#include "patterns/pattern_box.h"
+
+void (*rotatePatternHook)(Pattern* pattern, float degrees) = nullptr;
+void (*stopPositionPollHook)() = nullptr;
+void (*zoomAllHook)() = nullptr;
+
+namespace {
+
+void Print(const char* text)
+{
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+void ShowScreenWithMask(Screen screen, uint32_t mask)
+{
+    UiShowScreen(screen);
+    SetSensitivity(mask);
+}
+
+// A new empty box for the corners the extents setup screen collects.
+void FreshTemporaryBox()
+{
+    FreePatternBox(pbTemp);
+    pbTemp = new PatternBox();
+}
+
+void HideEditTools()
+{
+    if (releaseAllUiHook != nullptr)
+        releaseAllUiHook();
+}
+
+void ZoomAllAndRedraw()
+{
+    if (zoomAllHook != nullptr)
+        zoomAllHook();
+    RefreshPatternPix();
+    UiRedrawView();
+}
+
+// Inches per pixel at which the whole quilting area fills the view.
+void ScaleToExtents()
+{
+    if (extents == nullptr || view_area_width <= 0 || view_area_height <= 0)
+        return;
+    interface_.viewScale = std::max(extents->width / float(view_area_width),
+                                    extents->height / float(view_area_height));
+}
+
+}  // namespace
+
+bool FallBackToExtentsSetup()
+{
+    if (extents != nullptr)
+        return false;
+    FreshTemporaryBox();
+    interface_.boxEditTarget = 0;
+    UiShowScreen(Screen::ExtentsSetup);
+    return true;
+}
+
+void menuMainPatternView()
+{
+    command = -1;
+    if (extents != nullptr) {
+        ShowScreenWithMask(Screen::PatternView, kMaskNormal);
+        return;
+    }
+    Print("Extents == NULL\n");
+    FallBackToExtentsSetup();
+    SetSensitivity(kMaskNoExtents);
+}
+
+void menuMainNewLayout()
+{
+    if (UiShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL,
+                      "IF YOU HAVEN'T SAVED YOUR CURRENT LAYOUT ALL DATA WILL BE LOST.\n"
+                      "CONTINUE?") != RESPONSE_OK)
+        return;
+    // Everything goes: extents, patterns, boxes, placements, arrays (and a new pbTemp).
+    ResetLayout();
+    interface_.current_layout.clear();
+    interface_.boxEditTarget = 0;
+    // The selection named a placement that no longer exists.
+    interface_.selectedNode = nullptr;
+    interface_.highlightEntity = -1;
+    command = 0;
+    SetStatusBar();
+    if (pbTemp == nullptr)
+        pbTemp = new PatternBox();
+    HideEditTools();
+    ShowScreenWithMask(Screen::ExtentsSetup, kMaskNoExtents);
+}
+
+void menuMainExtents()
+{
+    interface_.boxEditTarget = 0;
+    command = 0;
+    SetStatusBar();
+    interface_.highlightEntity = -1;
+    FreshTemporaryBox();
+    HideEditTools();
+    ShowScreenWithMask(Screen::ExtentsSetup, kMaskNoExtents);
+}
+
+void menuMainPatternbox(int choice)
+{
+    interface_.boxEditTarget = 1;
+    ReleaseAllUI();
+    if (extents == nullptr) {
+        UiShowMessage(MSG_ERROR, BUTTONS_OK,
+                      "YOU MUST SET UP THE TABLE EXTENTS FIRST.\n"
+                      "PROCEEDING TO THE TABLE EXTENTS SETUP.");
+        // The setup screen must collect the quilting area, not a box outside any area.
+        FallBackToExtentsSetup();
+        SetSensitivity(kMaskNoExtents);
+        return;
+    }
+    switch (choice) {
+    case 1: {
+        int slot = CreatePatternBox();
+        if (slot < 0) {
+            UiShowMessage(MSG_ERROR, BUTTONS_OK, "NO MORE PATTERN BOXES CAN BE ADDED.");
+            return;
+        }
+        currentBox = slot;
+        PatternBox* box = GetPatternBox(slot);
+        AddPatternBoxPoint(box, 2, 14, 1, 0);
+        AddPatternBoxPoint(box, 15, 14, 0, 0);
+        AddPatternBoxPoint(box, 15, 2, 0, 0);
+        AddPatternBoxPoint(box, 2, 2, 0, 0);
+        SetPatternBoxOrigin(box);
+        [[fallthrough]];
+    }
+    case 0:
+        ScaleToExtents();
+        ShowScreenWithMask(Screen::ExtentsSetup, kMaskAllOff);
+        return;
+    case 2:
+        if (patternBoxList == nullptr || patternBoxList->count <= 1) {
+            UiShowMessage(MSG_ERROR, BUTTONS_OK, "YOU MAY NOT DELETE THIS PATTERN BOX");
+            return;
+        }
+        if (UiShowMessage(MSG_WARNING, BUTTONS_OK_CANCEL,
+                          "ALL PATTERNS ATTACHED TO THE PATTERN BOX WILL BE DELETED AS WELL.\n\n"
+                          "CONTINUE?") != RESPONSE_OK)
+            return;
+        RemovePatternBox(currentBox);
+        interface_.selectedNode = nullptr;
+        ZoomAllAndRedraw();
+        return;
+    default:
+        return;
+    }
+}
+
+void OnBtnUseCurrentClicked()
+{
+    if (FallBackToExtentsSetup()) {
+        SetSensitivity(kMaskNoExtents);
+        return;
+    }
+    ShowScreenWithMask(Screen::PatternView, kMaskNormal);
+}
+
+std::string PatternRowPath(const std::vector<std::string>& parents, const std::string& file,
+                           size_t maxLength)
+{
+    std::string path = "./patterns/";
+    for (const std::string& folder : parents)
+        path += folder + "/";
+    path += file;
+    return path.size() <= maxLength ? path : std::string();
+}
+
+int PlaceSelectedPattern(const std::string& path)
+{
+    int slot = GetNextPattern();
+    if (slot < 0) {
+        UiShowMessage(MSG_INFO, BUTTONS_OK,
+                      "MAXIMUM PATTERN COUNT EXCEEDED.\n"
+                      "PLEASE LINK YOUR PATTERNS TO CREATE MORE SPACE.");
+        return -1;
+    }
+    PatternBox* box = GetPatternBox(currentBox);
+    if (box == nullptr) {
+        // A placement needs a box to sit in.
+        UiShowMessage(MSG_ERROR, BUTTONS_OK, "YOU MUST SET UP A PATTERN BOX FIRST.");
+        return -1;
+    }
+    Pattern* pattern = newPattern(path, 1);
+    if (pattern == nullptr) {
+        // The file changed or vanished since its preview was drawn.
+        UiShowMessage(MSG_ERROR, BUTTONS_OK, "Pattern File Is Invalid\n");
+        return -1;
+    }
+    pattern->rotation = static_cast<int>(box->angle);
+    if (pattern->rotation != 0 && rotatePatternHook != nullptr) {
+        rotatePatternHook(pattern, float(pattern->rotation));
+        RefreshPatternPix();
+    }
+    if (!StorePattern(slot, pattern)) {
+        erasePattern(pattern);
+        return -1;
+    }
+    if (NewPatternLayoutNode(slot, -1, 0, 0, 0) == nullptr) {
+        ReleasePatternSlot(slot);
+        return -1;
+    }
+    return slot;
+}
+
+int SelectPatternRow(const std::vector<std::string>& parents, const std::string& file)
+{
+    if (FallBackToExtentsSetup()) {
+        SetSensitivity(kMaskNoExtents);
+        return -1;
+    }
+    Print("Extents is not NULL\n");
+    if (file.empty())
+        return -1;  // a folder row
+    std::string path = PatternRowPath(parents, file, kLastPatternPathMax);
+    if (path.empty()) {
+        UiShowMessage(MSG_ERROR, BUTTONS_OK,
+                      "THE PATTERN'S FOLDER NAMES ARE TOO LONG.\nPLEASE MOVE IT TO A SHORTER PATH.");
+        return -1;
+    }
+    UiSetCursor(CursorKind::Busy);
+    interface_.lastPatternPath = path;
+    DropPreviewPixbuf();
+    int slot = PlaceSelectedPattern(path);
+    selectedFile = path;  // kLastPatternPathMax < kSelectedFileMax: always fits
+    UiSetCursor(CursorKind::Normal);
+    ShowScreenWithMask(Screen::PatternView, kMaskNormal);
+    return slot;
+}
+
+LayoutNode* SelectPopupPattern(int x, int y, int panX, int panY)
+{
+    menuReady = 0;
+    patternSkip = 0;
+    interface_.selectedNode = GetClosestPattern(x, y, 0, interface_.viewScale, panX, panY);
+    return interface_.selectedNode;
+}
+
+LayoutNode* SelectNextPopupPattern(int x, int y, int panX, int panY)
+{
+    ReleaseAllUI();
+    const float s = interface_.viewScale;
+    const LayoutNode* current = interface_.selectedNode;
+    LayoutNode* candidate = nullptr;
+    if (current != nullptr && current->arrayIndex >= 0) {
+        const int array = current->arrayIndex;
+        do {
+            candidate = GetClosestPattern(x, y, ++patternSkip, s, panX, panY);
+        } while (candidate != nullptr && candidate->arrayIndex == array);
+    } else {
+        candidate = GetClosestPattern(x, y, ++patternSkip, s, panX, panY);
+    }
+    if (candidate == nullptr) {
+        patternSkip = 0;
+        candidate = GetClosestPattern(x, y, 0, s, panX, panY);
+    }
+    interface_.selectedNode = candidate;
+    return candidate;
+}

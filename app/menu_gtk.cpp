@@ -1,0 +1,179 @@
+// The menu bar: four image-only menus (home, edit, view, stitch) and the application of the
+// sensitivity mask to their items.
+
+#include "app/main_window.h"
+#include "app/main_menu.h"
+#include "app/screen_config.h"
+#include "app/settings.h"
+
+#include <vector>
+
+namespace {
+
+// How an item is shown.
+enum class Shown { Always, Advanced, Hidden };
+
+struct ItemVisibility {
+    GtkWidget* widget;
+    Shown shown;
+};
+// Every item whose visibility follows the settings, in creation order.
+std::vector<ItemVisibility>& VisibilityList()
+{
+    static std::vector<ItemVisibility> list;
+    return list;
+}
+
+GtkWidget* AddItem(GtkWidget* menu, SensitiveItem id, Shown shown, GCallback handler = nullptr,
+                   gpointer data = nullptr)
+{
+    GtkWidget* item = gtk_menu_item_new_with_label(SensitiveItemLabel(id));
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    if (handler != nullptr)
+        g_signal_connect_swapped(item, "activate", handler, data);
+    mainUi.menu.items[static_cast<int>(id)] = item;
+    VisibilityList().push_back({item, shown});
+    return item;
+}
+
+GtkWidget* AddSeparator(GtkWidget* menu, Shown shown)
+{
+    GtkWidget* item = gtk_separator_menu_item_new();
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    VisibilityList().push_back({item, shown});
+    return item;
+}
+
+GtkWidget* AddSubmenu(GtkWidget* parentItem)
+{
+    GtkWidget* menu = gtk_menu_new();
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(parentItem), menu);
+    g_signal_connect(menu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    return menu;
+}
+
+// A top item of the bar: no label, just the image.
+GtkWidget* AddTopItem(GtkWidget* bar, const char* largeImage, const char* smallImage,
+                      GtkWidget** image, GtkWidget** menu)
+{
+    GtkWidget* item = gtk_menu_item_new();
+    *image = NewImage(ImagePath(largeImage, smallImage));
+    gtk_container_add(GTK_CONTAINER(item), *image);
+    gtk_menu_shell_append(GTK_MENU_SHELL(bar), item);
+    *menu = AddSubmenu(item);
+    return item;
+}
+
+void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
+
+void BuildHomeMenu(GtkWidget* menu)
+{
+    AddItem(menu, SensitiveItem::PatternView, Shown::Always, G_CALLBACK(menuMainPatternView));
+    AddItem(menu, SensitiveItem::AddPattern, Shown::Always, G_CALLBACK(menuMainAddPattern));
+    AddSeparator(menu, Shown::Always);
+    AddItem(menu, SensitiveItem::NewLayout, Shown::Advanced, G_CALLBACK(menuMainNewLayout));
+    AddItem(menu, SensitiveItem::OpenLayout, Shown::Advanced);
+    // Follows the setting at start only.
+    mainUi.menu.separatorAfterOpenLayout = gtk_separator_menu_item_new();
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), mainUi.menu.separatorAfterOpenLayout);
+    AddItem(menu, SensitiveItem::FileManager, Shown::Always);
+    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
+    AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Setup, Shown::Always);
+    AddSeparator(menu, Shown::Always);
+    AddItem(menu, SensitiveItem::SetQuiltArea, Shown::Always, G_CALLBACK(menuMainExtents));
+    GtkWidget* boxItem = AddItem(menu, SensitiveItem::PatternBox, Shown::Always);
+    GtkWidget* boxMenu = AddSubmenu(boxItem);
+    AddItem(boxMenu, SensitiveItem::AddPatternBox, Shown::Always, G_CALLBACK(OnPatternBoxChoice),
+            GINT_TO_POINTER(1));
+    AddItem(boxMenu, SensitiveItem::AdjustCurrentBox, Shown::Always,
+            G_CALLBACK(OnPatternBoxChoice), GINT_TO_POINTER(0));
+    AddItem(boxMenu, SensitiveItem::RemoveCurrentBox, Shown::Always,
+            G_CALLBACK(OnPatternBoxChoice), GINT_TO_POINTER(2));
+    AddSeparator(menu, Shown::Always);
+    AddItem(menu, SensitiveItem::Demo, Shown::Always);
+}
+
+void BuildEditMenu(GtkWidget* menu)
+{
+    AddItem(menu, SensitiveItem::SaveLayout, Shown::Advanced);
+    AddItem(menu, SensitiveItem::SaveLayoutAs, Shown::Advanced);
+    AddItem(menu, SensitiveItem::Save, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Delete, Shown::Hidden);
+    GtkWidget* scaleItem = AddItem(menu, SensitiveItem::Scale, Shown::Hidden);
+    AddItem(AddSubmenu(scaleItem), SensitiveItem::AutoscaleAll, Shown::Always);
+    AddItem(menu, SensitiveItem::Draw, Shown::Hidden);
+    AddItem(menu, SensitiveItem::MoveAll, Shown::Always);
+    AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
+    AddItem(menu, SensitiveItem::Nest, Shown::Always);
+    AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced);
+    AddItem(menu, SensitiveItem::RestoreSetpoint, Shown::Advanced);
+    AddItem(menu, SensitiveItem::Undo, Shown::Always);
+}
+
+void BuildViewMenu(GtkWidget* menu)
+{
+    AddItem(menu, SensitiveItem::Zoom, Shown::Hidden);
+    AddItem(menu, SensitiveItem::ZoomAll, Shown::Always);
+    AddItem(menu, SensitiveItem::Pan, Shown::Always);
+    AddItem(menu, SensitiveItem::Measure, Shown::Hidden);
+}
+
+}  // namespace
+
+GtkWidget* createMenu()
+{
+    MenuRecord& m = mainUi.menu;
+    m.menuBar = gtk_menu_bar_new();
+    gtk_widget_set_size_request(m.menuBar, menubar_width, menubar_height);
+    m.homeItem = AddTopItem(m.menuBar, "home-64x64.png", "home-32x32.png", &m.homeImage,
+                            &m.homeMenu);
+    m.editItem = AddTopItem(m.menuBar, "app-edit-64x64.png", "app-edit-32x32.png", &m.editImage,
+                            &m.editMenu);
+    m.viewItem = AddTopItem(m.menuBar, "search-64x64.png", "search-32x32.png", &m.viewImage,
+                            &m.viewMenu);
+    m.stitchItem = AddTopItem(m.menuBar, "ZigZag.png", "ZigZag_5.png", &m.stitchImage,
+                              &m.stitchMenu);
+    BuildHomeMenu(m.homeMenu);
+    BuildEditMenu(m.editMenu);
+    BuildViewMenu(m.viewMenu);
+    AddItem(m.stitchMenu, SensitiveItem::Standard, Shown::Always);
+
+    gtk_widget_show_all(m.menuBar);
+    ShowAdvancedItems();
+    if (showAdvancedFeatures != 1)
+        gtk_widget_hide(m.separatorAfterOpenLayout);
+    // Until a setpoint or an undo file exists there is nothing to go back to.
+    gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::RestoreSetpoint)], FALSE);
+    gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::Undo)], FALSE);
+    SetSensitivity(kMaskAtCreation);
+    return m.menuBar;
+}
+
+void ShowAdvancedItems()
+{
+    const bool advanced = showAdvancedFeatures == 1;
+    for (const ItemVisibility& v : VisibilityList()) {
+        bool show = v.shown == Shown::Always || (v.shown == Shown::Advanced && advanced);
+        if (show)
+            gtk_widget_show(v.widget);
+        else
+            gtk_widget_hide(v.widget);
+    }
+    if (mainUi.menu.stitchItem != nullptr) {
+        if (advanced)
+            gtk_widget_show(mainUi.menu.stitchItem);
+        else
+            gtk_widget_hide(mainUi.menu.stitchItem);
+    }
+}
+
+void SetMenusSensitive(uint32_t mask)
+{
+    for (int i = 0; i < kSensitiveItemCount; ++i) {
+        GtkWidget* item = mainUi.menu.items[i];
+        int enable = MaskEnables(mask, static_cast<SensitiveItem>(i));
+        if (item != nullptr && enable >= 0 && isWidget(item))
+            gtk_widget_set_sensitive(item, enable == 1);
+    }
+}

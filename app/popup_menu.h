@@ -1,0 +1,13 @@
+#pragma once
+// The pattern pop-up menu: opened by a long press on the pattern view at a view point, or by
+// the toolbar's Edit button at (0, 0).
+
+#include <gtk/gtk.h>
+
+// Selects the placement closest to view point (x, y) and opens the pattern menu for it;
+// with no placement there, a one-item menu "Add Pattern".
+void ShowPopupMenu(int x, int y);
+// Opens the pattern menu for the selected placement; (x, y) is kept for its items.
+void CreatePopupMenu(int x, int y);
+// Positions a pop-up menu at (pop_menu_x, pop_menu_y).
+void placeMenu(GtkMenu* menu, gint* x, gint* y, gboolean* pushIn, gpointer data);

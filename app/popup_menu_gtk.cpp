@@ -1,0 +1,111 @@
+// The pattern pop-up menu and its "Next" step through overlapping placements.
+
+#include "app/popup_menu.h"
+
+#include "app/main_menu.h"
+#include "app/main_window.h"
+#include "app/screen_config.h"
+#include "app/settings.h"
+
+namespace {
+
+// The view point the menu was opened at; every item handler gets its own copy and frees it.
+struct PopupPoint {
+    int x;
+    int y;
+};
+
+int ViewPanX() { return 0; }
+int ViewPanY() { return 0; }
+
+void popupNext(GtkWidget*, gpointer data)
+{
+    auto* point = static_cast<PopupPoint*>(data);
+    SelectNextPopupPattern(point->x, point->y, ViewPanX(), ViewPanY());
+    RedrawView();
+    CreatePopupMenu(point->x, point->y);
+}
+
+void FreePoint(gpointer data, GClosure*) { delete static_cast<PopupPoint*>(data); }
+
+GtkWidget* AddItem(GtkWidget* menu, const char* label, GCallback handler, int x, int y)
+{
+    GtkWidget* item = gtk_menu_item_new_with_label(label);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    if (handler != nullptr)
+        g_signal_connect_data(item, "activate", handler, new PopupPoint{x, y}, FreePoint,
+                              GConnectFlags(0));
+    return item;
+}
+
+GtkWidget* AddSubmenu(GtkWidget* menu, const char* label)
+{
+    GtkWidget* item = gtk_menu_item_new_with_label(label);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    GtkWidget* sub = gtk_menu_new();
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), sub);
+    g_signal_connect(sub, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    return sub;
+}
+
+GtkWidget* NewPopup()
+{
+    GtkWidget* menu = gtk_menu_new();
+    g_signal_connect(menu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    // A pop-up menu is built for one showing and goes when it closes.
+    g_signal_connect(menu, "selection-done", G_CALLBACK(gtk_widget_destroy), nullptr);
+    return menu;
+}
+
+void OnAddPatternItem(GtkWidget*, gpointer) { menuMainAddPattern(); }
+
+}  // namespace
+
+void placeMenu(GtkMenu*, gint* x, gint* y, gboolean* pushIn, gpointer)
+{
+    *x = pop_menu_x;
+    *y = pop_menu_y;
+    *pushIn = TRUE;
+}
+
+void CreatePopupMenu(int x, int y)
+{
+    GtkWidget* menu = NewPopup();
+    AddItem(menu, "Next", G_CALLBACK(popupNext), x, y);
+    AddItem(menu, "Repeat", nullptr, x, y);
+    AddItem(menu, "Autofill", nullptr, x, y);
+    GtkWidget* mirror = AddSubmenu(menu, "Mirror");
+    AddItem(mirror, "Horizontal", nullptr, x, y);
+    AddItem(mirror, "Vertical", nullptr, x, y);
+    if (showAdvancedFeatures == 1)
+        AddItem(menu, "Merge", nullptr, x, y);
+    AddItem(menu, "Reverse Path", nullptr, x, y);
+    AddItem(menu, "Remove", nullptr, x, y);
+    GtkWidget* rotate = AddSubmenu(menu, "Rotate");
+    AddItem(rotate, "Select", nullptr, x, y);
+    AddItem(rotate, "90 Degrees CW", nullptr, x, y);
+    AddItem(rotate, "90 Degrees CCW", nullptr, x, y);
+    AddItem(menu, "Move", nullptr, x, y);
+    AddItem(menu, "Save", nullptr, x, y);
+    AddItem(menu, "Scale", nullptr, x, y);
+    AddItem(menu, "Properties", nullptr, x, y);
+    gtk_widget_show_all(menu);
+    gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, placeMenu, nullptr, 0,
+                   gtk_get_current_event_time());
+}
+
+void ShowPopupMenu(int x, int y)
+{
+    if (SelectPopupPattern(x, y, ViewPanX(), ViewPanY()) != nullptr) {
+        RedrawView();
+        CreatePopupMenu(x, y);
+        return;
+    }
+    GtkWidget* menu = NewPopup();
+    GtkWidget* item = gtk_menu_item_new_with_label("Add Pattern");
+    g_signal_connect(item, "activate", G_CALLBACK(OnAddPatternItem), nullptr);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    gtk_widget_show_all(menu);
+    gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, nullptr, nullptr, 0,
+                   gtk_get_current_event_time());
+}

@@ -1,0 +1,19 @@
+#include "app/screen_state.h"
+
+#include "app/interface.h"
+#include "app/status_bar.h"
+
+int command = -1;
+int menuReady = 0;
+int patternSkip = 0;
+std::string selectedFile;
+void (*releaseAllUiHook)() = nullptr;
+
+void ReleaseAllUI()
+{
+    command = -1;
+    SetStatusBar();
+    interface_.highlightEntity = -1;
+    if (releaseAllUiHook != nullptr)
+        releaseAllUiHook();
+}

@@ -1,0 +1,11 @@
+#include "import/import_progress.h"
+
+#include "app/message_windows.h"
+
+ImportProgress::ImportProgress(const std::string& title) : window_(CreateStatusWindow(title)) {}
+
+ImportProgress::~ImportProgress() { CloseStatusWindow(window_); }
+
+void ImportProgress::SetText(const std::string& text) { StatusWindowSetText(window_, text); }
+
+void ImportProgress::Update() { UpdateStatusWindow(window_, static_cast<int>(count_)); }

@@ -1,0 +1,78 @@
+// corvan-tool convert IN OUT.qcc: a DXF or QLI drawing into a pattern file, as the file
+// manager does when it copies one.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "import/dxf_import.h"
+#include "import/qli_import.h"
+#include "tools/tool.h"
+
+namespace {
+
+std::string LowerExtension(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::string();
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return ext;
+}
+
+}  // namespace
+
+int RunConvert(const ToolArgs& args)
+{
+    if (args.size() != 2)
+        return ToolUsage("convert", "convert needs an input drawing and an output pattern file");
+    const std::string& in = args[0];
+    const std::string& out = args[1];
+    const std::string kind = LowerExtension(in);
+    if (kind != ".dxf" && kind != ".qli")
+        return ToolUsage("convert", "'" + in + "' is neither a .dxf nor a .qli file");
+    if (LowerExtension(out) != ".qcc")
+        return ToolUsage("convert", "the pattern file '" + out + "' must end in .qcc");
+
+    std::FILE* input = std::fopen(in.c_str(), "rb");
+    if (!input) {
+        std::fprintf(stderr, "corvan-tool: cannot read %s: %s\n", in.c_str(), std::strerror(errno));
+        return kToolFailed;
+    }
+    // Written beside the destination and renamed into place, so a failed conversion never
+    // leaves a half-written pattern or destroys one that was there.
+    const std::string part = out + ".part";
+    std::FILE* output = std::fopen(part.c_str(), "wb");
+    if (!output) {
+        std::fprintf(stderr, "corvan-tool: cannot write %s: %s\n", part.c_str(),
+                     std::strerror(errno));
+        std::fclose(input);
+        return kToolFailed;
+    }
+    const bool converted = kind == ".dxf" ? ConvertDXF(input, output) == 0
+                                          : ImportQLI(input, output) == 1;
+    std::fclose(input);
+    bool written = std::fflush(output) == 0 && fsync(fileno(output)) == 0;
+    written = std::fclose(output) == 0 && written;
+    if (!converted || !written) {
+        std::remove(part.c_str());
+        if (!converted)
+            std::fprintf(stderr, "corvan-tool: %s could not be converted%s\n", in.c_str(),
+                         kind == ".dxf" ? " (what was read is in ./dxf.log)" : "");
+        else
+            std::fprintf(stderr, "corvan-tool: cannot write %s\n", out.c_str());
+        return kToolFailed;
+    }
+    if (std::rename(part.c_str(), out.c_str()) != 0) {
+        std::fprintf(stderr, "corvan-tool: cannot write %s: %s\n", out.c_str(),
+                     std::strerror(errno));
+        std::remove(part.c_str());
+        return kToolFailed;
+    }
+    std::printf("converted %s to %s\n", in.c_str(), out.c_str());
+    return kToolOk;
+}
