@@ -67,5 +67,9 @@ int WriteLayoutFileAt(const char* path, const char* partPath);
 // ! @ # $ % ^ & * ( ) + = { } [ ] | \ ? . , < > : ; space " ' ~ ` / and control characters.
 std::string RemoveForbiddenCharacters(const std::string& name);
 
+// Whether a written layout file is flushed to the device before it takes its name (on by
+// default: the board may lose power at any time). The fuzz target turns it off.
+extern bool layoutFileSyncs;
+
 // Test seam: the clock the reader measures its time limit with (seconds, monotonic).
 extern double (*layoutClockHook)();
