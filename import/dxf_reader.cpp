@@ -116,10 +116,8 @@ int get_values(TextScanner& reader, DxfGroupValues& values)
     }
 }
 
-int get_string(TextScanner& reader, int code, std::string& buffer, bool* found)
+int get_string(TextScanner& reader, int code, std::string& buffer)
 {
-    if (found)
-        *found = false;
     for (;;) {
         const std::size_t before = reader.Tell();
         int got = 0;
@@ -134,8 +132,6 @@ int get_string(TextScanner& reader, int code, std::string& buffer, bool* found)
             return 0;
         if (got == code) {
             buffer.assign(value.data(), value.size());
-            if (found)
-                *found = true;
             return 1;
         }
     }

@@ -42,9 +42,8 @@ struct DxfGroupValues {
 int get_values(TextScanner& reader, DxfGroupValues& values);
 // Reads pairs until one with group code `code` and stores its value in `buffer` (return 1).
 // Meeting a group code 0 first moves back in front of it and returns 1 with `buffer`
-// untouched; `found`, when given, tells which happened. Returns 0 when the input ends or a
-// code cannot be read.
-int get_string(TextScanner& reader, int code, std::string& buffer, bool* found = nullptr);
+// untouched. Returns 0 when the input ends or a code cannot be read.
+int get_string(TextScanner& reader, int code, std::string& buffer);
 // Reads the rest of the current line into `line` (see TextScanner::NextLine). Returns 0, or -1
 // when the input has already ended.
 int get_line(TextScanner& reader, std::string_view& line);

@@ -12,8 +12,6 @@
 
 int zoomAll = 0;
 int zoomed = 0;
-int command = -1;
-int menuReady = 0;
 int64_t lastUpdateTime = 0;
 
 namespace {

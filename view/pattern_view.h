@@ -126,6 +126,7 @@ public:
         {
             return r == o.r && g == o.g && b == o.b && a == o.a;
         }
+        bool operator!=(const Rgba& o) const { return !(*this == o); }
     };
     // One pixel, straight alpha; (0, 0, 0, 0) outside the picture.
     Rgba Pixel(int x, int y) const;
