@@ -4,8 +4,5 @@ Interface interface_;
 
 void DropPreviewPixbuf()
 {
-    if (interface_.previewPixbuf != nullptr) {
-        g_object_unref(interface_.previewPixbuf);
-        interface_.previewPixbuf = nullptr;
-    }
+    interface_.previewPixbuf.reset();
 }

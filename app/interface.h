@@ -8,15 +8,7 @@
 // The index of the pattern box being worked on is the global `currentBox`
 // (patterns/pattern_box.h).
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
-
-#include <string>
-
-struct LayoutNode;
-
-// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
-constexpr size_t kLastPatternPathMax = 75;
-
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +17,9 @@ constexpr size_t kLastPatternPathMax = 75;
 
 struct FullPattern_t;
 struct LayoutNode;
+
+// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
+constexpr size_t kLastPatternPathMax = 75;
 
 // A point on the pattern view, in view pixels.
 struct ScreenPoint {
@@ -52,20 +47,8 @@ struct Interface {
     // kLastPatternPathMax characters).
     std::string lastPatternPath;
 
-    // Inches per screen pixel of the pattern view.
-    float viewScale = 0.001f;
-    // Camera picture drawn behind the layout while viewScale is within 0.25 of its scale.
-    GdkPixbuf* cameraSnapshot = nullptr;  // one reference owned, or null
-    float snapshotInchPerPixel = 1.0f;
-    // Preview of the pattern selected in the pattern list; one reference owned, or null.
-    GdkPixbuf* previewPixbuf = nullptr;
-
     // What the extents setup screen defines: 0 the quilting area, 1 a pattern box.
     int boxEditTarget = 0;
-    // Entity of the selected pattern drawn highlighted (1-based), -1 for none.
-    int highlightEntity = -1;
-    // The selected layout node, the one the pattern pop-up menu works on; not owned.
-    LayoutNode* selectedNode = nullptr;
     // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
     int fittingActive = 0;
 
@@ -85,7 +68,8 @@ struct Interface {
     float snapshotInchPerPixel = 1.0f;
     // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
     PixbufPtr gridPixbuf;
-    // Picture shown by the small preview of the pattern select screen.
+    // Picture shown by the small preview of the pattern select screen (the preview of the
+    // pattern selected in the pattern list).
     PixbufPtr previewPixbuf;
     // The selected placement (the pop-up menu works on it), or null. Not owned.
     LayoutNode* selectedNode = nullptr;

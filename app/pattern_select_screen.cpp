@@ -98,7 +98,7 @@ void PatternListSelect(GtkTreeView* view, gpointer)
     std::string path = PatternRowPath(row.parents, row.name, std::string::npos);
     DropPreviewPixbuf();
     UiSetCursor(CursorKind::Busy);
-    interface_.previewPixbuf = LoadPreview(path);
+    interface_.previewPixbuf.reset(LoadPreview(path));
     SetPatternName(row.name);
     RedrawView();
     UiSetCursor(CursorKind::Normal);

@@ -30,7 +30,7 @@ gboolean da_SmallPatternViewExpose(GtkWidget* widget, GdkEventExpose*, gpointer)
 {
     FillArea(widget, "#FFFFFF");
     if (interface_.previewPixbuf != nullptr)
-        gdk_draw_pixbuf(widget->window, nullptr, interface_.previewPixbuf, 0, 0, 0, 0, -1, -1,
+        gdk_draw_pixbuf(widget->window, nullptr, interface_.previewPixbuf.get(), 0, 0, 0, 0, -1, -1,
                         GDK_RGB_DITHER_NONE, 0, 0);
     return TRUE;
 }
