@@ -65,28 +65,38 @@ class Program:
         os.set_blocking(self.proc.stdout.fileno(), False)
         self.out = b""
 
-    def wait_for(self, condition, seconds=40):
+    def wait_for(self, condition, seconds=60, answer=True):
+        """Collects output until `condition` holds. Start-up may wait on message windows (a
+        silent controller is reported): when the output has been quiet for a moment, any
+        message window is answered."""
         deadline = time.time() + seconds
+        quiet_since = time.time()
         while time.time() < deadline:
             chunk = self.proc.stdout.read()
             if chunk:
                 self.out += chunk
+                quiet_since = time.time()
             if condition():
                 return True
             if self.proc.poll() is not None and not chunk:
                 return condition()
             time.sleep(0.05)
+            if answer and time.time() - quiet_since > 0.5 and self.answer_messages():
+                quiet_since = time.time()
         return False
 
-    def press_return_in_windows(self):
-        """Answers the crash message: Return with the pointer over each window of the
-        program (there is no window manager to focus one; the modal message takes it)."""
+    def answer_messages(self):
+        """Presses Return with the pointer over each message window of the program (there is
+        no window manager to focus one). True when there was one."""
         ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)],
                              capture_output=True, text=True, timeout=15).stdout.split()
-        for window in reversed(ids):
+        messages = [w for w in ids if subprocess.run(
+            ["xdotool", "getwindowname", w], capture_output=True, text=True,
+            timeout=15).stdout.strip() != "corvan"]
+        for window in messages:
             subprocess.run(["xdotool", "mousemove", "--window", window, "20", "20", "key", "Return"],
                            capture_output=True, timeout=15)
-        return bool(ids)
+        return bool(messages)
 
     def end(self):
         if self.proc.poll() is None:
@@ -97,12 +107,10 @@ class Program:
 def crash(program, what):
     """SIGSEGV, the message answered; True when the program exited with status 0."""
     os.kill(program.proc.pid, signal.SIGSEGV)
-    check(program.wait_for(lambda: b"Segmentation Fault\n" in program.out, 15),
-          what + ": 'Segmentation Fault' printed")
-    deadline = time.time() + 30
-    while program.proc.poll() is None and time.time() < deadline:
-        program.press_return_in_windows()
-        time.sleep(0.5)
+    program.wait_for(lambda: False, 1.5, answer=False)
+    check(program.proc.poll() is None, what + ": waits for the message to be answered")
+    check(program.wait_for(lambda: program.proc.poll() is not None, 30), what + ": program ended")
+    check(b"Segmentation Fault\n" in program.out, what + ": 'Segmentation Fault' printed")
     code = program.proc.poll()
     check(code == 0, "%s: exit status 0 (got %r)" % (what, code))
 
