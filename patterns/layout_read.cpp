@@ -96,9 +96,14 @@ private:
     bool Word(uint32_t* w)
     {
         uint8_t b[4];
-        for (uint8_t& x : b)
-            if (!Byte(&x))
-                return false;
+        if (end_ - pos_ >= 4) {  // the usual case, without a check per byte
+            std::memcpy(b, buffer_ + pos_, 4);
+            pos_ += 4;
+        } else {
+            for (uint8_t& x : b)
+                if (!Byte(&x))
+                    return false;
+        }
         *w = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include "app/interface.h"
@@ -152,8 +153,10 @@ TEST(Recovery, CrashSavesTheLayoutOrDeletesAnOldRecoveryLayout)
     EXPECT_FALSE(dir.Exists("Layout/recovery.qlf"));
 
     // A real fault, not a signal sent from outside, takes the same way out.
-    int* volatile nowhere = nullptr;
-    EXPECT_EXIT(*nowhere = 1, testing::ExitedWithCode(0), "");
+    void* readOnly = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(readOnly, MAP_FAILED);
+    EXPECT_EXIT(*static_cast<volatile int*>(readOnly) = 1, testing::ExitedWithCode(0), "");
+    munmap(readOnly, 4096);
     EXPECT_TRUE(dir.Exists("Layout/recovery.qlf"));
     ResetLayout();
 }
