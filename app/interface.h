@@ -18,9 +18,6 @@
 struct FullPattern_t;
 struct LayoutNode;
 
-// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
-constexpr size_t kLastPatternPathMax = 75;
-
 // A point on the pattern view, in view pixels.
 struct ScreenPoint {
     int x = 0;
@@ -35,6 +32,9 @@ struct MeasureLine {
 };
 
 constexpr int kEditButtonCount = 5;
+
+// Longest pattern path kept in lastPatternPath; longer paths are refused, not cut.
+constexpr size_t kLastPatternPathMax = 75;
 
 struct Interface {
     // Sense of the motor encoders as the controller reported it at start: 200 = reversed,
@@ -52,6 +52,13 @@ struct Interface {
     // 1 while an automatic fitting or autofill runs; Stop and Cancel clear it to end it.
     int fittingActive = 0;
 
+    // --- The capture screen of the quilting area and pattern boxes (view/capture.h) ---
+    // The instruction shown in a box on the capture screen; none once the machine has moved
+    // away from the corner it was shown for.
+    std::optional<std::string> capturePrompt;
+    // 1 while the once-a-second machine-position poll of the capture screen is wanted.
+    int capturePolling = 0;
+
     // The stitch path of the current pattern box (first point), null when none is prepared.
     // Owns its points: rebuilt by PackFullPattern, released by FreeStitchList.
     FullPattern_t* stitchList = nullptr;
@@ -68,8 +75,7 @@ struct Interface {
     float snapshotInchPerPixel = 1.0f;
     // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
     PixbufPtr gridPixbuf;
-    // Picture shown by the small preview of the pattern select screen (the preview of the
-    // pattern selected in the pattern list).
+    // Picture shown by the small preview of the pattern select screen.
     PixbufPtr previewPixbuf;
     // The selected placement (the pop-up menu works on it), or null. Not owned.
     LayoutNode* selectedNode = nullptr;

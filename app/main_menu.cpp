@@ -15,10 +15,18 @@
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "app/message_windows.h"
+#include "app/system_path.h"
+#include "view/pattern_view.h"
+#if __has_include("patterns/layout_file.h")
+#include "patterns/layout_file.h"
+#define CORVAN_HAS_LAYOUT_FILE 1
+#endif
+
+#include <sys/stat.h>
 
 void (*rotatePatternHook)(Pattern* pattern, float degrees) = nullptr;
 void (*stopPositionPollHook)() = nullptr;
-void (*zoomAllHook)() = nullptr;
 
 namespace {
 
@@ -49,8 +57,7 @@ void HideEditTools()
 
 void ZoomAllAndRedraw()
 {
-    if (zoomAllHook != nullptr)
-        zoomAllHook();
+    SetZoomAll();
     RefreshPatternPix();
     UiRedrawView();
 }
@@ -171,6 +178,13 @@ void menuMainPatternbox(int choice)
     }
 }
 
+void menuViewZoomAll()
+{
+    ReleaseAllUI();
+    ViewZoomAll();
+    UiRedrawView();
+}
+
 void OnBtnUseCurrentClicked()
 {
     if (FallBackToExtentsSetup()) {
@@ -280,4 +294,38 @@ LayoutNode* SelectNextPopupPattern(int x, int y, int panX, int panY)
     }
     interface_.selectedNode = candidate;
     return candidate;
+}
+
+std::string SetpointPath() { return SystemPath("/tmp/setPoint") + ".qlf"; }
+
+int menuEditCreateSetpoint()
+{
+    ReleaseAllUI();
+#ifdef CORVAN_HAS_LAYOUT_FILE
+    if (!SaveLayout(SystemPath("/tmp/setPoint"), 0, 1))
+        return 0;
+    interface_.current_layout.clear();
+    return 1;
+#else
+    return 0;
+#endif
+}
+
+void menuEditRestoreSetpoint()
+{
+#ifdef CORVAN_HAS_LAYOUT_FILE
+    std::string path = SetpointPath();
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        Print("Load Restore Setpoint Layout\n");
+        LoadLayout(path, 1, 0);
+    }
+#endif
+    ReleaseAllUI();
+    interface_.current_layout.clear();
+    SetZoomAll();
+    RefreshPatternPix();
+    UiRedrawView();
+    if (waitWindow != nullptr && waitWindow->window != nullptr)
+        CloseWaitingWindow(waitWindow);
 }

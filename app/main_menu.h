@@ -21,8 +21,24 @@ void menuMainPatternView();
 void menuMainAddPattern();
 void menuMainNewLayout();
 void menuMainExtents();
+// "Open Layout": a layout of "./Layout/" chosen, loaded, the home position set.
+void menuMainLoadLayout();
 // choice 1 Add Pattern Box, 0 Adjust Current, 2 Remove Current.
 void menuMainPatternbox(int choice);
+
+// --- View menu -------------------------------------------------------------------------------
+
+// "Zoom All": leaves any touch tool and fits the whole layout again.
+void menuViewZoomAll();
+
+// --- Edit menu -------------------------------------------------------------------------------
+
+// The setpoint: a snapshot of the whole layout as the layout file "/tmp/setPoint.qlf".
+std::string SetpointPath();
+// Saves it; 1 when saved (then "Restore Setpoint" becomes usable).
+int menuEditCreateSetpoint();
+// Loads it back when it exists and fits the view again.
+void menuEditRestoreSetpoint();
 
 // "Repeat" of the pattern select screen: back to the pattern view without a new pattern.
 void OnBtnUseCurrentClicked();
@@ -50,10 +66,6 @@ extern void (*rotatePatternHook)(Pattern* pattern, float degrees);
 
 // Stops the once-a-second position poll of the capture screen. Set by that screen.
 extern void (*stopPositionPollHook)();
-
-// Asks the pattern view to fit the layout at its next draw and redraws the pattern images.
-// Set by the pattern view; until then only the images are redrawn.
-extern void (*zoomAllHook)();
 
 // --- Pattern pop-up menu ---------------------------------------------------------------------
 

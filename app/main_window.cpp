@@ -5,9 +5,13 @@
 
 #include <cstdio>
 
+#include "app/gui_probe_gtk.h"
 #include "app/interface.h"
+#include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
 #include "app/sensitivity.h"
+#include "machine/stitching_run.h"
+#include "view/pattern_view.h"
 
 MainWindow mainUi;
 GtkWidget* testItem1 = nullptr;
@@ -74,6 +78,10 @@ void ShowScreen(Screen kind)
     clearScreen();
     GtkWidget* screen = BuildScreen(kind);
     PackScreen(screen, kind);
+    // The run's buttons on a new stitching view show the run's state, not their defaults.
+    if (runWidgetsChanged != nullptr)
+        runWidgetsChanged();
+    ProbeLater("screen");
 }
 
 void RedrawView()
@@ -171,6 +179,7 @@ void ApplySensitivity(uint32_t mask)
 {
     SetMenusSensitive(mask);
     SetToolbarSensitive(mask);
+    ProbeLater("mask");
 }
 
 void SetMainCursor(CursorKind kind)
@@ -183,10 +192,23 @@ void SetMainCursor(CursorKind kind)
         SetCursor(mainUi.window->window, GDK_ARROW, 0);
 }
 
+// The frame of dialogs and message windows: drawn by the view's code along the allocation.
+gboolean DrawFrameExpose(GtkWidget* widget, GdkEventExpose*, gpointer)
+{
+    if (widget->window == nullptr)
+        return FALSE;
+    cairo_t* cr = gdk_cairo_create(widget->window);
+    DrawFrame(cr, widget->allocation.width, widget->allocation.height);
+    cairo_destroy(cr);
+    return FALSE;
+}
+
 }  // namespace
 
 void InstallMainWindowHooks()
 {
+    cursorExposeHandler = CursorExpose;
+    drawFrameHandler = DrawFrameExpose;
     uiHooks.showScreen = ShowScreen;
     uiHooks.redrawView = RedrawView;
     uiHooks.applySensitivity = ApplySensitivity;

@@ -1,6 +1,7 @@
 // The menu bar: four image-only menus (home, edit, view, stitch) and the application of the
 // sensitivity mask to their items.
 
+#include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
 #include "app/screen_config.h"
@@ -24,6 +25,14 @@ std::vector<ItemVisibility>& VisibilityList()
     return list;
 }
 
+// Visibility is ours from now on: showing the whole window must not bring hidden items back.
+void Manage(GtkWidget* item, Shown shown)
+{
+    gtk_widget_show_all(item);
+    gtk_widget_set_no_show_all(item, TRUE);
+    VisibilityList().push_back({item, shown});
+}
+
 GtkWidget* AddItem(GtkWidget* menu, SensitiveItem id, Shown shown, GCallback handler = nullptr,
                    gpointer data = nullptr)
 {
@@ -32,7 +41,7 @@ GtkWidget* AddItem(GtkWidget* menu, SensitiveItem id, Shown shown, GCallback han
     if (handler != nullptr)
         g_signal_connect_swapped(item, "activate", handler, data);
     mainUi.menu.items[static_cast<int>(id)] = item;
-    VisibilityList().push_back({item, shown});
+    Manage(item, shown);
     return item;
 }
 
@@ -40,7 +49,7 @@ GtkWidget* AddSeparator(GtkWidget* menu, Shown shown)
 {
     GtkWidget* item = gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-    VisibilityList().push_back({item, shown});
+    Manage(item, shown);
     return item;
 }
 
@@ -49,6 +58,7 @@ GtkWidget* AddSubmenu(GtkWidget* parentItem)
     GtkWidget* menu = gtk_menu_new();
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(parentItem), menu);
     g_signal_connect(menu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect(menu, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
     return menu;
 }
 
@@ -64,6 +74,13 @@ GtkWidget* AddTopItem(GtkWidget* bar, const char* largeImage, const char* smallI
     return item;
 }
 
+void OnCreateSetpoint()
+{
+    if (menuEditCreateSetpoint() == 1)
+        gtk_widget_set_sensitive(mainUi.menu.items[static_cast<int>(SensitiveItem::RestoreSetpoint)],
+                                 TRUE);
+}
+
 void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
 
 void BuildHomeMenu(GtkWidget* menu)
@@ -72,10 +89,13 @@ void BuildHomeMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::AddPattern, Shown::Always, G_CALLBACK(menuMainAddPattern));
     AddSeparator(menu, Shown::Always);
     AddItem(menu, SensitiveItem::NewLayout, Shown::Advanced, G_CALLBACK(menuMainNewLayout));
-    AddItem(menu, SensitiveItem::OpenLayout, Shown::Advanced);
+    AddItem(menu, SensitiveItem::OpenLayout, Shown::Advanced, G_CALLBACK(menuMainLoadLayout));
     // Follows the setting at start only.
     mainUi.menu.separatorAfterOpenLayout = gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), mainUi.menu.separatorAfterOpenLayout);
+    gtk_widget_set_no_show_all(mainUi.menu.separatorAfterOpenLayout, TRUE);
+    if (showAdvancedFeatures == 1)
+        gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always);
     AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
@@ -106,15 +126,17 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::MoveAll, Shown::Always);
     AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
     AddItem(menu, SensitiveItem::Nest, Shown::Always);
-    AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced);
-    AddItem(menu, SensitiveItem::RestoreSetpoint, Shown::Advanced);
+    AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
+            G_CALLBACK(OnCreateSetpoint));
+    AddItem(menu, SensitiveItem::RestoreSetpoint, Shown::Advanced,
+            G_CALLBACK(menuEditRestoreSetpoint));
     AddItem(menu, SensitiveItem::Undo, Shown::Always);
 }
 
 void BuildViewMenu(GtkWidget* menu)
 {
     AddItem(menu, SensitiveItem::Zoom, Shown::Hidden);
-    AddItem(menu, SensitiveItem::ZoomAll, Shown::Always);
+    AddItem(menu, SensitiveItem::ZoomAll, Shown::Always, G_CALLBACK(menuViewZoomAll));
     AddItem(menu, SensitiveItem::Pan, Shown::Always);
     AddItem(menu, SensitiveItem::Measure, Shown::Hidden);
 }
@@ -140,9 +162,8 @@ GtkWidget* createMenu()
     AddItem(m.stitchMenu, SensitiveItem::Standard, Shown::Always);
 
     gtk_widget_show_all(m.menuBar);
+    gtk_widget_set_no_show_all(m.stitchItem, TRUE);
     ShowAdvancedItems();
-    if (showAdvancedFeatures != 1)
-        gtk_widget_hide(m.separatorAfterOpenLayout);
     // Until a setpoint or an undo file exists there is nothing to go back to.
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::RestoreSetpoint)], FALSE);
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::Undo)], FALSE);

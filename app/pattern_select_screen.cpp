@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/gui_probe_gtk.h"
 #include "app/interface.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
@@ -14,6 +15,7 @@
 #include "files/pattern_tree.h"
 #include "patterns/layout.h"
 #include "view/drawing_area_gtk.h"
+#include "view/thumbnail_cache.h"
 
 namespace {
 
@@ -77,8 +79,6 @@ void SetSelectSensitive(bool sensitive)
         gtk_widget_set_sensitive(mainUi.selectButton, sensitive);
 }
 
-GdkPixbuf* LoadPreview(const std::string&) { return nullptr; }
-
 void PatternListSelect(GtkTreeView* view, gpointer)
 {
     SelectedRow row;
@@ -93,16 +93,18 @@ void PatternListSelect(GtkTreeView* view, gpointer)
         SetPatternName("");
         SetSelectSensitive(false);
         RedrawView();
+        ProbeLater("select");
         return;
     }
     std::string path = PatternRowPath(row.parents, row.name, std::string::npos);
     DropPreviewPixbuf();
     UiSetCursor(CursorKind::Busy);
-    interface_.previewPixbuf.reset(LoadPreview(path));
+    interface_.previewPixbuf.reset(GetPicFromFile(path));
     SetPatternName(row.name);
     RedrawView();
     UiSetCursor(CursorKind::Normal);
     SetSelectSensitive(interface_.previewPixbuf != nullptr);
+    ProbeLater("select");
 }
 
 void PatternListDoubleClicked(GtkTreeView*, GtkTreePath*, GtkTreeViewColumn*, gpointer) {}
@@ -169,12 +171,13 @@ GtkWidget* SelectColumn()
     gtk_box_pack_start(GTK_BOX(column), mainUi.patternNameLabel, FALSE, FALSE, 0);
 
     mainUi.previewBox = gtk_hbox_new(FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(mainUi.previewBox), SetDrawingArea(DA_PREVIEW), TRUE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(mainUi.previewBox), SetDrawingArea(DA_SMALL_PATTERN_VIEW), TRUE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), mainUi.previewBox, FALSE, FALSE, 0);
 
     GtkWidget* buttons = gtk_hbox_new(FALSE, 4);
     mainUi.selectButton = gtk_button_new();
-    SetButtonFont(mainUi.selectButton, "Select Pattern", large ? "Sans 16" : "Sans 10");
+    // Two lines: the button is about as wide as it is high.
+    SetButtonFont(mainUi.selectButton, "Select\nPattern", large ? "Sans 16" : "Sans 10");
     gtk_widget_set_size_request(mainUi.selectButton, pattern_select_button_width,
                                 pattern_select_button_height);
     gtk_widget_set_sensitive(mainUi.selectButton, FALSE);
@@ -187,10 +190,11 @@ GtkWidget* SelectColumn()
     gtk_widget_set_sensitive(mainUi.repeatButton, patternLayout != nullptr);
     g_signal_connect(mainUi.repeatButton, "clicked", G_CALLBACK(OnRepeatClicked), nullptr);
 
+    // The two share the column's width.
     gtk_box_pack_start(GTK_BOX(buttons), mainUi.selectButton, TRUE, TRUE, 0);
-    GtkWidget* repeatAlign = gtk_alignment_new(0.5, 0.5, 0, 0);
+    GtkWidget* repeatAlign = gtk_alignment_new(0.5, 0.5, 1, 0);
     gtk_container_add(GTK_CONTAINER(repeatAlign), mainUi.repeatButton);
-    gtk_box_pack_start(GTK_BOX(buttons), repeatAlign, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(buttons), repeatAlign, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(column), buttons, FALSE, FALSE, 0);
     return column;
 }

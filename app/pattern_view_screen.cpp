@@ -4,14 +4,11 @@
 #include <gtk/gtk.h>
 
 #include "app/main_window.h"
+#include "app/run_widgets_gtk.h"
 #include "app/screen_config.h"
 #include "view/drawing_area_gtk.h"
 
 namespace {
-
-// The stitching run's handlers of the two buttons.
-void OnPauseToggled(GtkToggleButton*, gpointer) {}
-void OnThreadClicked(GtkButton*, gpointer) {}
 
 // Paints a button's background in every state but the insensitive one.
 void PaintButton(GtkWidget* button, const char* colour)
@@ -64,8 +61,11 @@ GtkWidget* createPatternViewScreen(int mode, int kind)
     GtkWidget* area = SetDrawingArea(kind);
     gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
 
-    if (mode == 1) {
+    zoomed = 0;
+    if (mode == 1)
         RunPendingGtkEvents();
+    SetZoomAll();
+    if (mode == 1) {
         if (isWidget(mainUi.pauseButton))
             gtk_widget_destroy(mainUi.pauseButton);
         if (isWidget(mainUi.threadButton))

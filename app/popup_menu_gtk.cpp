@@ -2,7 +2,9 @@
 
 #include "app/popup_menu.h"
 
+#include "app/interface.h"
 #include "app/main_menu.h"
+#include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/screen_config.h"
 #include "app/settings.h"
@@ -15,8 +17,8 @@ struct PopupPoint {
     int y;
 };
 
-int ViewPanX() { return 0; }
-int ViewPanY() { return 0; }
+int ViewPanX() { return interface_.panX; }
+int ViewPanY() { return interface_.panY; }
 
 void popupNext(GtkWidget*, gpointer data)
 {
@@ -52,6 +54,7 @@ GtkWidget* NewPopup()
 {
     GtkWidget* menu = gtk_menu_new();
     g_signal_connect(menu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect(menu, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
     // A pop-up menu is built for one showing and goes when it closes.
     g_signal_connect(menu, "selection-done", G_CALLBACK(gtk_widget_destroy), nullptr);
     return menu;

@@ -3,8 +3,6 @@
 #include "app/interface.h"
 #include "app/status_bar.h"
 
-int command = -1;
-int menuReady = 0;
 int patternSkip = 0;
 std::string selectedFile;
 void (*releaseAllUiHook)() = nullptr;

@@ -4,11 +4,10 @@
 
 #include <string>
 
-// What a touch on the pattern view means: -1 none, 0 zoom, 1 pan, 2 measure, 4 delete a
-// line, 7 draw, 8 move all, 9 move one pattern, 10 stitching run.
-extern int command;
-// 1 while a long press has armed the pop-up menu; cleared when a pop-up menu opens.
-extern int menuReady;
+// The touch tool `command` and the pop-up menu's arming `menuReady` are the view's
+// (view/pattern_view.h).
+#include "view/pattern_view.h"
+
 // How far "Next" has stepped through the patterns under the pop-up menu's point.
 extern int patternSkip;
 

@@ -11,6 +11,7 @@
 #include "app/interface.h"
 #include "app/main_window.h"
 #include "app/message_windows.h"
+#include "app/run_widgets_gtk.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
@@ -18,11 +19,13 @@
 #include "app/settings_load.h"
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
+#include "files/file_chooser_dialog.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "patterns/undo.h"
+#include "view/pattern_view.h"
 
 GtkWidget* mainWindow = nullptr;
 GtkWidget* mainVBox = nullptr;
@@ -93,6 +96,7 @@ int initializeUserInterface(int argc, char** argv)
     gtk_init(&argc, &argv);
     // From here on messages are real windows (the serial port's failure below among them).
     InstallGtkUiHooks();
+    InstallFileChooser();
 
     Say("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
@@ -103,6 +107,7 @@ int initializeUserInterface(int argc, char** argv)
     Say("done.\nCreate Interface Structure...");
     interface_ = Interface();
     InstallMainWindowHooks();
+    InstallRunWidgets();
 
     Say("done.\nInitiate Pattern Boxes...");
     InitPatternBox();
@@ -140,6 +145,7 @@ int initializeUserInterface(int argc, char** argv)
     ShowStitchButtons();
 
     Say("done\nSet initial zoom value...");
+    SetZoomAll();
     const bool large = icon_style == 1;
     imgUp = LoadArrow(large ? "./images/Up.png" : "./images/Up_5.png", &arrowIconUp);
     imgDown = LoadArrow(large ? "./images/Down.png" : "./images/Down_5.png", &arrowIconDown);

@@ -3,11 +3,13 @@
 
 #include "app/main_window.h"
 #include "app/popup_menu.h"
+#include "app/run_widgets_gtk.h"
 #include "app/screen_config.h"
 #include "app/screen_state.h"
 #include "app/settings.h"
 #include "machine/controller.h"
 #include "machine/stitch_control.h"
+#include "machine/stitching_run.h"
 
 namespace {
 
@@ -28,32 +30,6 @@ GtkWidget* AddButton(GtkWidget* toolbar, GtkWidget* button, GtkWidget* image, in
 void SetTooltip(GtkWidget* button, const char* text)
 {
     gtk_widget_set_tooltip_text(button, text);
-}
-
-// The stitching run's handlers.
-void OnStartClicked(GtkWidget*, gpointer) {}
-void OnStopClicked(GtkWidget*, gpointer) {}
-void OnStitchingToggled(GtkToggleButton*, gpointer) {}
-
-// The axis locks: on, the motor holds the axis; off, the axis moves freely by hand.
-void menuRunLockX(GtkToggleButton* button, gpointer)
-{
-    ReleaseAllUI();
-    if (gtk_toggle_button_get_active(button))
-        EnableX();
-    else
-        DisableX();
-    MoveMouseLocation(0, menubar_height + 15);
-}
-
-void menuRunLockY(GtkToggleButton* button, gpointer)
-{
-    ReleaseAllUI();
-    if (gtk_toggle_button_get_active(button))
-        EnableY();
-    else
-        DisableY();
-    MoveMouseLocation(0, menubar_height + 15);
 }
 
 // Releases a toggle without running its handler again.
@@ -124,6 +100,11 @@ void SetToggle(ToolbarToggle toggle, bool active)
     g_signal_handlers_block_by_func(w, reinterpret_cast<gpointer>(handler), nullptr);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(w), active);
     g_signal_handlers_unblock_by_func(w, reinterpret_cast<gpointer>(handler), nullptr);
+    switch (toggle) {
+    case ToolbarToggle::Stitching: runWidgets.stitchingToggle = active; break;
+    case ToolbarToggle::LockX: runWidgets.lockXToggle = active; break;
+    case ToolbarToggle::LockY: runWidgets.lockYToggle = active; break;
+    }
 }
 
 GtkWidget* TextToggle(const char* text)
@@ -134,6 +115,29 @@ GtkWidget* TextToggle(const char* text)
 }
 
 }  // namespace
+
+// The axis locks: on, the motor holds the axis; off, the axis moves freely by hand.
+void menuRunLockX(GtkToggleButton* button, gpointer)
+{
+    ReleaseAllUI();
+    runWidgets.lockXToggle = gtk_toggle_button_get_active(button);
+    if (runWidgets.lockXToggle)
+        EnableX();
+    else
+        DisableX();
+    MoveMouseLocation(0, menubar_height + 15);
+}
+
+void menuRunLockY(GtkToggleButton* button, gpointer)
+{
+    ReleaseAllUI();
+    runWidgets.lockYToggle = gtk_toggle_button_get_active(button);
+    if (runWidgets.lockYToggle)
+        EnableY();
+    else
+        DisableY();
+    MoveMouseLocation(0, menubar_height + 15);
+}
 
 GtkWidget* createToolbar()
 {

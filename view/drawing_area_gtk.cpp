@@ -4,34 +4,51 @@
 
 #include "app/interface.h"
 #include "app/main_window.h"
-#include "app/screen_config.h"
 
 namespace {
 
-// Paints the whole area in one colour.
-void FillArea(GtkWidget* widget, const char* colour)
+using Renderer = void (*)(ViewBuffer& out, int width, int height);
+
+// One picture per kind of area, reused from expose to expose.
+void Blit(GtkWidget* widget, ViewBuffer& picture, Renderer render)
 {
-    GdkColor c;
-    gdk_color_parse(colour, &c);
-    GdkGC* gc = gdk_gc_new(widget->window);
-    gdk_gc_set_rgb_fg_color(gc, &c);
-    gdk_draw_rectangle(widget->window, gc, TRUE, 0, 0, widget->allocation.width,
-                       widget->allocation.height);
-    g_object_unref(gc);
+    render(picture, widget->allocation.width, widget->allocation.height);
+    if (picture.Surface() == nullptr)
+        return;
+    cairo_t* cr = gdk_cairo_create(widget->window);
+    cairo_set_source_surface(cr, picture.Surface(), 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
 }
 
-gboolean da_PatternViewExpose(GtkWidget* widget, GdkEventExpose*, gpointer)
+gboolean da_PatternView(GtkWidget* widget, GdkEventExpose*, gpointer)
 {
-    FillArea(widget, "#CCFFFF");
+    static ViewBuffer picture;
+    Blit(widget, picture, RenderPatternView);
     return TRUE;
 }
 
-gboolean da_SmallPatternViewExpose(GtkWidget* widget, GdkEventExpose*, gpointer)
+gboolean da_SmallPatternView(GtkWidget* widget, GdkEventExpose*, gpointer)
 {
-    FillArea(widget, "#FFFFFF");
-    if (interface_.previewPixbuf != nullptr)
-        gdk_draw_pixbuf(widget->window, nullptr, interface_.previewPixbuf.get(), 0, 0, 0, 0, -1, -1,
-                        GDK_RGB_DITHER_NONE, 0, 0);
+    static ViewBuffer picture;
+    Blit(widget, picture, RenderSmallPatternView);
+    return TRUE;
+}
+
+gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer)
+{
+    static ViewBuffer picture;
+    Blit(widget, picture, RenderMotorMove);
+    return TRUE;
+}
+
+// The capture and trace views draw their own pictures; until then, their background.
+gboolean da_Background(GtkWidget* widget, GdkEventExpose*, gpointer)
+{
+    cairo_t* cr = gdk_cairo_create(widget->window);
+    cairo_set_source_rgb(cr, 0xCC / 255.0, 1.0, 1.0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
     return TRUE;
 }
 
@@ -39,29 +56,23 @@ gboolean da_SmallPatternViewExpose(GtkWidget* widget, GdkEventExpose*, gpointer)
 
 GtkWidget* SetDrawingArea(int kind)
 {
+    DrawingAreaSetup setup;
+    if (!PrepareDrawingArea(kind, &setup))
+        return nullptr;
     if (isWidget(mainUi.drawingArea))
         gtk_widget_destroy(mainUi.drawingArea);
     GtkWidget* area = gtk_drawing_area_new();
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                     GDK_BUTTON_MOTION_MASK);
-    int width = view_area_width, height = view_area_height;
-    GCallback expose = G_CALLBACK(da_PatternViewExpose);
-    switch (kind) {
-    case DA_STITCHING:
-        height = view_area_height - 60;
-        break;
-    case DA_CAPTURE:
-        width = view_area_width - trace_button_width - 10;
-        break;
-    case DA_PREVIEW:
-        width = pattern_preview_width;
-        height = pattern_preview_height;
-        expose = G_CALLBACK(da_SmallPatternViewExpose);
-        break;
-    default:
-        break;
+    gtk_widget_set_size_request(area, setup.width, setup.height);
+    GCallback expose = G_CALLBACK(da_Background);
+    switch (setup.kind) {
+    case DA_MOTOR_MOVE: expose = G_CALLBACK(da_MotorMove); break;
+    case DA_PATTERN_VIEW: expose = G_CALLBACK(da_PatternView); break;
+    case DA_SMALL_PATTERN_VIEW: expose = G_CALLBACK(da_SmallPatternView); break;
+    case DA_EXTENTS_VIEW: expose = G_CALLBACK(da_ExtentsView); break;
+    default: break;
     }
-    gtk_widget_set_size_request(area, width, height);
     g_signal_connect(area, "expose-event", expose, nullptr);
     mainUi.drawingArea = area;
     return area;

@@ -1,0 +1,265 @@
+#include "app/gui_probe_gtk.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/main_window.h"
+#include "app/sensitivity.h"
+
+namespace {
+
+std::string Quote(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+// [x, y, w, h] on the screen, or null when the widget is not on screen.
+std::string Rect(GtkWidget* widget)
+{
+    if (!isWidget(widget) || widget->window == nullptr || !GTK_WIDGET_MAPPED(widget))
+        return "null";
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(widget->window, &ox, &oy);
+    GtkAllocation a = widget->allocation;
+    if (GTK_WIDGET_NO_WINDOW(widget)) {
+        ox += a.x;
+        oy += a.y;
+    }
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "[%d, %d, %d, %d]", ox, oy, a.width, a.height);
+    return buf;
+}
+
+std::string State(GtkWidget* widget)
+{
+    if (!isWidget(widget))
+        return "null";
+    std::string s = "{\"sensitive\": ";
+    s += gtk_widget_get_sensitive(widget) ? "true" : "false";
+    s += ", \"visible\": ";
+    s += gtk_widget_get_visible(widget) ? "true" : "false";
+    if (GTK_IS_TOGGLE_BUTTON(widget))
+        s += std::string(", \"active\": ") +
+             (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) ? "true" : "false");
+    return s + ", \"rect\": " + Rect(widget) + "}";
+}
+
+void Write(const std::string& line)
+{
+    const char* path = std::getenv("CORVAN_GUI_PROBE");
+    if (path == nullptr || *path == '\0')
+        return;
+    if (FILE* f = std::fopen(path, "a")) {
+        std::fputs((line + "\n").c_str(), f);
+        std::fclose(f);
+    }
+}
+
+const char* ScreenName(Screen s)
+{
+    switch (s) {
+    case Screen::PatternView: return "PatternView";
+    case Screen::StitchingView: return "StitchingView";
+    case Screen::PatternSelect: return "PatternSelect";
+    case Screen::ExtentsSetup: return "ExtentsSetup";
+    case Screen::Trace: return "Trace";
+    case Screen::Camera: return "Camera";
+    case Screen::Setup: return "Setup";
+    case Screen::FileManager: return "FileManager";
+    }
+    return "";
+}
+
+void AddRows(std::string* out, GtkTreeView* view, GtkTreeModel* model, GtkTreeIter* parent,
+             const std::string& prefix, int column)
+{
+    GtkTreeIter iter;
+    if (!gtk_tree_model_iter_children(model, &iter, parent))
+        return;
+    do {
+        gchar* name = nullptr;
+        gtk_tree_model_get(model, &iter, column, &name, -1);
+        std::string label = prefix + (name != nullptr ? name : "");
+        g_free(name);
+        GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
+        GdkRectangle cell;
+        gtk_tree_view_get_background_area(view, path, nullptr, &cell);
+        GdkRectangle visible;
+        gtk_tree_view_get_visible_rect(view, &visible);
+        cell.width = visible.width;
+        GdkWindow* bin = gtk_tree_view_get_bin_window(view);
+        if (bin != nullptr && cell.height > 0) {
+            int ox = 0, oy = 0;
+            gdk_window_get_origin(bin, &ox, &oy);
+            char buf[96];
+            std::snprintf(buf, sizeof buf, "[%d, %d, %d, %d]", ox + cell.x, oy + cell.y,
+                          cell.width, cell.height);
+            if (!out->empty())
+                *out += ", ";
+            *out += Quote(label) + ": " + buf;
+        }
+        if (gtk_tree_view_row_expanded(view, path))
+            AddRows(out, view, model, &iter, label + "/", column);
+        gtk_tree_path_free(path);
+    } while (gtk_tree_model_iter_next(model, &iter));
+}
+
+std::string Rows(GtkWidget* treeView, int column = 0)
+{
+    if (!isWidget(treeView) || !GTK_WIDGET_REALIZED(treeView))
+        return "{}";
+    std::string rows;
+    GtkTreeView* view = GTK_TREE_VIEW(treeView);
+    AddRows(&rows, view, gtk_tree_view_get_model(view), nullptr, "", column);
+    return "{" + rows + "}";
+}
+
+}  // namespace
+
+bool ProbeEnabled()
+{
+    const char* path = std::getenv("CORVAN_GUI_PROBE");
+    return path != nullptr && *path != '\0';
+}
+
+void ProbeMainWindow(const char* event)
+{
+    if (!ProbeEnabled())
+        return;
+    char mask[16];
+    std::snprintf(mask, sizeof mask, "%u", CurrentSensitivity());
+    std::string items;
+    for (int i = 0; i < kSensitiveItemCount; ++i) {
+        GtkWidget* w = mainUi.menu.items[i];
+        if (w == nullptr)
+            continue;
+        if (!items.empty())
+            items += ", ";
+        items += Quote(SensitiveItemLabel(static_cast<SensitiveItem>(i))) + ": " + State(w);
+    }
+    const ToolbarRecord& t = mainUi.toolbar;
+    std::string toolbar = "\"Start\": " + State(t.startButton) + ", \"Stop\": " +
+                          State(t.stopButton) + ", \"Stitching\": " + State(t.stitchingToggle) +
+                          ", \"Lock X\": " + State(t.lockXToggle) + ", \"Lock Y\": " +
+                          State(t.lockYToggle) + ", \"Edit\": " + State(t.editButton) +
+                          ", \"Stitch On/Off\": " + State(testItem1) + ", \"Needle Up\": " +
+                          State(testItem2);
+    std::string widgets = "\"home\": " + Rect(mainUi.menu.homeItem) +
+                          ", \"edit\": " + Rect(mainUi.menu.editItem) +
+                          ", \"view\": " + Rect(mainUi.menu.viewItem) +
+                          ", \"drawingArea\": " + Rect(mainUi.drawingArea) +
+                          ", \"selectButton\": " + State(mainUi.selectButton) +
+                          ", \"repeatButton\": " + State(mainUi.repeatButton) +
+                          ", \"pauseButton\": " + State(mainUi.pauseButton) +
+                          ", \"threadButton\": " + State(mainUi.threadButton);
+    std::string name;
+    if (isWidget(mainUi.patternNameLabel))
+        name = gtk_label_get_text(GTK_LABEL(mainUi.patternNameLabel));
+    Write(std::string("{\"event\": ") + Quote(event) + ", \"screen\": " +
+          Quote(ScreenName(mainUi.screenKind)) + ", \"mask\": " + mask + ", \"menu\": {" +
+          items + "}, \"toolbar\": {" + toolbar + "}, \"widgets\": {" + widgets +
+          "}, \"patternName\": " + Quote(name) + ", \"rows\": " + Rows(mainUi.patternTree) +
+          "}");
+}
+
+void ProbeMenu(GtkWidget* menu)
+{
+    if (!ProbeEnabled() || !isWidget(menu))
+        return;
+    std::string items;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+    for (GList* l = children; l != nullptr; l = l->next) {
+        GtkWidget* item = GTK_WIDGET(l->data);
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(item));
+        if (child == nullptr || !GTK_IS_LABEL(child) || !gtk_widget_get_visible(item))
+            continue;
+        if (!items.empty())
+            items += ", ";
+        items += Quote(gtk_label_get_text(GTK_LABEL(child))) + ": " + State(item);
+    }
+    g_list_free(children);
+    Write("{\"event\": \"menu\", \"items\": {" + items + "}}");
+}
+
+void ProbeList(const char* event, GtkWidget* treeView, int nameColumn, GtkWidget* ok,
+               GtkWidget* cancel)
+{
+    if (!ProbeEnabled())
+        return;
+    Write(std::string("{\"event\": ") + Quote(event) + ", \"rows\": " +
+          Rows(treeView, nameColumn) +
+          ", \"ok\": " + State(ok) + ", \"cancel\": " + State(cancel) + "}");
+}
+
+namespace {
+
+gboolean ProbeIdle(gpointer data)
+{
+    ProbeMainWindow(static_cast<const char*>(data));
+    return FALSE;
+}
+
+gboolean ProbeMenuIdle(gpointer data)
+{
+    auto* menu = static_cast<GtkWidget*>(data);
+    if (isWidget(menu) && GTK_WIDGET_MAPPED(menu))
+        ProbeMenu(menu);
+    g_object_unref(menu);
+    return FALSE;
+}
+
+}  // namespace
+
+void ProbeLater(const char* event)
+{
+    if (ProbeEnabled())
+        g_idle_add_full(G_PRIORITY_LOW, ProbeIdle, const_cast<char*>(event), nullptr);
+}
+
+gboolean ProbeMenuExpose(GtkWidget* menu, GdkEventExpose*, gpointer)
+{
+    if (ProbeEnabled())
+        g_idle_add_full(G_PRIORITY_LOW, ProbeMenuIdle, g_object_ref(menu), nullptr);
+    return FALSE;
+}
+
+namespace {
+
+struct ListProbe {
+    GtkWidget* view;
+    int column;
+    GtkWidget* ok;
+    GtkWidget* cancel;
+};
+
+gboolean ProbeListIdle(gpointer data)
+{
+    auto* p = static_cast<ListProbe*>(data);
+    if (isWidget(p->view) && GTK_WIDGET_MAPPED(p->view))
+        ProbeList("chooser", p->view, p->column, p->ok, p->cancel);
+    g_object_unref(p->view);
+    g_object_unref(p->ok);
+    g_object_unref(p->cancel);
+    delete p;
+    return FALSE;
+}
+
+}  // namespace
+
+void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel)
+{
+    if (!ProbeEnabled())
+        return;
+    auto* p = new ListProbe{GTK_WIDGET(g_object_ref(treeView)), nameColumn,
+                            GTK_WIDGET(g_object_ref(ok)), GTK_WIDGET(g_object_ref(cancel))};
+    g_idle_add_full(G_PRIORITY_LOW, ProbeListIdle, p, nullptr);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// A window on the widgets for the GUI tests. When $CORVAN_GUI_PROBE names a file, every
+// screen change, mask change, opened menu and chooser appends one JSON line to it: the
+// screen, the mask, what each menu item and toolbar button shows (sensitive, visible), and
+// where on the screen the things a test taps are. Without the variable nothing is written.
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+bool ProbeEnabled();
+// The state of the main window after `event` ("screen", "mask", "select" ...).
+void ProbeMainWindow(const char* event);
+// The items of a menu that has just been shown, with their screen rectangles.
+void ProbeMenu(GtkWidget* menu);
+// Rows of a list (text in column `nameColumn`) with their screen rectangles, and its OK and
+// Cancel buttons.
+void ProbeList(const char* event, GtkWidget* treeView, int nameColumn, GtkWidget* ok,
+               GtkWidget* cancel);
+// ProbeList("chooser", ...) once the main loop is idle.
+void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel);
+
+// ProbeMainWindow(event) once the main loop is idle (the new widgets placed and drawn).
+void ProbeLater(const char* event);
+// Expose handler for menus: probes the menu once it is on screen.
+gboolean ProbeMenuExpose(GtkWidget* menu, GdkEventExpose* event, gpointer data);

@@ -1,0 +1,66 @@
+// The menu handlers that talk to the controller: "Add Pattern" lets go of the carriage,
+// "Open Layout" sets the home position. (Kept apart from main_menu.cpp: the controller's
+// and the pattern file's command names cannot share a translation unit.)
+
+#include <cstdio>
+#include <string>
+
+#include "app/main_menu.h"
+#include "app/message_windows.h"
+#include "app/screen_state.h"
+#include "app/sensitivity.h"
+#include "app/ui_hooks.h"
+#include "machine/controller.h"
+#include "machine/run_state.h"
+#include "patterns/pattern_box.h"
+// The layout file code is built beside this one; until it is there, Open Layout is inert.
+#if __has_include("patterns/layout_file.h")
+#include "patterns/layout_file.h"
+#define CORVAN_HAS_LAYOUT_FILE 1
+#endif
+
+void menuMainAddPattern()
+{
+    command = -1;
+    if (stopPositionPollHook != nullptr)
+        stopPositionPollHook();
+    DisableX();
+    DisableY();
+    UiSetToggle(ToolbarToggle::LockX, false);
+    UiSetToggle(ToolbarToggle::LockY, false);
+    fpTemp = nullptr;
+    UiShowScreen(Screen::PatternSelect);
+    SetSensitivity(NavigationMask());
+    ReleaseAllUI();
+}
+
+
+void menuMainLoadLayout()
+{
+    command = -1;
+#ifdef CORVAN_HAS_LAYOUT_FILE
+    std::string path = UiGetFilename("./Layout/", ".qlf .QLF");
+    if (path.empty())
+        return;
+    int loaded = LoadLayout(path, 1, 0);
+    if (waitWindow != nullptr && waitWindow->window != nullptr)
+        CloseWaitingWindow(waitWindow);
+    if (loaded) {
+        UiShowMessage(MSG_INFO, BUTTONS_OK,
+                      "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK.");
+        SetHome();
+    } else {
+        std::printf("Load Layout returned False\n");
+        std::fflush(stdout);
+    }
+    if (FallBackToExtentsSetup()) {
+        // Without a quilting area there is nothing to edit or stitch yet.
+        SetSensitivity(kMaskNoExtents);
+    } else {
+        UiShowScreen(Screen::PatternView);
+        SetSensitivity(kMaskNormal);
+    }
+    UiRedrawView();
+    UiRunPendingEvents();
+#endif
+}

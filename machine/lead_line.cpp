@@ -1,0 +1,231 @@
+// Lead lines, waiting for the controller, and filling its buffer ahead.
+//
+// A lead line is a two-point list from where the machine stands to a point of the path,
+// cut into moves of 0.1 to 0.2 inch and given feeds that accelerate from and to minSpeed.
+// It is streamed with the controller halted, so the carriage starts only once the buffer
+// is nearly full (status 1) or the whole line is in: a short line never starves.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/interface.h"
+#include "app/settings.h"
+#include "app/ui_hooks.h"
+#include "machine/controller.h"
+#include "machine/run_state.h"
+#include "machine/run_support.h"
+#include "machine/stitch_control.h"
+#include "machine/stitch_path.h"
+#include "machine/stitching_run.h"
+
+using run::Say;
+
+namespace {
+
+// The most consecutive unanswered buffer queries a lead line tolerates.
+constexpr int kLeadLineQueryFailures = 10;
+
+long NowSeconds() { return MonotonicMs() / 1000; }
+
+}  // namespace
+
+FullPattern_t* SendLeadLine(int mode, FullPattern_t* target)
+{
+    Say("SLL: Set Menu Items");
+    run::SetRunMask();
+    usleep(2500);
+    Say("SLL: Set FullPattern_t pointers");
+
+    Say("SLL: Get First Point");
+    int x = 0, y = 0;
+    if (GetXY(&x, &y) != 0)
+        x = y = 0;
+    Say("SLL: Check Response");
+    FullPattern_t* first =
+        AppendFullPatternPoint(nullptr, static_cast<float>(x), static_cast<float>(y), minSpeed);
+
+    FullPattern_t* to = nullptr;
+    if (mode == 1 && target == nullptr) {
+        to = interface_.stitchList;
+        Say("SLL: Set From Beginning");
+    } else if (target != nullptr) {
+        to = target;
+        Say("SLL: Set From Alt");
+    } else if (mode == 0) {
+        to = fpTemp;
+        Say("SLL: Set From first");
+    }
+    if (to == nullptr) {
+        Say("SLL: Error Determining Starting Point");
+        FreeFullPattern(first);
+        return nullptr;
+    }
+    FullPattern_t* second = AppendFullPatternPoint(first, to->x, to->y, minSpeed);
+
+    Say("SLL: Explode Line");
+    ExplodeLine(second, first, kMaxMove_thou);
+    std::printf("SLL: Create Tmp Pointers and set fRate to %d\n", leadLineSpeed);
+    Say("SLL: Set Feeds");
+    SetFeeds(first, 0);
+
+    Say("SLL: Send Points");
+    const int sent = SendPoints(first);
+    FreeFullPattern(first);
+    return sent ? to : nullptr;
+}
+
+int SendPoints(FullPattern_t* list)
+{
+    if (list == nullptr) {
+        Say("points == NULL");
+        return 0;
+    }
+    Halt();
+    usleep(2500);
+    SetSpeed(leadLineSpeed);
+
+    int failures = 0;
+    bool started = false;
+    run::StallWatch watch;
+    for (FullPattern_t* p = list; p != nullptr;) {
+        unsigned char status = 0;
+        int code = 0;
+        const int result = CheckBuffer(&status, &code);
+        UiRunPendingEvents();
+        if (allStop == RUN_STOP) {
+            StopPattern();
+            Say("LL STOPPED");
+            return 0;
+        }
+        if (result == 4) {
+            Resume();
+            AllStop();
+            if (runWidgets.stitchingToggle)
+                StitchOff();
+            DisableX();
+            DisableY();
+            ReportControllerError(code);
+            return 0;
+        }
+        if (result != 0 || (status > BUFFER_EMPTY && status < BUFFER_ERROR && status != BUFFER_FINISHED)) {
+            // No answer, or a status byte that means nothing: the line is garbled.
+            if (++failures > kLeadLineQueryFailures) {
+                run::Error("UNABLE TO SEND ALL POINTS");
+                Resume();
+                return 0;
+            }
+            watch.Status(-1);
+        } else {
+            failures = 0;
+            watch.Status(status);
+            if (status == 1 && !started) {
+                Resume();  // the buffer is nearly full: let the carriage go
+                started = true;
+            }
+            if (status <= 1 || status == BUFFER_ERROR || status == BUFFER_BUSY) {
+                if (status == BUFFER_BUSY)
+                    Say("Motor is stitching");
+            } else if (SendMove(p->x, p->y, p->feed) == 0) {
+                p = p->next;
+                watch.Progress();
+            } else {
+                Say("Send Point Failed");
+            }
+        }
+        if (watch.RanOut()) {
+            // The buffer never drains or no move is taken: the carriage is stuck.
+            Say("SLL: no progress for 10 s");
+            if (!started)
+                Resume();
+            return 0;
+        }
+        usleep(10);
+    }
+    if (!started)
+        Resume();
+    Say("SLL: Send Points Done");
+    return 1;
+}
+
+unsigned WaitForBuffer()
+{
+    currentX = currentY = 0;
+    long deadline = NowSeconds() + 10;
+    int lastStatus = -1;
+    for (;;) {
+        UiRunPendingEvents();
+        if (allStop == RUN_STOP) {
+            Say("WFB STOPPED");
+            return 0;
+        }
+        unsigned char status = 0;
+        int code = 0;
+        const int result = CheckBuffer(&status, &code);
+        if (result == 4) {
+            ReportControllerError(code);
+            return 0;
+        }
+        usleep(10000);
+        if (result == 0) {
+            if (status == BUFFER_FINISHED)
+                return 1;
+            if (status == lastStatus || status > 98) {
+                // Nothing drains: only a carriage that moves shows progress.
+                int x = 0, y = 0;
+                if (GetXY(&x, &y) != 0)
+                    x = y = 0;
+                if (std::abs(x - currentX) > 5 || std::abs(y - currentY) > 5)
+                    deadline = NowSeconds() + 10;
+                currentX = x;
+                currentY = y;
+            } else {
+                deadline = NowSeconds() + 10;
+            }
+            lastStatus = status;
+        }
+        if (NowSeconds() > deadline) {
+            Say("WFB: no progress for 10 s");
+            StopPattern();
+            return 0;
+        }
+    }
+}
+
+int SendFortyNine()
+{
+    Say("Send 49 Started");
+    if (!WaitForBuffer())
+        return 0;
+    if (fpTemp == nullptr)
+        fpTemp = interface_.stitchList;
+    if (fpTemp == nullptr)
+        return 0;
+    if (stitchRep > 97) {
+        Say("Send 49 Finished");
+        return 1;
+    }
+    // Sends from the cursor on, up to the end of the stitched run: the point before a jump
+    // and the jump's point are left to the streaming loop, which waits for the buffer to
+    // drain before it handles the jump.
+    const int limit = 98 - stitchRep;
+    int sent = 0;
+    FullPattern_t* p = fpTemp;
+    while (sent < limit && p->next != nullptr && p->next->jump != 1) {
+        if (!run::SendPointMove(p, p->feed))
+            return 0;
+        fpTemp = p;
+        ++sent;
+        p = p->next;
+    }
+    if (sent == limit)
+        Say("Send 49 Finished");
+    else if (p == interface_.stitchList) {
+        // A path whose first point is all of its first run: that point is sent on its own.
+        if (!run::SendPointMove(p, p->feed))
+            return 0;
+        fpTemp = p;
+    }
+    return 1;
+}

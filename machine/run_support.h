@@ -1,0 +1,69 @@
+#pragma once
+// Small helpers the parts of the stitching run share (not for use outside machine/).
+
+#include <string>
+
+struct FullPattern_t;
+
+namespace run {
+
+// One console line, flushed at once ("\n" added).
+void Say(const char* text);
+
+// Modal windows with one answer button (OK); questions return the response.
+void Error(const std::string& text);
+void Warning(const std::string& text);
+void Information(const std::string& text);
+int Question(int buttons, const std::string& text);
+
+// The run mask on menus and toolbar.
+void SetRunMask();
+// Tells the widget side that runWidgets changed.
+void WidgetsChanged();
+// Moves the pointer through the widget side's hook.
+void MovePointer(int dx, int dy);
+
+// Switches an active Lock X / Lock Y toggle off the way its handler does: the axis is
+// released.
+void SwitchLocksOff();
+
+// The stitch controller check of Start, THREAD BREAK and the Stitching toggle: when the
+// query answers anything but 1, warns, switches the Stitching toggle off, stops stitching
+// and returns false. A failed query counts as ready.
+bool StitcherReady();
+
+// The run was ended by StopPattern since it started (or resumed): every caller up the stack
+// must unwind without sending anything more.
+bool Ended();
+void MarkEnded(bool ended);
+
+// Sends one move to a path point, re-sending it when the controller refuses it or does not
+// answer, a bounded number of times. True once accepted (or with the port closed).
+bool SendPointMove(const FullPattern_t* p, float feed);
+
+// Straight distance between two points of the path, thousandths of an inch.
+float Distance_thou(const FullPattern_t* a, const FullPattern_t* b);
+
+// Watches a wait for progress. Progress is a changed buffer status or a point sent; when
+// the watch runs out without either, the machine position is read once, and a carriage that
+// moved more than 5 thou gives the wait another period.
+class StallWatch {
+public:
+    static constexpr long kPeriodMs = 10000;
+    static constexpr long kSecondLookMs = 1000;
+    StallWatch();
+    void Progress();
+    // Feeds an answered buffer status (-1 for an unanswered poll).
+    void Status(int status);
+    // True when no progress has been seen for a whole period.
+    bool RanOut();
+
+private:
+    long deadlineMs_;
+    int lastStatus_ = -1;
+    bool havePosition_ = false;
+    int x_ = 0;
+    int y_ = 0;
+};
+
+}  // namespace run

@@ -1,0 +1,400 @@
+// The run's handlers and its start and stop: Start, Stop, Pause/resume, THREAD BREAK and
+// the Stitching toggle. See stitching_run.h for how the widgets meet this code.
+//
+// Any step that ends the run through StopPattern ends the whole flow: no later step of the
+// same flow may start the machine again (run::Ended()).
+
+#include "machine/stitching_run.h"
+
+#include <unistd.h>
+
+#include <cmath>
+
+#include "app/interface.h"
+#include "app/message_windows.h"
+#include "app/screen_config.h"
+#include "app/screen_state.h"
+#include "app/settings.h"
+#include "app/ui_hooks.h"
+#include "machine/controller.h"
+#include "machine/run_state.h"
+#include "machine/run_support.h"
+#include "machine/stitch_control.h"
+#include "machine/stitch_path.h"
+#include "patterns/layout.h"
+#include "patterns/pattern_box.h"
+
+using run::Say;
+
+RunWidgets runWidgets;
+void (*runWidgetsChanged)() = nullptr;
+void (*runMovePointer)(int, int) = nullptr;
+FullPattern_t* (*runSelectPoint)() = nullptr;
+int runCompleted = 0;
+int runActive = 0;
+
+bool ProcessPatternRunning();  // stream_loop.cpp
+
+namespace {
+
+const char* const kStartQuestion =
+    "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
+const char* const kBobbinQuestion =
+    "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK";
+
+int MaxSpeed() { return static_cast<int>(maxSpeed); }
+
+bool BoxHasPlacement()
+{
+    for (const LayoutNode* node = patternLayout; node != nullptr; node = node->next)
+        if (node->boxIndex == currentBox)
+            return true;
+    return false;
+}
+
+// The path of the current box, built under the status window.
+void PreparePath()
+{
+    statWindow = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
+    PackFullPattern();
+    CloseStatusWindow(statWindow);
+    statWindow = nullptr;
+}
+
+bool Stop()
+{
+    if (!run::Ended())
+        StopPattern();
+    return false;
+}
+
+// Steps 2 to 8 of a start; false when the run has ended.
+bool LeadInAndTieIn(int fromSelectedPoint)
+{
+    if (fromSelectedPoint == 0)
+        Say("Send The Lead line");
+    if (SendLeadLine(0, nullptr) == nullptr) {
+        // From a selected point the failure is not reported, but the machine and the screen
+        // still go back to idle rather than stay in the run's mask.
+        if (fromSelectedPoint == 0 && allStop == RUN_GO && !run::Ended())
+            run::Error("COULD NOT MOVE TO START. ERR: 1023");
+        return Stop();
+    }
+    if (fromSelectedPoint == 0)
+        Say("Done with lead line");
+    if (!WaitForBuffer()) {
+        if (fromSelectedPoint == 0 && allStop == RUN_GO && !run::Ended())
+            run::Error("ROBOT NOT RESPONSIVE. ERR: WFB100");
+        return Stop();
+    }
+
+    usleep(10000);
+    if (runWidgets.stitchingToggle)
+        NeedleUp();
+    DisableX();
+    DisableY();
+    SendCommand(CMD_HAND_OVER);
+    if (allStop != RUN_GO)
+        return Stop();
+    if (run::Question(BUTTONS_OK_CANCEL, kBobbinQuestion) != RESPONSE_OK)
+        return Stop();
+
+    // The carriage may have been moved by hand while the thread was pulled up.
+    SetSpeed(MaxSpeed());
+    EnableX();
+    EnableY();
+    if (SendLeadLine(0, nullptr) == nullptr || !WaitForBuffer()) {
+        if (allStop != RUN_STOP)
+            run::Error("AN ERROR HAS OCCURED.  ABORTING OPERATION ERR: 1027");
+        return Stop();
+    }
+
+    if (runWidgets.stitchingToggle) {
+        LockStitch(0);
+        if (allStop == RUN_STOP || run::Ended() || !WaitForBuffer())
+            return Stop();
+    }
+    Halt();
+    if (allStop == RUN_GO && !SendFortyNine())
+        return Stop();
+    return !run::Ended() && allStop != RUN_STOP;
+}
+
+}  // namespace
+
+int StartPattern(int fromSelectedPoint)
+{
+    command = 10;
+    runActive = 1;
+    runCompleted = 0;
+    run::MarkEnded(false);
+    run::SetRunMask();
+    UiRunPendingEvents();
+    usleep(2500);
+    allStop = RUN_GO;
+    SetSpeed(MaxSpeed());
+    Halt();
+    EnableX();
+    EnableY();
+    if (fpTemp == nullptr)
+        fpTemp = interface_.stitchList;
+    if (fpTemp == nullptr || !LeadInAndTieIn(fromSelectedPoint)) {
+        Stop();
+        return 0;
+    }
+
+    runWidgets.viewSpacing = fromSelectedPoint == 0 ? 10 : 1;
+    runWidgets.pauseExists = true;
+    runWidgets.pauseToggle = false;
+    runWidgets.pauseSensitive = true;
+    runWidgets.threadShown = false;
+    runWidgets.threadSensitive = false;
+    UiShowScreen(Screen::StitchingView);
+    run::WidgetsChanged();
+    ClearTimers();
+    UiRunPendingEvents();
+    return ProcessPattern();
+}
+
+int StopPattern()
+{
+    Say("Stop Pattern");
+    ReleaseAllUI();
+    AllStop();
+    if (runWidgets.stitchingToggle) {
+        StitchOff();
+        if (allStop == RUN_GO)
+            NeedleUp();
+    }
+    SendCommand(CMD_HAND_OVER);
+    DisableX();
+    DisableY();
+    ClearMCBuffer();
+    stopTest = 1;
+    runActive = 0;
+    run::MarkEnded(true);
+    UiApplySensitivity(kIdleMask);
+    runWidgets.stitchingSensitive = true;
+    runWidgets.pauseExists = false;
+    runWidgets.pauseToggle = false;
+    runWidgets.threadShown = false;
+    run::WidgetsChanged();
+    UiShowScreen(Screen::PatternView);
+    UiRunPendingEvents();
+    Say("Stop Pattern Finished");
+    return 1;
+}
+
+void startButtonReleased()
+{
+    if (runActive)
+        return;  // the button is insensitive during a run; a late click changes nothing
+    SendCommand(CMD_START);
+    ReleaseAllUI();
+    run::SwitchLocksOff();
+    if (runWidgets.stitchingToggle && !run::StitcherReady())
+        return;
+    if (!BoxHasPlacement()) {
+        run::Error("PATTERN BOX IS EMPTY");
+        return;
+    }
+
+    const int answer =
+        UiShowMessageSpecial(MSG_QUESTION, kStartQuestion, "SET START", RESPONSE_SET_START);
+    if (answer != RESPONSE_OK && answer != RESPONSE_SET_START) {
+        StopPattern();
+        return;
+    }
+    PreparePath();
+    if (interface_.stitchList == nullptr) {
+        // Placements whose patterns hold no points: nothing to stitch.
+        run::Error("PATTERN BOX IS EMPTY");
+        return;
+    }
+    if (answer == RESPONSE_OK) {
+        fpTemp = nullptr;
+        Say("Start the pattern");
+        StartPattern(0);
+        return;
+    }
+    FullPattern_t* picked = runSelectPoint != nullptr ? runSelectPoint() : nullptr;
+    if (picked == nullptr) {
+        StopPattern();
+        return;
+    }
+    fpTemp = picked;
+    StartPattern(1);
+}
+
+void stopButtonReleased()
+{
+    Say("Stop button Released");
+    if (interface_.fittingActive == 1) {
+        interface_.fittingActive = 0;  // cancels the fitting, nothing else
+        return;
+    }
+    ReleaseAllUI();
+    allStop = RUN_STOP;
+    AllStop();
+    StopPattern();
+    Say("End Stop Button Released");
+}
+
+void menuRunStitching(bool active)
+{
+    runWidgets.stitchingToggle = active;
+    ReleaseAllUI();
+    command = runActive ? 10 : -1;
+    if (active)
+        run::StitcherReady();
+    else
+        StitchOff();
+    run::MovePointer(0, menubar_height + 15);
+}
+
+void OnBtnPauseToggled(bool active)
+{
+    run::MovePointer(0, -(menubar_height + 20));
+    if (!runWidgets.pauseExists || !runActive)
+        return;
+    runWidgets.pauseToggle = active;
+    if (active) {
+        allStop = RUN_PAUSE;
+        runWidgets.stitchingSensitive = true;
+        runWidgets.threadShown = true;
+        runWidgets.threadSensitive = runWidgets.stitchingToggle;
+        run::WidgetsChanged();
+        UiRunPendingEvents();
+        return;
+    }
+    runWidgets.threadShown = false;
+    allStop = RUN_GO;
+    run::SetRunMask();
+    runWidgets.stitchingSensitive = false;
+    run::WidgetsChanged();
+    UiRunPendingEvents();
+    // Paused and resumed within one pass of events: the loop never left, it just goes on.
+    if (ProcessPatternRunning() || allStop != RUN_GO || run::Ended())
+        return;
+    ProcessPattern();
+}
+
+int SetNeedle()
+{
+    for (;;) {
+        ClearMCBuffer();
+        DisableX();
+        DisableY();
+        Resume();
+        SendCommand(CMD_HAND_OVER);
+        run::Information("MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.");
+
+        int x = 0, y = 0;
+        if (GetXY(&x, &y) != 0) {
+            run::Error("OPERATION FAILED: TB100");
+            allStop = RUN_STOP;
+            return 1;
+        }
+        const float mx = static_cast<float>(x < 0 ? 0 : x);
+        const float my = static_cast<float>(y < 0 ? 0 : y);
+        // Only the points already sent are candidates; of equally near points the latest
+        // along the path wins.
+        FullPattern_t* nearest = nullptr;
+        float best = 999999.0f;
+        for (FullPattern_t* p = fpTemp; p != nullptr; p = p->prev) {
+            const float d = std::sqrt((p->x - mx) * (p->x - mx) + (p->y - my) * (p->y - my));
+            if (d < best) {
+                best = d;
+                nearest = p;
+            }
+        }
+        if (nearest == nullptr)
+            return 3;
+
+        SetSpeed(MaxSpeed());
+        EnableX();
+        EnableY();
+        if (SendLeadLine(0, nearest) == nullptr)
+            return 3;
+        if (!runWidgets.stitchingToggle) {
+            fpTemp = nearest;
+            return 0;
+        }
+        if (!WaitForBuffer())
+            return 3;
+        NeedleUp();
+        if (run::Question(BUTTONS_YES_NO, "IS THIS WHERE YOU WANT TO RESTART?") == RESPONSE_YES) {
+            fpTemp = nearest;
+            return 0;
+        }
+        // Asked again: the operator moves once more.
+    }
+}
+
+void OnBtnThreadClicked()
+{
+    if (!runActive || !runWidgets.pauseExists || !runWidgets.pauseToggle || ProcessPatternRunning())
+        return;  // only while paused
+    runWidgets.threadSensitive = false;
+    runWidgets.pauseSensitive = false;
+    run::WidgetsChanged();
+    if (runWidgets.stitchingToggle && !run::StitcherReady()) {
+        runWidgets.pauseSensitive = true;
+        run::WidgetsChanged();
+        return;
+    }
+
+    // A recovery whose lead line fails leaves nothing to resume: the run stops, like Stop.
+    const int found = SetNeedle();
+    if (found == 1 || found == 3) {
+        Stop();
+        return;
+    }
+    const bool stitching = runWidgets.stitchingToggle;
+    if (stitching) {
+        DisableX();
+        DisableY();
+        SendCommand(CMD_HAND_OVER);
+        run::Information("PULL UP THE BOBBIN THREAD.\nPRESS OK TO CONTINUE THE PATTERN.");
+    } else {
+        run::Information("PRESS OK TO CONTINUE.");
+    }
+    run::MovePointer(0, -(menubar_height + 20));
+    UiRunPendingEvents();
+
+    SetSpeed(MaxSpeed());
+    EnableX();
+    EnableY();
+    if (stitching)
+        StitchOff();
+    if (SendLeadLine(0, nullptr) == nullptr || !WaitForBuffer()) {
+        Stop();
+        return;
+    }
+    if (stitching) {
+        LockStitch(0);
+        if (run::Ended() || !WaitForBuffer()) {
+            Stop();
+            return;
+        }
+    }
+    Halt();
+    ClearMCBuffer();
+    if (allStop == RUN_STOP || run::Ended()) {
+        Stop();
+        return;
+    }
+    allStop = RUN_GO;
+    if (!SendFortyNine()) {
+        Stop();
+        return;
+    }
+    // Stitching goes back on only when the operator asked for a stitched run.
+    if (stitching)
+        StitchOn();
+    SetSpeed(MaxSpeed());
+    runWidgets.pauseSensitive = true;
+    runWidgets.pauseToggle = false;
+    run::WidgetsChanged();
+    OnBtnPauseToggled(false);
+}

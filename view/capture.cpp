@@ -1,0 +1,419 @@
+// The decisions of the capture screen: what each tap does to pbTemp, the quilting area and
+// the pattern boxes, and what the position poll does to the live corner.
+
+#include "view/capture.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/interface.h"
+#include "app/main_menu.h"
+#include "app/sensitivity.h"
+#include "app/ui_hooks.h"
+#include "machine/controller.h"
+#include "patterns/pattern_box.h"
+#include "view/pattern_view.h"
+
+namespace capture_text {
+const char* const kAreaBackLeft =
+    "MOVE YOUR MACHINE TO THE BACK LEFT\nCORNER OF YOUR QUILTING AREA.\n\n"
+    "THEN PRESS THE ADD BUTTON.";
+const char* const kAreaBackRight =
+    "MOVE YOUR MACHINE TO THE BACK\nRIGHT CORNER OF YOUR QUILTING\nAREA.\n\n"
+    "THEN PRESS THE ADD BUTTON";
+const char* const kAreaFrontRight =
+    "MOVE YOUR MACHINE TO THE FRONT\nRIGHT CORNER OF YOUR QUILTING\nAREA.\n\n"
+    "THEN PRESS THE ADD BUTTON";
+const char* const kBorderOverlap = "THE BORDER MAY NOT OVERLAP";
+const char* const kCommandFailed = "COMMAND FAILED, PLEASE TRY AGAIN.";
+const char* const kBoxFirstPoint =
+    "MOVE THE MACHINE TO THE LEFTMOST\nPOINT OF YOUR BASELINE.\nPRESS THE PLUS BUTTON.";
+const char* const kBoxNextPoint =
+    "MOVE MACHINE COUNTERCLOCKWISE\nTO THE NEXT POINT.\nPRESS THE PLUS BUTTON TO ADD POINT\n"
+    "OR THE CHECK BUTTON TO FINISH";
+const char* const kBoxLinesCross = "PATTERN BOX LINES MAY NOT CROSS";
+const char* const kNoPointsAdded = "NO POINTS ADDED. ABORTING.";
+const char* const kCannotCreateBox = "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING.";
+}  // namespace capture_text
+
+using namespace capture_text;
+
+void (*stopPollTimerHook)() = nullptr;
+int captureMode = CAPTURE_AREA;
+
+namespace {
+
+// The machine's position in thousandths of an inch, negative coordinates as 0.
+bool ReadThou(int* x, int* y)
+{
+    if (GetXY(x, y) != 0)
+        return false;
+    if (*x < 0) *x = 0;
+    if (*y < 0) *y = 0;
+    return true;
+}
+
+void Refuse(const char* text) { UiShowMessage(MSG_ERROR, BUTTONS_OK, text); }
+
+void Prompt(const char* text)
+{
+    interface_.capturePrompt = text;
+    UiRedrawView();
+}
+
+PatternBox* EnsureTemporaryBox()
+{
+    if (pbTemp == nullptr)
+        pbTemp = new PatternBox();
+    return pbTemp;
+}
+
+BoxPoint* LastCorner(PatternBox* box)
+{
+    BoxPoint* p = box ? box->corners : nullptr;
+    while (p != nullptr && p->next != nullptr)
+        p = p->next;
+    return p;
+}
+
+// Removes the last corner (the live one). Origin and size are left as they are: the next
+// corner added recomputes the size, and the origin is set when the entry is finished.
+void DropLastCorner(PatternBox* box)
+{
+    if (box == nullptr || box->corners == nullptr)
+        return;
+    BoxPoint** link = &box->corners;
+    while ((*link)->next != nullptr)
+        link = &(*link)->next;
+    delete *link;
+    *link = nullptr;
+    --box->cornerCount;
+}
+
+void DiscardTemporaryBox()
+{
+    FreePatternBox(pbTemp);
+    pbTemp = nullptr;
+    interface_.capturePrompt.reset();
+}
+
+// Ends a capture: back to the pattern view with every menu and toolbar entry usable.
+int ReturnToPatternView()
+{
+    DiscardTemporaryBox();
+    UiShowScreen(Screen::PatternView);
+    SetSensitivity(kMaskNormal);
+    return 1;
+}
+
+// Makes `box` the current pattern box, in place of the one there (its placements stay with
+// the slot). With no current box, it goes into the lowest free slot and becomes current.
+void ReplaceCurrentBox(PatternBox* box)
+{
+    if (patternBoxList == nullptr)
+        InitPatternBox();
+    if (GetPatternBox(currentBox) != nullptr) {
+        FreePatternBox(patternBoxList->boxes[currentBox]);
+        patternBoxList->boxes[currentBox] = box;
+        return;
+    }
+    const int slot = CreatePatternBox();
+    if (slot < 0) {
+        FreePatternBox(box);
+        return;
+    }
+    FreePatternBox(patternBoxList->boxes[slot]);
+    patternBoxList->boxes[slot] = box;
+    currentBox = slot;
+}
+
+int PatternBoxCount() { return patternBoxList ? patternBoxList->count : 0; }
+
+}  // namespace
+
+bool ReadCapturePosition(float* x, float* y)
+{
+    int xThou = 0, yThou = 0;
+    if (!ReadThou(&xThou, &yThou))
+        return false;
+    *x = float(xThou) / 1000.0f;
+    *y = float(yThou) / 1000.0f;
+    return true;
+}
+
+void ReleaseMachineForCapture()
+{
+    Resume();
+    DisableX();
+    DisableY();
+    SendCommand(CMD_HAND_OVER);
+}
+
+void BeginCapture(int mode)
+{
+    // A new screen always starts from its first corner.
+    ClearPatternBox(EnsureTemporaryBox());
+    captureMode = mode == CAPTURE_BOX ? CAPTURE_BOX : CAPTURE_AREA;
+    stopPositionPollHook = StopPositionPoll;
+    if (mode != CAPTURE_BOX) {
+        interface_.capturePolling = 0;
+        interface_.capturePrompt = kAreaBackLeft;
+        return;
+    }
+    float x = 0.0f, y = 0.0f;
+    // Unreadable now: the live corner starts at (0, 0) and the poll fetches the machine.
+    ReadCapturePosition(&x, &y);
+    AddPatternBoxPoint(pbTemp, x, y, 1, 0);
+    interface_.capturePrompt = kBoxFirstPoint;
+    interface_.capturePolling = 1;
+}
+
+int CaptureButtonAt(int mode, int x, int y, int W, int H, int B)
+{
+    if (y <= H - B)
+        return CAPTURE_NO_BUTTON;
+    const int left = x - (W - 3 * B - 32);
+    if (left < 0)
+        return CAPTURE_NO_BUTTON;
+    int n = (left + B + 16) / (B + 16);
+    // The Cancel image of a box begins 8 pixels left of where the arithmetic's third button
+    // does; a tap on any part of it cancels rather than finishing the box.
+    if (mode == CAPTURE_BOX && n == 2 && x >= W - B - 8)
+        n = CAPTURE_RIGHT;
+    const int buttons = mode == CAPTURE_BOX ? 3 : 2;
+    return (n >= 1 && n <= buttons) ? n : CAPTURE_NO_BUTTON;
+}
+
+int CaptureTap(int mode, int button)
+{
+    if (mode == CAPTURE_BOX) {
+        switch (button) {
+            case CAPTURE_ADD: return CaptureBoxPlus();
+            case CAPTURE_MIDDLE: return CaptureBoxCheck();
+            case CAPTURE_RIGHT: return CaptureBoxCancel();
+            default: return 0;
+        }
+    }
+    switch (button) {
+        case CAPTURE_ADD: return CaptureAreaAdd();
+        case CAPTURE_MIDDLE: return CaptureAreaCancel();
+        default: return 0;
+    }
+}
+
+// --- Quilting area ----------------------------------------------------------------------
+
+namespace {
+
+// The third Add: the area is complete. `third` is the front-right corner.
+int FinishArea(float x, float y)
+{
+    // The back-left corner is the home (0, 0); the front-left corner lies straight in front
+    // of it. Both new sides are tested on a scratch copy first, so a refused corner leaves
+    // the entry exactly as it was.
+    PatternBox* area = CopyPatternBox(pbTemp);
+    const float frontLeftX = pbTemp->originX;
+    if (!AddPatternBoxPoint(area, x, y, 0, 1) ||
+        !AddPatternBoxPoint(area, frontLeftX, y, 0, 1)) {
+        FreePatternBox(area);
+        Refuse(kBorderOverlap);
+        return 0;
+    }
+    // The demonstration table gives a first area a box 0 to replace. It is only set up
+    // while no box exists at all, so that it can never take placements with it.
+    if (extents == nullptr && PatternBoxCount() == 0)
+        BogusExtents();
+
+    ClearExtents();
+    SetExtents();
+    SetPatternBoxOrigin(area);
+    FreePatternBox(extents);
+    extents = area;
+    char text[128];
+    std::snprintf(text, sizeof text, "TABLE WIDTH = %0.3f IN.\nTABLE HEIGHT = %0.3f IN.",
+                  double(extents->width), double(extents->height));
+    UiShowMessage(MSG_INFO, BUTTONS_OK, text);
+
+    // The area is also the first pattern box, corners in the opposite order (c3, c2, c1, c0)
+    // so that it runs counter-clockwise on the screen like every box.
+    const BoxPoint* c[4] = {};
+    int n = 0;
+    for (const BoxPoint* p = extents->corners; p != nullptr && n < 4; p = p->next)
+        c[n++] = p;
+    PatternBox* box = new PatternBox();
+    for (int i = n - 1; i >= 0; --i)
+        AddPatternBoxPoint(box, c[i]->x, c[i]->y, 0, 0);
+    SetPatternBoxOrigin(box);
+    box->angle = 0.0f;
+    ReplaceCurrentBox(box);
+
+    DrawGrid();
+    return ReturnToPatternView();
+}
+
+}  // namespace
+
+int CaptureAreaAdd()
+{
+    PatternBox* box = EnsureTemporaryBox();
+    if (box->cornerCount == 0) {
+        AddPatternBoxPoint(box, 0.0f, 0.0f, 1, 0);
+        // From now on every position is measured from this corner.
+        SetHome();
+        Prompt(kAreaBackRight);
+        return 0;
+    }
+    float x = 0.0f, y = 0.0f;
+    if (!ReadCapturePosition(&x, &y)) {
+        Refuse(kCommandFailed);
+        return 0;
+    }
+    if (box->cornerCount >= 2)
+        return FinishArea(x, y);
+    if (!AddPatternBoxPoint(box, x, y, 0, 1)) {
+        Refuse(kBorderOverlap);
+        return 0;
+    }
+    Prompt(kAreaFrontRight);
+    return 0;
+}
+
+int CaptureAreaCancel()
+{
+    // Without an area there is nothing to go back to: the program needs one.
+    if (extents == nullptr)
+        return 0;
+    return ReturnToPatternView();
+}
+
+// --- Pattern box ------------------------------------------------------------------------
+
+namespace {
+
+// Reads the machine and fixes the live corner there. False (after the message) when the
+// position could not be read or the new side would cross the outline; the live corner is
+// then back at the machine and the entry goes on.
+bool FixLiveCorner()
+{
+    float x = 0.0f, y = 0.0f;
+    if (!ReadCapturePosition(&x, &y)) {
+        Refuse(kCommandFailed);
+        return false;
+    }
+    PatternBox* box = EnsureTemporaryBox();
+    DropLastCorner(box);
+    if (!AddPatternBoxPoint(box, x, y, 0, 1)) {
+        AddPatternBoxPoint(box, x, y, 0, 0);
+        UiRedrawView();
+        Refuse(kBoxLinesCross);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int CaptureBoxPlus()
+{
+    if (!FixLiveCorner())
+        return 0;
+    const BoxPoint* fixed = LastCorner(pbTemp);
+    AddPatternBoxPoint(pbTemp, fixed->x, fixed->y, 0, 0);
+    Prompt(kBoxNextPoint);
+    return 0;
+}
+
+int CaptureBoxCheck()
+{
+    if (!FixLiveCorner())
+        return 0;
+    StopPositionPoll();
+    if (pbTemp->cornerCount < 2) {
+        Refuse(kNoPointsAdded);
+    } else if (pbTemp->cornerCount > 2) {
+        SetPatternBoxOrigin(pbTemp);
+        ReplaceCurrentBox(CopyPatternBox(pbTemp));
+    } else {
+        const BoxPoint* a = pbTemp->corners;
+        const BoxPoint* b = a->next;
+        PatternBox* box = new PatternBox();
+        if (BaselineRectangle(a->x, a->y, b->x, b->y, box)) {
+            ReplaceCurrentBox(box);
+        } else {
+            FreePatternBox(box);
+            Refuse(kCannotCreateBox);
+        }
+    }
+    return ReturnToPatternView();
+}
+
+int CaptureBoxCancel()
+{
+    StopPositionPoll();
+    return ReturnToPatternView();
+}
+
+bool BaselineRectangle(float x0, float y0, float x1, float y1, PatternBox* box)
+{
+    if (box == nullptr)
+        return false;
+    // Direction in thousandths of a radian, truncated: along X either way, or along Y either
+    // way. -3141 is refused as well as 3141: a baseline drawn leftwards a hair upwards is
+    // just as flat as one drawn exactly leftwards.
+    const double dx = double(x1) - double(x0), dy = double(y1) - double(y0);
+    const int angle = int(std::atan2(dy, dx) * 1000.0);
+    if (angle == 0 || angle == 1570 || angle == -1570 || angle == 3141 || angle == -3141)
+        return false;
+
+    // Counter-clockwise on the screen (Y grows downwards) from the first point: down the
+    // first point's side first when the points lie along a falling diagonal, across first
+    // when they lie along a rising one.
+    ClearPatternBox(box);
+    AddPatternBoxPoint(box, x0, y0, 1, 0);
+    if (dx * dy > 0.0) {
+        AddPatternBoxPoint(box, x0, y1, 0, 0);
+        AddPatternBoxPoint(box, x1, y1, 0, 0);
+        AddPatternBoxPoint(box, x1, y0, 0, 0);
+    } else {
+        AddPatternBoxPoint(box, x1, y0, 0, 0);
+        AddPatternBoxPoint(box, x1, y1, 0, 0);
+        AddPatternBoxPoint(box, x0, y1, 0, 0);
+    }
+    SetPatternBoxOrigin(box);
+    box->angle = 0.0f;
+    return true;
+}
+
+// --- Position poll ----------------------------------------------------------------------
+
+int CapturePollOnce()
+{
+    if (interface_.capturePolling != 1 || pbTemp == nullptr || pbTemp->cornerCount == 0)
+        return 0;
+    int xThou = 0, yThou = 0;
+    if (!ReadThou(&xThou, &yThou))
+        return 0;
+    BoxPoint* live = LastCorner(pbTemp);
+    if (interface_.capturePrompt) {
+        const long liveX = std::lround(double(live->x) * 1000.0);
+        const long liveY = std::lround(double(live->y) * 1000.0);
+        if (std::labs(xThou - liveX) > kPromptKeepThou || std::labs(yThou - liveY) > kPromptKeepThou)
+            interface_.capturePrompt.reset();
+    }
+    live->x = float(xThou) / 1000.0f;
+    live->y = float(yThou) / 1000.0f;
+    if (pbTemp->cornerCount < 2) {
+        pbTemp->originX = live->x;
+        pbTemp->originY = live->y;
+    }
+    UiRedrawView();
+    return 1;
+}
+
+void StopPositionPoll()
+{
+    interface_.capturePolling = 0;
+    if (stopPollTimerHook != nullptr)
+        stopPollTimerHook();
+}
