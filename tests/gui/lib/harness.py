@@ -65,13 +65,14 @@ def free_display():
 
 class Session:
     def __init__(self, corvan, source, advanced=False, files=None, settings=None,
-                 icon_style=None):
+                 icon_style=None, sim_options=None):
         self.corvan = os.path.abspath(corvan)
         self.source = os.path.abspath(source)
         self.advanced = advanced
         self.files = files or {}
         self.settings = settings
         self.icon_style = icon_style
+        self.sim_options = list(sim_options or [])
         self.procs = []
         self.probe_at = 0
         self.states = []
@@ -136,7 +137,7 @@ class Session:
         self.control = os.path.join(self.run, "mc1.ctl")
         self.procs.append(subprocess.Popen(
             [sim, "--link", self.tty, "--control", self.control, "--journal",
-             os.path.join(self.run, "mc1.journal")], stdout=subprocess.DEVNULL,
+             os.path.join(self.run, "mc1.journal")] + self.sim_options, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL))
         self._until(lambda: os.path.exists(self.tty) and os.path.exists(self.control), 10,
                     "mc1sim's link and control socket")
@@ -256,6 +257,18 @@ class Session:
         time.sleep(0.3)
         self.xdotool("mousemove", "--window", found[0], 20, 20, "key", "Return")
         time.sleep(0.3)
+
+    def message(self, timeout=20, what="a message window"):
+        """Waits for a message window on screen; returns its probe line: "text" and
+        "buttons" (screen rectangles by response, "-5" OK, "-6" Cancel ...)."""
+        return self.wait_for(lambda l: True, timeout=timeout, event="message", what=what)
+
+    def tap_response(self, message, response=-5):
+        """Taps the button of `message` (a probe line) that answers `response`."""
+        rect = message["buttons"].get(str(response))
+        if rect is None:
+            raise TestFailure("no button %s in %s" % (response, message))
+        self.tap_rect(rect)
 
     # --- output -----------------------------------------------------------------------------
 
