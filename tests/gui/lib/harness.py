@@ -242,8 +242,9 @@ class Session:
         return subprocess.run(["xdotool", "getwindowname", window], env=self.env,
                               capture_output=True, text=True, timeout=15).stdout.strip()
 
-    def answer_message(self, timeout=20):
-        """Waits for a message window and presses Return in it (its default button)."""
+    def answer_message(self, timeout=20, keys=("Return",)):
+        """Waits for a message window and presses `keys` in it: Return presses the focused
+        button (Cancel, where a question has one); Tab, Return presses OK."""
         found = []
 
         def shown():
@@ -254,7 +255,7 @@ class Session:
 
         self._until(shown, timeout, "a message window")
         time.sleep(0.3)
-        self.xdotool("mousemove", "--window", found[0], 20, 20, "key", "Return")
+        self.xdotool("mousemove", "--window", found[0], 20, 20, "key", *keys)
         time.sleep(0.3)
 
     # --- output -----------------------------------------------------------------------------
