@@ -225,6 +225,43 @@ void ProbeLater(const char* event)
         g_idle_add_full(G_PRIORITY_LOW, ProbeIdle, const_cast<char*>(event), nullptr);
 }
 
+namespace {
+
+gboolean ProbeMessageIdle(gpointer data)
+{
+    auto* dialog = static_cast<GtkWidget*>(data);
+    if (isWidget(dialog) && GTK_WIDGET_MAPPED(dialog) && GTK_IS_MESSAGE_DIALOG(dialog)) {
+        std::string buttons;
+        GList* children = gtk_container_get_children(GTK_CONTAINER(GTK_DIALOG(dialog)->action_area));
+        for (GList* l = children; l != nullptr; l = l->next) {
+            GtkWidget* button = GTK_WIDGET(l->data);
+            if (!buttons.empty())
+                buttons += ", ";
+            buttons += Quote(std::to_string(
+                           gtk_dialog_get_response_for_widget(GTK_DIALOG(dialog), button))) +
+                       ": " + Rect(button);
+        }
+        g_list_free(children);
+        const char* text = gtk_label_get_text(GTK_LABEL(GTK_MESSAGE_DIALOG(dialog)->label));
+        Write(std::string("{\"event\": \"message\", \"text\": ") + Quote(text ? text : "") +
+              ", \"buttons\": {" + buttons + "}}");
+    }
+    g_object_unref(dialog);
+    return FALSE;
+}
+
+}  // namespace
+
+gboolean ProbeMessageExpose(GtkWidget* dialog, GdkEventExpose*, gpointer)
+{
+    // Once per window: later exposes show the same text.
+    if (ProbeEnabled() && g_object_get_data(G_OBJECT(dialog), "probed") == nullptr) {
+        g_object_set_data(G_OBJECT(dialog), "probed", dialog);
+        g_idle_add_full(G_PRIORITY_LOW, ProbeMessageIdle, g_object_ref(dialog), nullptr);
+    }
+    return FALSE;
+}
+
 gboolean ProbeMenuExpose(GtkWidget* menu, GdkEventExpose*, gpointer)
 {
     if (ProbeEnabled())

@@ -26,3 +26,6 @@ void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidge
 void ProbeLater(const char* event);
 // Expose handler for menus: probes the menu once it is on screen.
 gboolean ProbeMenuExpose(GtkWidget* menu, GdkEventExpose* event, gpointer data);
+// Expose handler for message windows: once the window is on screen, one line "message" with
+// its text and the screen rectangle of each button by its response ("-5" OK, "-6" Cancel...).
+gboolean ProbeMessageExpose(GtkWidget* dialog, GdkEventExpose* event, gpointer data);

@@ -209,6 +209,8 @@ void InstallMainWindowHooks()
 {
     cursorExposeHandler = CursorExpose;
     drawFrameHandler = DrawFrameExpose;
+    if (ProbeEnabled())
+        messageProbeHandler = ProbeMessageExpose;
     uiHooks.showScreen = ShowScreen;
     uiHooks.redrawView = RedrawView;
     uiHooks.applySensitivity = ApplySensitivity;

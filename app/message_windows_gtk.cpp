@@ -10,6 +10,7 @@
 GtkWidget* messageParentWindow = nullptr;
 ExposeHandler cursorExposeHandler = nullptr;
 ExposeHandler drawFrameHandler = nullptr;
+ExposeHandler messageProbeHandler = nullptr;
 
 namespace {
 
@@ -62,6 +63,8 @@ void SizeMessageDialog(GtkWidget* dialog, int x, int y, int width, int height)
     gtk_widget_set_size_request(label, width - 100, height - 50);
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
     ConnectExposeHandlers(dialog);
+    if (messageProbeHandler != nullptr)
+        g_signal_connect(dialog, "expose-event", G_CALLBACK(messageProbeHandler), nullptr);
 }
 
 int RunMessageDialog(GtkWidget* dialog)

@@ -14,6 +14,8 @@ extern GtkWidget* messageParentWindow;
 using ExposeHandler = gboolean (*)(GtkWidget* widget, GdkEventExpose* event, gpointer data);
 extern ExposeHandler cursorExposeHandler;
 extern ExposeHandler drawFrameHandler;
+// Connected to every message window when set: lets the GUI tests see its text and buttons.
+extern ExposeHandler messageProbeHandler;
 
 // The GTK widgets behind a status window handle of the seam.
 struct GtkStatusWindow {

@@ -40,10 +40,10 @@ def layout_on_the_pattern_view():
     with Session(CORVAN, SOURCE, advanced=True, files=files) as s:
         s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
         open_layout(s)
-        # Whatever the load asks (OK to the question), then the home position.
+        # Whatever the load asks, then the home position.
         st = None
         for _ in range(3):
-            s.answer_message(keys=("Tab", "Return"))
+            s.answer_message()
             st = s.state()
             if st["screen"] == "PatternView" and st["mask"] == 0x37FFFFF:
                 break

@@ -65,13 +65,14 @@ def free_display():
 
 class Session:
     def __init__(self, corvan, source, advanced=False, files=None, settings=None,
-                 icon_style=None):
+                 icon_style=None, sim_options=None):
         self.corvan = os.path.abspath(corvan)
         self.source = os.path.abspath(source)
         self.advanced = advanced
         self.files = files or {}
         self.settings = settings
         self.icon_style = icon_style
+        self.sim_options = list(sim_options or [])
         self.procs = []
         self.probe_at = 0
         self.states = []
@@ -136,7 +137,7 @@ class Session:
         self.control = os.path.join(self.run, "mc1.ctl")
         self.procs.append(subprocess.Popen(
             [sim, "--link", self.tty, "--control", self.control, "--journal",
-             os.path.join(self.run, "mc1.journal")], stdout=subprocess.DEVNULL,
+             os.path.join(self.run, "mc1.journal")] + self.sim_options, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL))
         self._until(lambda: os.path.exists(self.tty) and os.path.exists(self.control), 10,
                     "mc1sim's link and control socket")
@@ -242,9 +243,9 @@ class Session:
         return subprocess.run(["xdotool", "getwindowname", window], env=self.env,
                               capture_output=True, text=True, timeout=15).stdout.strip()
 
-    def answer_message(self, timeout=20, keys=("Return",)):
-        """Waits for a message window and presses `keys` in it: Return presses the focused
-        button (Cancel, where a question has one); Tab, Return presses OK."""
+    def answer_message(self, timeout=20, from_right=0):
+        """Waits for a message window and taps its rightmost button (OK, Yes or Close), or
+        the button `from_right` places left of it."""
         found = []
 
         def shown():
@@ -255,8 +256,24 @@ class Session:
 
         self._until(shown, timeout, "a message window")
         time.sleep(0.3)
-        self.xdotool("mousemove", "--window", found[0], 20, 20, "key", *keys)
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", found[0]], env=self.env,
+                                  capture_output=True, text=True, timeout=15).stdout
+        x, y = (int(v) for v in geometry.split("Position: ")[1].split()[0].split(","))
+        w, h = (int(v) for v in geometry.split("Geometry: ")[1].split()[0].split("x"))
+        self.tap(x + w - 35 - 95 * from_right, y + h - 17)
         time.sleep(0.3)
+
+    def message(self, timeout=20, what="a message window"):
+        """Waits for a message window on screen; returns its probe line: "text" and
+        "buttons" (screen rectangles by response, "-5" OK, "-6" Cancel ...)."""
+        return self.wait_for(lambda l: True, timeout=timeout, event="message", what=what)
+
+    def tap_response(self, message, response=-5):
+        """Taps the button of `message` (a probe line) that answers `response`."""
+        rect = message["buttons"].get(str(response))
+        if rect is None:
+            raise TestFailure("no button %s in %s" % (response, message))
+        self.tap_rect(rect)
 
     # --- output -----------------------------------------------------------------------------
 
