@@ -10,11 +10,13 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/crash_handler.h"
 #include "app/system_path.h"
 #include "app/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/serial.h"
+#include "patterns/layout_recovery.h"
 
 int threaded = 0;
 
@@ -41,12 +43,16 @@ int InitThreads()
 
 void SegFaultCatch(int)
 {
-    std::printf("Segmentation Fault\n");
-    std::fflush(stdout);
+    // The heap or a lock may be broken here. The layout is saved first, with calls that are
+    // safe in a signal handler; the message window, which is not, comes when nothing is left
+    // to lose. The watchdog restarts the program should either of them hang, and _exit skips
+    // the exit handlers that might.
+    ArmCrashWatchdog(kCrashWatchdogSeconds);
+    WriteConsole("Segmentation Fault\n");
+    SaveOrDropRecoveryLayout();
     UiShowMessage(MSG_ERROR, BUTTONS_OK,
                   "THE SYSTEM HAS REACHED AN ERROR AND CANNOT CONTINUE.  RESTARTING.");
-    // Saving (or, when one already exists, deleting) the recovery layout goes here.
-    std::exit(0);
+    _exit(0);
 }
 
 void noFunction(int)
@@ -61,7 +67,7 @@ void dummyFunction() {}
 
 void SetSignals()
 {
-    signal(SIGSEGV, SegFaultCatch);
+    InstallCrashHandler(SegFaultCatch);
     signal(SIGPWR, noFunction);
 }
 

@@ -21,8 +21,10 @@
 #include "app/ui_hooks.h"
 #include "files/file_chooser_dialog.h"
 #include "machine/serial.h"
+#include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "patterns/undo.h"
 #include "view/pattern_view.h"
 
 GtkWidget* mainWindow = nullptr;
@@ -151,6 +153,10 @@ int initializeUserInterface(int argc, char** argv)
     Say("done\nEntering GTK_MAIN()\n");
     UiSetCursor(CursorKind::Normal);
     UiRunPendingEvents();
+
+    // After the check for an unfinished update: a layout the last run left at a crash.
+    restoreUndoOnCancel = RestoreUndoOnCancel;
+    RecoverLayoutAtStart();
 
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "machine/run_state.h"
 #include "machine/stitch_path.h"
+#include "machine/stitch_control.h"
 #include "machine/stitching_run.h"
 #include "patterns/pattern_box.h"
 #include "run_fixture.h"
@@ -467,4 +468,67 @@ TEST_F(StitchingRun, StitchControllerNotReadySwitchesStitchingOff)
     menuRunStitching(true);
     EXPECT_FALSE(runWidgets.stitchingToggle);
     EXPECT_TRUE(ui->masks.empty()) << "nothing started";
+}
+
+// --- Lock stitches ------------------------------------------------------------------------
+
+// The lock stitches at a cursor: which neighbour, which end first, and how a stitch is made.
+TEST_F(StitchingRun, LockStitchesGoBetweenTheCursorAndTheRightNeighbour)
+{
+    ASSERT_TRUE(StartSim());
+    stitchRep = 2;  // one pass: A, stitch, B, stitch
+    FullPattern_t* first = AppendFullPatternPoint(nullptr, 1000, 1000, 0);
+    FullPattern_t* sameX1 = AppendFullPatternPoint(first, 1000, 1040, 50);
+    FullPattern_t* sameX2 = AppendFullPatternPoint(sameX1, 1000, 1080, 50);
+    FullPattern_t* diagonal = AppendFullPatternPoint(sameX2, 1050, 1060, 50);
+    FullPattern_t* before = AppendFullPatternPoint(diagonal, 2900, 1000, 50);
+    FullPattern_t* repeat = AppendFullPatternPoint(before, 2900, 1000, 50);
+    FullPattern_t* far = AppendFullPatternPoint(repeat, 3000, 1000, 0);
+    interface_.stitchList = first;
+    auto at = [](const FullPattern_t* p) { return std::make_pair(p->x, p->y); };
+    struct Case {
+        const char* what;
+        FullPattern_t* cursor;
+        Pts moves;
+    };
+    const std::vector<Case> cases = {
+        {"first point: the next point elsewhere first", first, {at(sameX1), at(first)}},
+        {"near the first, same X: the nearest earlier point elsewhere, cursor first", sameX2,
+         {at(sameX2), at(sameX1)}},
+        {"near the first, differing in X and Y: the first point, cursor first", diagonal,
+         {at(diagonal), at(first)}},
+        {"elsewhere: the nearest earlier point at another place first", far, {at(before), at(far)}},
+        {"a repeated point is passed over", repeat, {at(diagonal), at(repeat)}},
+    };
+    sim->NewJournal();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fpTemp = c.cursor;
+        LockStitch(0);
+        const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+        EXPECT_EQ(MovesAt(j, 40, 30000), c.moves);
+        EXPECT_EQ(j.shape, "KNKN");
+    }
+
+    // On the AR18 the stitch-regulator button is held through the pass instead.
+    needleUpMethod = MACHINE_TYPE_AR18;
+    needleUpTime = 10;
+    fpTemp = far;
+    LockStitch(0);
+    std::vector<std::string> buttons;
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    for (const std::string& e : j.entries)
+        if (e.rfind("Button", 0) == 0)
+            buttons.push_back(e);
+    EXPECT_EQ(j.shape, "KK");
+    EXPECT_EQ(buttons, (std::vector<std::string>{"Button H 1", "Button H 0"}));
+
+    // Nowhere else to go: no stitches at all.
+    FullPattern_t* lone = AppendFullPatternPoint(nullptr, 500, 500, 0);
+    AppendFullPatternPoint(lone, 500, 500, 0);
+    FreeStitchList();
+    interface_.stitchList = lone;
+    fpTemp = lone;
+    LockStitch(0);
+    EXPECT_EQ(Read(sim->NewJournal(), kLeadSpeed, kPathSpeed).shape, "");
 }

@@ -243,8 +243,9 @@ class Session:
         return subprocess.run(["xdotool", "getwindowname", window], env=self.env,
                               capture_output=True, text=True, timeout=15).stdout.strip()
 
-    def answer_message(self, timeout=20):
-        """Waits for a message window and presses Return in it (its default button)."""
+    def answer_message(self, timeout=20, from_right=0):
+        """Waits for a message window and taps its rightmost button (OK, Yes or Close), or
+        the button `from_right` places left of it."""
         found = []
 
         def shown():
@@ -255,7 +256,11 @@ class Session:
 
         self._until(shown, timeout, "a message window")
         time.sleep(0.3)
-        self.xdotool("mousemove", "--window", found[0], 20, 20, "key", "Return")
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", found[0]], env=self.env,
+                                  capture_output=True, text=True, timeout=15).stdout
+        x, y = (int(v) for v in geometry.split("Position: ")[1].split()[0].split(","))
+        w, h = (int(v) for v in geometry.split("Geometry: ")[1].split()[0].split("x"))
+        self.tap(x + w - 35 - 95 * from_right, y + h - 17)
         time.sleep(0.3)
 
     def message(self, timeout=20, what="a message window"):
