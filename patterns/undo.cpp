@@ -8,13 +8,13 @@
 
 #include "app/interface.h"
 #include "app/message_windows.h"
+#include "app/screen_state.h"
 #include "app/system_path.h"
 #include "patterns/geometry.h"
 #include "patterns/layout_file.h"
-#include "patterns/pattern.h"
+#include "view/pattern_view.h"
 
 void (*undoSensitivityHook)(int sensitive) = nullptr;
-void (*undoResetViewHook)() = nullptr;
 
 std::string UndoFilePath()
 {
@@ -50,10 +50,9 @@ int RestoreUndoFile()
         std::fflush(stdout);
     }
 
-    if (undoResetViewHook != nullptr)
-        undoResetViewHook();
+    ReleaseAllUI();
     interface_.current_layout.clear();
-    RefreshPatternPix();
+    ViewZoomAll();  // zoom state reset, everything shown, pattern images redrawn
     UiRedrawView();
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);

@@ -12,8 +12,8 @@ std::string UndoFilePath();
 // Saves the current layout as the snapshot, replacing any older one. The layout loses its
 // name either way, so that a later Save Layout asks for one.
 void CreateUndoFile();
-// Loads the snapshot when there is one and deletes it; then, in every case, brings the view
-// back to a whole, freshly drawn layout and closes an open waiting window. Returns 1.
+// Loads the snapshot when there is one and deletes it; then, in every case, ends any touch
+// tool, zooms to show everything, redraws and closes an open waiting window. Returns 1.
 int RestoreUndoFile();
 // What a waiting window's Cancel does when the operation asked for undo: drop the hull being
 // fitted and restore the snapshot. Start-up installs it as restoreUndoOnCancel.
@@ -21,6 +21,3 @@ void RestoreUndoOnCancel();
 
 // Set by the main window: the Undo entry's sensitivity (1 while a snapshot can be restored).
 extern void (*undoSensitivityHook)(int sensitive);
-// Set by the pattern view: releases pressed on-screen buttons, resets the zoom and zooms to
-// show everything. Called after every restore, before the view is redrawn.
-extern void (*undoResetViewHook)();
