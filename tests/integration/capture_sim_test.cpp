@@ -67,7 +67,7 @@ struct Machine {
     Machine m;                                    \
     ASSERT_TRUE(m.sim.ok()) << m.sim.problem();   \
     ASSERT_TRUE(m.open) << m.sim.ttyPath();       \
-    InitPatternBox()
+    ResetLayout()
 
 // A layout with a 60 x 40 area and one box, the state a box capture starts from.
 void AreaWithOneBox()
