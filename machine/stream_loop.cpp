@@ -211,11 +211,15 @@ int ProcessPattern()
         if (stitching && fpTemp->prev != nullptr && fpTemp->prev->prev != nullptr &&
             fpTemp->prev->prev->jump == 1)
             StitchOn();
-        if (allStop == RUN_STOP || run::Ended()) {
+        if (allStop == RUN_STOP) {
+            // Stopped from a handler: stopping once more with the request cleared also
+            // raises the needle, so the quilt is free when the machine comes to rest.
             allStop = RUN_GO;
-            Abort();
+            StopPattern();
             return 0;
         }
+        if (run::Ended())
+            return 0;
         if (allStop == RUN_PAUSE)
             break;
 

@@ -230,6 +230,10 @@ TEST_F(StitchingRun, StopInTheMiddleLeavesTheMachineIdle)
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
     EXPECT_FALSE(runWidgets.pauseExists);
     EXPECT_TRUE(runWidgets.stitchingSensitive);
+    // Stitching off, and the needle raised once the machine stands.
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    const std::string end = j.shape.substr(j.shape.rfind('P') + 1);
+    EXPECT_EQ(end, "!!-HDD!NHDD") << j.shape;
     usleep(100000);
     const std::string state = sim->Control("state");
     EXPECT_EQ(SimController::Word(state, "moving"), "false") << state;
@@ -256,13 +260,24 @@ protected:
         };
         onMessage = [this, handAt](const std::string& text) {
             if (text.rfind("MOVE YOUR MACHINE", 0) == 0)
-                handAnswer = sim->Control("hand " + std::to_string(handAt.first) + " " +
-                                          std::to_string(handAt.second));
+                handAnswer = PushByHand(handAt);
         };
         startButtonReleased();
         onEvents = nullptr;
         ASSERT_TRUE(runWidgets.pauseToggle);
         journalBefore = sim->NewJournal();
+    }
+    // The axes are released by bytes still on their way down the line: push until they give.
+    std::string PushByHand(std::pair<float, float> to)
+    {
+        std::string answer;
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            answer = sim->Control("hand " + std::to_string(to.first) + " " + std::to_string(to.second));
+            if (answer.rfind("ok", 0) == 0)
+                break;
+            usleep(20000);
+        }
+        return answer;
     }
     std::string handAnswer;
     std::vector<std::string> journalBefore;
@@ -302,7 +317,7 @@ TEST_F(ThreadBreak, FailedLeadLineBackStopsTheRun)
     // The motor fails as soon as the program asks for the buffer on the way back.
     onMessage = [this](const std::string& text) {
         if (text.rfind("MOVE YOUR MACHINE", 0) == 0) {
-            sim->Control("hand 2205 2190");
+            PushByHand({2205, 2190});
             sim->Control("error 1");
         }
     };
