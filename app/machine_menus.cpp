@@ -13,11 +13,7 @@
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "patterns/pattern_box.h"
-// The layout file code is built beside this one; until it is there, Open Layout is inert.
-#if __has_include("patterns/layout_file.h")
 #include "patterns/layout_file.h"
-#define CORVAN_HAS_LAYOUT_FILE 1
-#endif
 
 void menuMainAddPattern()
 {
@@ -38,7 +34,6 @@ void menuMainAddPattern()
 void menuMainLoadLayout()
 {
     command = -1;
-#ifdef CORVAN_HAS_LAYOUT_FILE
     std::string path = UiGetFilename("./Layout/", ".qlf .QLF");
     if (path.empty())
         return;
@@ -62,5 +57,4 @@ void menuMainLoadLayout()
     }
     UiRedrawView();
     UiRunPendingEvents();
-#endif
 }

@@ -18,10 +18,7 @@
 #include "app/message_windows.h"
 #include "app/system_path.h"
 #include "view/pattern_view.h"
-#if __has_include("patterns/layout_file.h")
 #include "patterns/layout_file.h"
-#define CORVAN_HAS_LAYOUT_FILE 1
-#endif
 
 #include <sys/stat.h>
 
@@ -301,26 +298,20 @@ std::string SetpointPath() { return SystemPath("/tmp/setPoint") + ".qlf"; }
 int menuEditCreateSetpoint()
 {
     ReleaseAllUI();
-#ifdef CORVAN_HAS_LAYOUT_FILE
     if (!SaveLayout(SystemPath("/tmp/setPoint"), 0, 1))
         return 0;
     interface_.current_layout.clear();
     return 1;
-#else
-    return 0;
-#endif
 }
 
 void menuEditRestoreSetpoint()
 {
-#ifdef CORVAN_HAS_LAYOUT_FILE
     std::string path = SetpointPath();
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         Print("Load Restore Setpoint Layout\n");
         LoadLayout(path, 1, 0);
     }
-#endif
     ReleaseAllUI();
     interface_.current_layout.clear();
     SetZoomAll();

@@ -2,6 +2,7 @@
 // sensitivity mask to their items.
 
 #include "app/gui_probe_gtk.h"
+#include "patterns/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
 #include "app/screen_config.h"
@@ -81,6 +82,21 @@ void OnCreateSetpoint()
                                  TRUE);
 }
 
+// Undo can be chosen only while a snapshot waits to be restored, and only where the mask
+// allows editing at all.
+bool undoSnapshotTaken = false;
+
+void OnUndoSnapshotChanged(int taken)
+{
+    undoSnapshotTaken = taken != 0;
+    GtkWidget* item = mainUi.menu.items[static_cast<int>(SensitiveItem::Undo)];
+    if (item != nullptr && isWidget(item))
+        gtk_widget_set_sensitive(
+            item, undoSnapshotTaken && MaskEnables(CurrentSensitivity(), SensitiveItem::Undo) == 1);
+}
+
+void menuEditUndo() { RestoreUndoFile(); }
+
 void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
 
 void BuildHomeMenu(GtkWidget* menu)
@@ -130,7 +146,7 @@ void BuildEditMenu(GtkWidget* menu)
             G_CALLBACK(OnCreateSetpoint));
     AddItem(menu, SensitiveItem::RestoreSetpoint, Shown::Advanced,
             G_CALLBACK(menuEditRestoreSetpoint));
-    AddItem(menu, SensitiveItem::Undo, Shown::Always);
+    AddItem(menu, SensitiveItem::Undo, Shown::Always, G_CALLBACK(menuEditUndo));
 }
 
 void BuildViewMenu(GtkWidget* menu)
@@ -167,6 +183,7 @@ GtkWidget* createMenu()
     // Until a setpoint or an undo file exists there is nothing to go back to.
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::RestoreSetpoint)], FALSE);
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::Undo)], FALSE);
+    undoSensitivityHook = OnUndoSnapshotChanged;
     SetSensitivity(kMaskAtCreation);
     return m.menuBar;
 }
@@ -194,6 +211,8 @@ void SetMenusSensitive(uint32_t mask)
     for (int i = 0; i < kSensitiveItemCount; ++i) {
         GtkWidget* item = mainUi.menu.items[i];
         int enable = MaskEnables(mask, static_cast<SensitiveItem>(i));
+        if (static_cast<SensitiveItem>(i) == SensitiveItem::Undo && !undoSnapshotTaken)
+            enable = enable >= 0 ? 0 : enable;
         if (item != nullptr && enable >= 0 && isWidget(item))
             gtk_widget_set_sensitive(item, enable == 1);
     }

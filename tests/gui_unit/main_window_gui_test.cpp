@@ -11,6 +11,7 @@
 #include "app/screen_config.h"
 #include "app/sensitivity.h"
 #include "app/settings.h"
+#include "patterns/undo.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -79,8 +80,18 @@ TEST_F(MainWindowTest, MaskReachesMenusAndToolbar)
     SetSensitivity(kMaskNormal);
     EXPECT_TRUE(Sensitive(t.startButton));
     EXPECT_FALSE(Sensitive(t.stopButton));
-    EXPECT_TRUE(Sensitive(item(SensitiveItem::Undo)));
     EXPECT_TRUE(Sensitive(item(SensitiveItem::RestoreSetpoint)));
+    // Undo needs the mask and a snapshot to go back to.
+    EXPECT_FALSE(Sensitive(item(SensitiveItem::Undo)));
+    ASSERT_NE(undoSensitivityHook, nullptr);
+    undoSensitivityHook(1);
+    EXPECT_TRUE(Sensitive(item(SensitiveItem::Undo)));
+    SetSensitivity(kMaskNoExtents);
+    EXPECT_FALSE(Sensitive(item(SensitiveItem::Undo)));
+    SetSensitivity(kMaskNormal);
+    EXPECT_TRUE(Sensitive(item(SensitiveItem::Undo)));
+    undoSensitivityHook(0);
+    EXPECT_FALSE(Sensitive(item(SensitiveItem::Undo)));
 
     SetSensitivity(kMaskStitching);
     EXPECT_TRUE(Sensitive(t.stopButton));
