@@ -55,6 +55,7 @@ TEST(HomeMenu, ScreensNeedingTheAreaFallBackToItsSetup)
 {
     ScriptedUi ui;
     ResetLayout();
+    FreePatternBox(pbTemp);  // start with no outline being entered at all
     pbTemp = nullptr;
     interface_.boxEditTarget = 1;
     testing::internal::CaptureStdout();
@@ -163,6 +164,7 @@ TEST(HomeMenu, SetQuiltAreaStartsFromAnEmptyOutline)
 {
     ScriptedUi ui;
     AreaWithOneBox();
+    FreePatternBox(pbTemp);
     pbTemp = new PatternBox();
     AddPatternBoxPoint(pbTemp, 1, 1, 1, 0);
     interface_.boxEditTarget = 1;
