@@ -184,17 +184,16 @@ std::vector<std::string> SimController::Journal(int from)
 
 std::vector<std::string> SimController::NewJournal()
 {
-    // Commands without a reply may still be on their way: wait until the journal stops
-    // growing for a moment (at most two seconds).
+    // Commands without a reply may still be on their way: wait until the journal has not
+    // grown for 200 ms (at most three seconds). A busy machine can hold the simulator back
+    // for tens of milliseconds, so a single short look is not enough.
     std::vector<std::string> entries = Journal(journalSeen_);
-    const long deadline = NowMs() + 2000;
-    for (;;) {
+    const long deadline = NowMs() + 3000;
+    int quietPolls = 0;
+    while (quietPolls < 5 && NowMs() <= deadline) {
         usleep(40000);
         std::vector<std::string> again = Journal(journalSeen_);
-        if (again.size() == entries.size() || NowMs() > deadline) {
-            entries = again;
-            break;
-        }
+        quietPolls = again.size() == entries.size() ? quietPolls + 1 : 0;
         entries = again;
     }
     journalSeen_ += static_cast<int>(entries.size());
