@@ -189,7 +189,7 @@ void startButtonReleased()
 {
     if (runActive)
         return;  // the button is insensitive during a run; a late click changes nothing
-    SendCommand(CMD_START);
+    SendCommand(CMD_RUN_START);
     ReleaseAllUI();
     run::SwitchLocksOff();
     if (runWidgets.stitchingToggle && !run::StitcherReady())

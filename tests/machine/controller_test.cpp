@@ -46,7 +46,7 @@ TEST(ControllerPortClosed, EveryOperationReturnsItsClosedValueAtOnce)
     EXPECT_EQ(SetSlow(2.0f), 0);
     EXPECT_EQ(AllStop(), 0);
     EXPECT_EQ(Resume(), 0);
-    EXPECT_EQ(SendCommand(CMD_START), 0);
+    EXPECT_EQ(SendCommand(CMD_RUN_START), 0);
     int x = 7, y = 7;
     EXPECT_EQ(GetXY(&x, &y), 0);
     EXPECT_EQ(x, 0);
