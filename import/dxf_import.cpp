@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "import/dxf_reader.h"
@@ -67,6 +68,10 @@ public:
 private:
     Step Scan();
     Step SkipBlock();
+    // Hands each group of the current entity to `onGroup` up to the next group 0, which is
+    // left unread. `onGroup` returns nothing to go on, or the step to end with.
+    template <typename OnGroup>
+    Step ForEachGroup(OnGroup onGroup);
     Step ReadText();
     Step ReadEntity(std::string_view type, std::size_t afterType);
     Step ReadPolyline();
@@ -166,7 +171,8 @@ Step DxfImport::SkipBlock()
     }
 }
 
-Step DxfImport::ReadText()
+template <typename OnGroup>
+Step DxfImport::ForEachGroup(OnGroup onGroup)
 {
     for (;;) {
         const std::size_t before = reader_.Tell();
@@ -180,9 +186,18 @@ Step DxfImport::ReadText()
         std::string_view value;
         if (!ReadGroupValue(reader_, value))
             return Step::Fail;
+        if (std::optional<Step> end = onGroup(code, value))
+            return *end;
+    }
+}
+
+Step DxfImport::ReadText()
+{
+    return ForEachGroup([this](int code, std::string_view value) -> std::optional<Step> {
         if (code == 1 && value == "STOPPING_MACRO LINETYPE")
             ++skipLineCount;
-    }
+        return std::nullopt;
+    });
 }
 
 Step DxfImport::ReadEntity(std::string_view type, std::size_t afterType)
@@ -271,18 +286,7 @@ Step DxfImport::ReadVertexPairs()
 {
     bool haveX = false, haveY = false;
     double x = 0, y = 0;
-    for (;;) {
-        const std::size_t before = reader_.Tell();
-        int code = 0;
-        if (ReadGroupCode(reader_, code) != DxfCode::Read)
-            return Step::Fail;
-        if (code == 0) {
-            reader_.Seek(before);
-            return Step::Ok;
-        }
-        std::string_view value;
-        if (!ReadGroupValue(reader_, value))
-            return Step::Fail;
+    return ForEachGroup([&](int code, std::string_view value) -> std::optional<Step> {
         if (code == 10) {
             if (!ParseDxfNumber(value, x))
                 return Step::Fail;
@@ -297,7 +301,8 @@ Step DxfImport::ReadVertexPairs()
             if (Usable(x) && Usable(y) && !Add(x, y))
                 return Step::Ok;
         }
-    }
+        return std::nullopt;
+    });
 }
 
 // Angles of an arc as degrees in [0, 360]; other values (-90, 450) name the same direction.
