@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
-#include "app/sensitivity.h"
+#include "base/sensitivity.h"
 
 namespace {
 

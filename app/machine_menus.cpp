@@ -6,10 +6,10 @@
 #include <string>
 
 #include "app/main_menu.h"
-#include "app/message_windows.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/ui_hooks.h"
+#include "base/message_windows.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "patterns/pattern_box.h"

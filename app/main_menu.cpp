@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/status_bar.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/status_bar.h"
+#include "base/ui_hooks.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
-#include "app/message_windows.h"
-#include "app/system_path.h"
+#include "base/message_windows.h"
+#include "base/system_path.h"
 #include "view/pattern_view.h"
 #include "patterns/layout_file.h"
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/sensitivity.h"
-#include "app/ui_hooks.h"
+#include "base/sensitivity.h"
+#include "base/ui_hooks.h"
 
 // The menu bar, its four top items and one reference per item that the mask can reach.
 struct MenuRecord {

@@ -2,11 +2,11 @@
 // sensitivity mask to their items.
 
 #include "app/gui_probe_gtk.h"
-#include "patterns/undo.h"
+#include "app/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
-#include "app/screen_config.h"
-#include "app/settings.h"
+#include "base/screen_config.h"
+#include "base/settings.h"
 
 #include <vector>
 

@@ -8,23 +8,23 @@
 
 #include <cstdio>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_window.h"
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "app/run_widgets_gtk.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
-#include "app/screen_config.h"
-#include "app/sensitivity.h"
+#include "base/screen_config.h"
+#include "base/sensitivity.h"
 #include "app/settings_load.h"
-#include "app/status_bar.h"
-#include "app/ui_hooks.h"
+#include "base/status_bar.h"
+#include "base/ui_hooks.h"
 #include "files/file_chooser_dialog.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
-#include "patterns/undo.h"
+#include "app/undo.h"
 #include "view/pattern_view.h"
 
 GtkWidget* mainWindow = nullptr;

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <limits>
 
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"
 

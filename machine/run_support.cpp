@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/screen_state.h"
-#include "app/ui_hooks.h"
+#include "base/screen_state.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"

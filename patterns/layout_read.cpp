@@ -18,8 +18,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/pattern.h"

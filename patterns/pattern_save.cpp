@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "patterns/pattern.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Loading a layout for a command: no questions, the core's console lines on standard error.
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "patterns/layout_file.h"
 #include "tools/tool_support.h"
 

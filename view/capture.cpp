@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_menu.h"
-#include "app/sensitivity.h"
-#include "app/ui_hooks.h"
+#include "base/sensitivity.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "patterns/pattern_box.h"
 #include "view/pattern_view.h"

@@ -2,7 +2,7 @@
 
 #include "view/drawing_area_gtk.h"
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_window.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
-#include "app/status_bar.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
+#include "base/status_bar.h"
 #include "patterns/geometry.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_menu.h"
-#include "app/screen_config.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
+#include "base/screen_config.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"

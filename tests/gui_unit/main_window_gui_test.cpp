@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/screen_config.h"
-#include "app/sensitivity.h"
-#include "app/settings.h"
-#include "patterns/undo.h"
+#include "base/screen_config.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
+#include "app/undo.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "app/message_windows_gtk.h"
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <unistd.h>
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/settings.h"
 #include "machine/run_state.h"
 #include "machine/stitch_path.h"
 #include "machine/stitch_control.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/pattern.h"

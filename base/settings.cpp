@@ -2,7 +2,7 @@
 // little-endian words, record n at byte 4n. Every read and write opens and closes the file,
 // so a change is on disk the moment the call returns.
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
-#include "app/screen_state.h"
+#include "base/screen_state.h"
 
-#include "app/interface.h"
-#include "app/status_bar.h"
+#include "base/interface.h"
+#include "base/status_bar.h"
 
 int patternSkip = 0;
 std::string selectedFile;

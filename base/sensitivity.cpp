@@ -1,6 +1,6 @@
-#include "app/sensitivity.h"
+#include "base/sensitivity.h"
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "patterns/pattern_box.h"
 
 namespace {

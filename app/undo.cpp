@@ -1,15 +1,15 @@
 // The undo snapshot: save before a change, load to go back.
 
-#include "patterns/undo.h"
+#include "app/undo.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
-#include "app/screen_state.h"
-#include "app/system_path.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
+#include "base/screen_state.h"
+#include "base/system_path.h"
 #include "patterns/geometry.h"
 #include "patterns/layout_file.h"
 #include "view/pattern_view.h"

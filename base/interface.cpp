@@ -1,4 +1,4 @@
-#include "app/interface.h"
+#include "base/interface.h"
 
 Interface interface_;
 

@@ -1,4 +1,4 @@
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 
 #include <dirent.h>
 #include <glib.h>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/system_path.h"
+#include "base/system_path.h"
 
 WaitingWindow* waitWindow = nullptr;
 StatusWindow* statWindow = nullptr;

@@ -5,7 +5,7 @@
 // or out of range, and a key longer than 127 characters are all skipped, and reading goes on
 // with the next word. Only the first MiB is looked at, so a runaway file cannot stall start-up.
 
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 
 #include <sys/stat.h>
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 // --- Message windows ----------------------------------------------------------------------
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <glib.h>
 
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "app/gui_probe_gtk.h"
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/message_windows_gtk.h"
-#include "app/screen_config.h"
-#include "app/sensitivity.h"
+#include "base/screen_config.h"
+#include "base/sensitivity.h"
 #include "machine/stitching_run.h"
 #include "view/pattern_view.h"
 

@@ -1,4 +1,4 @@
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 #include <cstdio>
 #include <cstdlib>

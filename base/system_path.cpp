@@ -1,4 +1,4 @@
-#include "app/system_path.h"
+#include "base/system_path.h"
 
 #include <cstdlib>
 

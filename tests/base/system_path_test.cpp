@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/system_path.h"
+#include "base/system_path.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

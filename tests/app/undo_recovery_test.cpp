@@ -5,15 +5,15 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
 #include "app/startup.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
-#include "patterns/undo.h"
+#include "app/undo.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "app/status_bar.h"
+#include "base/status_bar.h"
 
 std::string statusBar;
 
