@@ -14,12 +14,12 @@
 #include "machine/run_state.h"
 #include "patterns/pattern_box.h"
 #include "patterns/layout_file.h"
+#include "view/capture.h"
 
 void menuMainAddPattern()
 {
     command = -1;
-    if (stopPositionPollHook != nullptr)
-        stopPositionPollHook();
+    StopPositionPoll();
     DisableX();
     DisableY();
     UiSetToggle(ToolbarToggle::LockX, false);

@@ -23,7 +23,6 @@
 #include <sys/stat.h>
 
 void (*rotatePatternHook)(Pattern* pattern, float degrees) = nullptr;
-void (*stopPositionPollHook)() = nullptr;
 
 namespace {
 
@@ -69,6 +68,12 @@ void ScaleToExtents()
 }
 
 }  // namespace
+
+uint32_t NavigationMask()
+{
+    bool anyBox = patternBoxList != nullptr && patternBoxList->count > 0;
+    return anyBox ? kMaskNavigationBoxes : kMaskNavigationNoBox;
+}
 
 bool FallBackToExtentsSetup()
 {

@@ -3,11 +3,16 @@
 // widgets. The GTK handlers are thin: they call these, and these reach the screen only
 // through the UI seam (UiShowScreen, SetSensitivity, UiShowMessage ...).
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 struct Pattern;
 struct LayoutNode;
+
+// The mask of the side screens (setup, trace, file manager, pattern select): navigation,
+// camera and locks while no pattern box exists, navigation and locks once one does.
+uint32_t NavigationMask();
 
 // --- Screens that need the quilting area -----------------------------------------------------
 
@@ -63,9 +68,6 @@ int SelectPatternRow(const std::vector<std::string>& parents, const std::string&
 // Turns the points of a pattern by `degrees` about the centre of its bounding box, set by the
 // pattern transforms. Null until then: patterns are then placed unturned.
 extern void (*rotatePatternHook)(Pattern* pattern, float degrees);
-
-// Stops the once-a-second position poll of the capture screen. Set by that screen.
-extern void (*stopPositionPollHook)();
 
 // --- Pattern pop-up menu ---------------------------------------------------------------------
 

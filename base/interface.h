@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "view/pixbuf_draw.h"  // PixbufPtr
+#include "base/pixbuf_ptr.h"
 
 struct FullPattern_t;
 struct LayoutNode;

@@ -3,6 +3,8 @@
 #include "base/interface.h"
 #include "base/status_bar.h"
 
+int command = -1;
+int menuReady = 0;
 int patternSkip = 0;
 std::string selectedFile;
 void (*releaseAllUiHook)() = nullptr;

@@ -4,9 +4,11 @@
 
 #include <string>
 
-// The touch tool `command` and the pop-up menu's arming `menuReady` are the view's
-// (view/pattern_view.h).
-#include "view/pattern_view.h"
+// The current edit mode of the pattern view: -1 none, 0 zoom, 1 pan, 2 measure, 4 delete
+// a line, 7 draw, 8 move all, 9 move one pattern, 10 stitching run.
+extern int command;
+// 1 while a long press has armed the pattern pop-up menu; the view shows a start mark.
+extern int menuReady;
 
 // How far "Next" has stepped through the patterns under the pop-up menu's point.
 extern int patternSkip;

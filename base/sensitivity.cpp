@@ -1,7 +1,6 @@
 #include "base/sensitivity.h"
 
 #include "base/ui_hooks.h"
-#include "patterns/pattern_box.h"
 
 namespace {
 
@@ -81,9 +80,3 @@ void SetSensitivity(uint32_t mask)
 }
 
 uint32_t CurrentSensitivity() { return currentMask; }
-
-uint32_t NavigationMask()
-{
-    bool anyBox = patternBoxList != nullptr && patternBoxList->count > 0;
-    return anyBox ? kMaskNavigationBoxes : kMaskNavigationNoBox;
-}

@@ -44,7 +44,3 @@ int MaskEnables(uint32_t mask, SensitiveItem item);
 void SetSensitivity(uint32_t mask);
 // The mask stored last (kMaskAtCreation before any state change).
 uint32_t CurrentSensitivity();
-
-// The mask of the side screens (setup, trace, file manager, pattern select): navigation,
-// camera and locks while no pattern box exists, navigation and locks once one does.
-uint32_t NavigationMask();

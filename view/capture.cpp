@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "base/interface.h"
-#include "app/main_menu.h"
 #include "base/sensitivity.h"
 #include "base/ui_hooks.h"
 #include "machine/controller.h"
@@ -155,7 +154,6 @@ void BeginCapture(int mode)
     // A new screen always starts from its first corner.
     ClearPatternBox(EnsureTemporaryBox());
     captureMode = mode == CAPTURE_BOX ? CAPTURE_BOX : CAPTURE_AREA;
-    stopPositionPollHook = StopPositionPoll;
     if (mode != CAPTURE_BOX) {
         interface_.capturePolling = 0;
         interface_.capturePrompt = kAreaBackLeft;

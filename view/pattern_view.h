@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/screen_state.h"  // command, menuReady
 #include "view/pixbuf_draw.h"
 
 // --- State of the view --------------------------------------------------------------------
@@ -38,11 +39,6 @@
 extern int zoomAll;
 // 1 once the user has zoomed by hand; ZoomAll then does nothing until it is cleared.
 extern int zoomed;
-// The current edit mode of the pattern view: -1 none, 0 zoom, 1 pan, 2 measure, 4 delete
-// a line, 7 draw, 8 move all, 9 move one pattern, 10 stitching run.
-extern int command;
-// 1 while a long press has armed the pattern pop-up menu; the view shows a start mark.
-extern int menuReady;
 // Milliseconds (monotonic clock) of the stitching view's last repaint.
 extern int64_t lastUpdateTime;
 

@@ -15,6 +15,7 @@
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
+#include "view/capture.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -185,13 +186,15 @@ TEST(HomeMenu, AddPatternReleasesTheMachineAndTheLocks)
     uiHooks.setToggle = [&](ToolbarToggle t, bool on) { toggles.push_back({t, on}); };
     static int pollsStopped;
     pollsStopped = 0;
-    stopPositionPollHook = [] { ++pollsStopped; };
+    stopPollTimerHook = [] { ++pollsStopped; };
+    interface_.capturePolling = 1;
     ResetLayout();
     command = 9;
     menuMainAddPattern();
     EXPECT_EQ(command, -1);
     EXPECT_EQ(pollsStopped, 1);
-    stopPositionPollHook = nullptr;
+    EXPECT_EQ(interface_.capturePolling, 0);
+    stopPollTimerHook = nullptr;
     EXPECT_EQ(toggles, (std::vector<std::pair<ToolbarToggle, bool>>{
                            {ToolbarToggle::LockX, false}, {ToolbarToggle::LockY, false}}));
     EXPECT_EQ(ui.screens, (std::vector<Screen>{Screen::PatternSelect}));

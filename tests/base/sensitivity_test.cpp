@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "app/main_menu.h"
 #include "base/sensitivity.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
