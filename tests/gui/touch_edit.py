@@ -36,6 +36,7 @@ def open_layout(s):
         s.answer_message()
         st = s.state()
         if st["screen"] == "PatternView" and st["mask"] == 0x37FFFFF:
+            s.new_probes()  # the load's messages are answered
             return st
     return s.wait_for(lambda l: l.get("screen") == "PatternView" and l["mask"] == 0x37FFFFF,
                       what="the pattern view")
@@ -43,6 +44,19 @@ def open_layout(s):
 
 def released(s, what):
     return s.wait_for(lambda l: l["why"] == "release", event="view", what=what)
+
+
+def since(s, mark, predicate, what):
+    """The first probe line after the first `mark` lines that satisfies `predicate` (the
+    harness's waits consume every line they read, this one reads them all again)."""
+    found = []
+
+    def seen():
+        found[:] = [l for l in s.probes()[mark:] if predicate(l)]
+        return bool(found)
+
+    s._until(seen, 20, what)
+    return found[0]
 
 
 def centre(rect):
@@ -63,12 +77,13 @@ def gestures():
         check(line["currentBox"] == 0 and line["command"] == -1, "nothing else changed")
 
         # Held still, it arms (the start mark) and the release opens the pattern menu there.
+        mark = len(s.probes())
         armed = s.press(mx - 60, my, until=lambda l: l.get("event") == "view" and
                         l["menuReady"] == 1, what="the armed long press")
         check(armed["why"] == "armed", "armed while held")
         line = released(s, "the long press released")
         check(line["popup"], "the release opens the pop-up")
-        items = s.wait_for(lambda l: True, event="menu", what="the pop-up menu")["items"]
+        items = since(s, mark, lambda l: l.get("event") == "menu", "the pop-up menu")["items"]
         check("Move" in items and "Remove" in items, "pattern menu: %s" % sorted(items))
 
         # Move: the pad's right arrow moves the selected placement by the increment only.

@@ -51,7 +51,12 @@ def open_layout(s):
                          what="the layout chooser")
     s.tap_rect(chooser["rows"]["quilt.qlf"])
     s.tap_rect(chooser["ok"]["rect"])
-    s.answer_message()  # the home position
+    for _ in range(3):
+        s.answer_message()
+        st = s.state()
+        if st["screen"] == "PatternView" and st["mask"] == NORMAL_MASK:
+            s.new_probes()  # the load's messages are answered
+            return st
     return s.wait_for(lambda l: l.get("screen") == "PatternView" and l["mask"] == NORMAL_MASK,
                       what="the pattern view")
 
@@ -112,6 +117,10 @@ def speed_arrows_in_a_run():
         for p in placed[2:-2]:
             n = sum(1 for q in moves if near(p, q))
             if not check(n == 1, "point %s sent %d times" % (p, n)):
+                at = [i for i, l in enumerate(journal) if l.startswith("Move") and
+                      near(p, (int(l.split()[1]) / 100.0, int(l.split()[2]) / 100.0))]
+                print("\n".join(journal[max(0, at[0] - 3):at[-1] + 4]))
+                print("\n".join(l for l in s.output().splitlines() if "ERROR" in l))
                 break
 
 
