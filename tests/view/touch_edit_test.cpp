@@ -86,6 +86,8 @@ TEST(TouchFlick, SpeedDirectionAndEdgesDecidePaging)
     TouchFixture f;
     Drag(200, 100, 100, 100, 5000, 300);  // 333 px/s
     EXPECT_EQ(currentBox, 1);
+    Drag(200, 100, 100, 100, 5000, 200);  // 500 px/s is not yet a flick
+    EXPECT_EQ(currentBox, 1);
     Drag(200, 100, 100, 124, 5000, 150);  // 667 px/s: the next box
     EXPECT_EQ(currentBox, 2);
     EXPECT_EQ(zoomAll, 1);
