@@ -26,7 +26,8 @@ bool AtomicFileWriter::Open()
         error_ = EISDIR;
         return false;
     }
-    std::string pattern = folder + "." + name + ".XXXXXX";
+    // A long name would make the temporary one longer than a file system allows.
+    std::string pattern = folder + "." + name.substr(0, 200) + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const int fd = mkstemp(buffer.data());
