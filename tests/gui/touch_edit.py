@@ -1,7 +1,6 @@
-"""Touch gestures on the pattern view of the real window, with two pattern boxes: the long
-press that opens the pop-up menu (and the drift that cancels it), flicks that page between
-the boxes, panning by a slow drag, and moving one placement with the pop-up's Move and the
-direction pad, all under gtk-touchscreen-mode."""
+"""Touch gestures on the pattern view of the real window (gtk-touchscreen-mode on), two
+pattern boxes: the long press that opens the pop-up menu and the drift that cancels it,
+flicks that page, a slow drag that pans, and the pop-up's Move with the direction pad."""
 import os
 import shutil
 import sys
@@ -16,118 +15,59 @@ check = checks.check
 INCREMENT = 0.1  # moveIncrement of the first-start settings
 
 
-def quilt():
-    with open(os.path.join(SOURCE, "data", "patterns", "Stars", "star.qcc")) as f:
-        star = read_points(f.read())
-    return layout(extents=[(0, 0), (40, 0), (40, 20), (0, 20)],
-                  boxes=[[(2, 17), (18, 17), (18, 3), (2, 3)],
-                         [(22, 17), (38, 17), (38, 3), (22, 3)]],
-                  patterns=[("star", star[0], star[1])],
-                  placements=[(0, 0, 2.0, 2.0), (0, 0, 9.0, 6.0), (1, 0, 3.0, 3.0)])
-
-
-def open_layout(s):
-    s.choose("Open Layout", s.open_menu("home", "the home menu"))
-    chooser = s.wait_for(lambda l: "quilt.qlf" in l["rows"], event="chooser",
-                         what="the layout chooser")
-    s.tap_rect(chooser["rows"]["quilt.qlf"])
-    s.tap_rect(chooser["ok"]["rect"])
-    for _ in range(3):
-        s.answer_message()
-        st = s.state()
-        if st["screen"] == "PatternView" and st["mask"] == 0x37FFFFF:
-            s.new_probes()  # the load's messages are answered
-            return st
-    return s.wait_for(lambda l: l.get("screen") == "PatternView" and l["mask"] == 0x37FFFFF,
-                      what="the pattern view")
-
-
-def released(s, what):
-    return s.wait_for(lambda l: l["why"] == "release", event="view", what=what)
-
-
-def since(s, mark, predicate, what):
-    """The first probe line after the first `mark` lines that satisfies `predicate` (the
-    harness's waits consume every line they read, this one reads them all again)."""
-    found = []
-
-    def seen():
-        found[:] = [l for l in s.probes()[mark:] if predicate(l)]
-        return bool(found)
-
-    s._until(seen, 20, what)
-    return found[0]
-
-
-def centre(rect):
-    return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
-
-
 def gestures():
-    with Session(CORVAN, SOURCE, advanced=True, files={"Layout/quilt.qlf": quilt()}) as s:
+    with open(os.path.join(SOURCE, "data", "patterns", "Stars", "star.qcc")) as f:
+        points, starts = read_points(f.read())
+    quilt = layout(extents=[(0, 0), (40, 0), (40, 20), (0, 20)],
+                   boxes=[[(2, 17), (18, 17), (18, 3), (2, 3)],
+                          [(22, 17), (38, 17), (38, 3), (22, 3)]],
+                   patterns=[("star", points, starts)],
+                   placements=[(0, 0, 2.0, 2.0), (0, 0, 9.0, 6.0), (1, 0, 3.0, 3.0)])
+    with Session(CORVAN, SOURCE, advanced=True, files={"Layout/quilt.qlf": quilt}) as s:
         s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
-        st = open_layout(s)
-        ax, ay, aw, ah = st["widgets"]["drawingArea"]
-        mx, my = ax + aw // 2, ay + ah // 2
+        x, y, w, h = s.open_layout("quilt.qlf")["widgets"]["drawingArea"]
+        mx, my = x + w // 2, y + h // 2
 
-        # A press that drifts 40 pixels arms nothing, however long it is held.
         s.press(mx - 60, my, hold=1.2, drift=(40, 0))
-        line = released(s, "the drifted press released")
-        check(not line["popup"] and line["menuReady"] == 0, "drifted press: no pop-up %s" % line)
-        check(line["currentBox"] == 0 and line["command"] == -1, "nothing else changed")
+        line = s.released("the drifted press")
+        check(not line["popup"] and line["menuReady"] == 0 and line["command"] == -1,
+              "a press drifting 40 pixels arms nothing: %s" % line)
 
-        # Held still, it arms (the start mark) and the release opens the pattern menu there.
-        mark = len(s.probes())
+        # Held still it arms (the start mark); the release opens the pattern menu.
         armed = s.press(mx - 60, my, until=lambda l: l.get("event") == "view" and
                         l["menuReady"] == 1, what="the armed long press")
-        check(armed["why"] == "armed", "armed while held")
-        line = released(s, "the long press released")
-        check(line["popup"], "the release opens the pop-up")
-        items = since(s, mark, lambda l: l.get("event") == "menu", "the pop-up menu")["items"]
+        items = s.wait_for(lambda l: True, event="menu", what="the pop-up menu")["items"]
         check("Move" in items and "Remove" in items, "pattern menu: %s" % sorted(items))
 
-        # Move: the pad's right arrow moves the selected placement by the increment only.
-        before = line["placements"]
+        # Move, and the pad's right arrow: only the selected placement moves, by the step.
         s.choose("Move", items)
         mode = s.wait_for(lambda l: l["why"] == "mode", event="view", what="move mode")
         check(mode["command"] == 9 and mode["status"] == "Drag Pattern or Use Increment Buttons",
               "move mode: %s %r" % (mode["command"], mode["status"]))
-        pad = mode["targets"]
-        check(all(pad[k] for k in ("padLeft", "padRight", "padUp", "padDown", "padOk")),
-              "direction pad drawn: %s" % pad)
-        s.tap(*centre(pad["padRight"]))
-        line = released(s, "the right arrow")
-        after = line["placements"]
-        moved = [i for i in range(len(after)) if abs(after[i][0] - before[i][0]) > 1e-4]
-        check(len(moved) == 1, "one placement moved: %s -> %s" % (before, after))
-        if len(moved) == 1:
-            i = moved[0]
-            check(abs(after[i][0] - before[i][0] - INCREMENT) < 1e-4 and
-                  abs(after[i][1] - before[i][1]) < 1e-4, "moved by the increment: %s -> %s" %
-                  (before[i], after[i]))
-        s.tap(*centre(pad["padOk"]))
-        line = released(s, "the check mark")
+        s.tap_rect(mode["targets"]["padRight"])
+        before, after = armed["placements"], s.released("the right arrow")["placements"]
+        moved = [(b, a) for b, a in zip(before, after) if b != a]
+        check(len(moved) == 1 and abs(moved[0][1][0] - moved[0][0][0] - INCREMENT) < 1e-4 and
+              moved[0][1][1] == moved[0][0][1], "one placement moved right: %s -> %s" %
+              (before, after))
+        s.tap_rect(mode["targets"]["padOk"])
+        line = s.released("the check mark")
         check(line["command"] == -1 and line["targets"]["padOk"] is None, "check mark ends it")
 
-        # A fast drag to the left pages to the second box, to the right back.
         s.drag(mx + 60, my, mx - 60, my)
-        line = released(s, "the flick left")
-        check(line["currentBox"] == 1, "flick left pages on: %s" % line["currentBox"])
-        check(line["targets"]["pagePrevious"] is not None, "paging arrow back shown")
+        line = s.released("the flick left")
+        check(line["currentBox"] == 1 and line["targets"]["pagePrevious"] is not None,
+              "a fast drag left pages on: %s" % line["currentBox"])
         s.drag(mx - 60, my, mx + 60, my)
-        line = released(s, "the flick right")
-        check(line["currentBox"] == 0, "flick right pages back: %s" % line["currentBox"])
+        check(s.released("the flick right")["currentBox"] == 0, "a fast drag right pages back")
 
-        # Pan: a slow drag shifts the view by the distance dragged, and pages nothing.
         s.choose("Pan", s.open_menu("view", "the view menu"))
         mode = s.wait_for(lambda l: l["why"] == "mode", event="view", what="pan mode")
         check(mode["command"] == 1 and mode["status"] == "Drag To Pan", "pan mode")
         s.drag(mx - 40, my - 20, mx + 20, my + 10, seconds=1.5, steps=12)
-        line = released(s, "the pan")
-        check(line["panX"] - mode["panX"] == 60 and line["panY"] - mode["panY"] == 30,
-              "panned by the drag: (%d, %d) -> (%d, %d)" % (mode["panX"], mode["panY"],
-                                                           line["panX"], line["panY"]))
-        check(line["currentBox"] == 0, "a slow drag pages nothing")
+        line = s.released("the pan")
+        check((line["panX"] - mode["panX"], line["panY"] - mode["panY"]) == (60, 30) and
+              line["currentBox"] == 0, "a slow drag pans by its length, pages nothing: %s" % line)
 
 
 def main():

@@ -223,6 +223,25 @@ class Session:
         x, y, w, h = rect
         self.tap(x + w // 2, y + h // 2)
 
+    def open_layout(self, name):
+        """Home > Open Layout > `name`, answering what the load asks; returns the state of
+        the pattern view it ends on."""
+        self.choose("Open Layout", self.open_menu("home", "the home menu"))
+        chooser = self.wait_for(lambda l: name in l["rows"], event="chooser", what="chooser")
+        self.tap_rect(chooser["rows"][name])
+        self.tap_rect(chooser["ok"]["rect"])
+        normal = lambda l: l.get("screen") == "PatternView" and l["mask"] == 0x37FFFFF
+        for _ in range(3):
+            self.answer_message()
+            if normal(self.state()):
+                self.new_probes()  # the load's messages are answered
+                return self.state()
+        return self.wait_for(normal, what="the pattern view")
+
+    def released(self, what):
+        """The "view" line of the next release on the pattern or stitching view."""
+        return self.wait_for(lambda l: l["why"] == "release", event="view", what=what)
+
     def press(self, x, y, until=None, hold=0.0, drift=(0, 0), what="a view line"):
         """Puts a finger down at (x, y), moves it by `drift`, and lifts it once a probe line
         satisfies `until` (returned), or after `hold` seconds: the gesture's own length."""
