@@ -12,6 +12,7 @@
 #include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
+#include "patterns/navigation_mask.h"
 #include "patterns/pattern_box.h"
 #include "patterns/layout_file.h"
 #include "view/capture.h"

@@ -69,12 +69,6 @@ void ScaleToExtents()
 
 }  // namespace
 
-uint32_t NavigationMask()
-{
-    bool anyBox = patternBoxList != nullptr && patternBoxList->count > 0;
-    return anyBox ? kMaskNavigationBoxes : kMaskNavigationNoBox;
-}
-
 bool FallBackToExtentsSetup()
 {
     if (extents != nullptr)

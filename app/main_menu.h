@@ -3,16 +3,11 @@
 // widgets. The GTK handlers are thin: they call these, and these reach the screen only
 // through the UI seam (UiShowScreen, SetSensitivity, UiShowMessage ...).
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 struct Pattern;
 struct LayoutNode;
-
-// The mask of the side screens (setup, trace, file manager, pattern select): navigation,
-// camera and locks while no pattern box exists, navigation and locks once one does.
-uint32_t NavigationMask();
 
 // --- Screens that need the quilting area -----------------------------------------------------
 

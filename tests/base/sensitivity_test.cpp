@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "app/main_menu.h"
 #include "base/sensitivity.h"
+#include "patterns/navigation_mask.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
 
