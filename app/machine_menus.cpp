@@ -1,6 +1,5 @@
 // The menu handlers that talk to the controller: "Add Pattern" lets go of the carriage,
-// "Open Layout" sets the home position. (Kept apart from main_menu.cpp: the controller's
-// and the pattern file's command names cannot share a translation unit.)
+// "Open Layout" sets the home position.
 
 #include <cstdio>
 #include <string>
