@@ -14,6 +14,7 @@
 #include "base/message_windows.h"
 #include "base/screen_config.h"
 #include "base/screen_state.h"
+#include "base/sensitivity.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
 #include "machine/controller.h"
@@ -173,7 +174,7 @@ int StopPattern()
     stopTest = 1;
     runActive = 0;
     run::MarkEnded(true);
-    UiApplySensitivity(kIdleMask);
+    SetSensitivity(kMaskNormal);
     runWidgets.stitchingSensitive = true;
     runWidgets.pauseExists = false;
     runWidgets.pauseToggle = false;
