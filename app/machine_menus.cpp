@@ -37,7 +37,7 @@ void menuMainLoadLayout()
     std::string path = UiGetFilename("./Layout/", ".qlf .QLF");
     if (path.empty())
         return;
-    int loaded = LoadLayout(path, 1, 0);
+    int loaded = LoadLayout(path, kDiscardCurrentLayout, kAskBeforeLoading);
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);
     if (loaded) {

@@ -297,7 +297,7 @@ std::string SetpointPath() { return SystemPath("/tmp/setPoint") + ".qlf"; }
 int menuEditCreateSetpoint()
 {
     ReleaseAllUI();
-    if (!SaveLayout(SystemPath("/tmp/setPoint"), 0, 1))
+    if (!SaveLayout(SystemPath("/tmp/setPoint"), kOverwriteWithoutAsking, kNameIsPath))
         return 0;
     interface_.current_layout.clear();
     return 1;
@@ -309,7 +309,7 @@ void menuEditRestoreSetpoint()
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         Print("Load Restore Setpoint Layout\n");
-        LoadLayout(path, 1, 0);
+        LoadLayout(path, kDiscardCurrentLayout, kAskBeforeLoading);
     }
     ReleaseAllUI();
     interface_.current_layout.clear();

@@ -23,7 +23,8 @@ std::string UndoFilePath()
 
 void CreateUndoFile()
 {
-    if (SaveLayout(SystemPath("/tmp/undo"), 0, 1) == 1 && undoSensitivityHook != nullptr)
+    if (SaveLayout(SystemPath("/tmp/undo"), kOverwriteWithoutAsking, kNameIsPath) == 1 &&
+        undoSensitivityHook != nullptr)
         undoSensitivityHook(1);
     interface_.current_layout.clear();
 }
@@ -37,7 +38,7 @@ int RestoreUndoFile()
         std::printf("Load Undo Layout File: \t %s \n", path.c_str());
         std::fflush(stdout);
         // A failed load keeps the snapshot, so Undo stays possible.
-        if (LoadLayout(path, 1, 1) == 1) {
+        if (LoadLayout(path, kDiscardCurrentLayout, kSkipQuestion) == 1) {
             unlink(path.c_str());
             std::printf("Undo file removed\n");
             std::fflush(stdout);

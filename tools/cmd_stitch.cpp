@@ -17,6 +17,7 @@
 #include "patterns/layout_file.h"
 #include "patterns/pattern_box.h"
 #include "tools/tool.h"
+#include "tools/tool_support.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ int RunStitch(const ToolArgs& args)
     std::string problem;
     InstallAnsweringUi(&problem);
     ResetLayout();
-    if (LoadLayout(o.layout, 1, 1) != 1) {
+    if (LoadLayoutForTool(o.layout) != 1) {
         std::fprintf(stderr, "corvan-tool: cannot load the layout %s\n", o.layout.c_str());
         return kToolFailed;
     }
@@ -125,18 +126,23 @@ int RunStitch(const ToolArgs& args)
     }
     currentBox = o.box;
 
-    setenv("CORVAN_SERIAL", o.device.c_str(), 1);
-    if (OpenPort() < 0) {
-        std::fprintf(stderr, "corvan-tool: cannot open %s\n", o.device.c_str());
-        return kToolFailed;
-    }
-    LoadRunSettings(o.machineType);
-    runWidgets.stitchingToggle = o.stitching;
+    bool completed = false;
+    {
+        // The program's console lines are not the result: they go to standard error.
+        ConsoleToStderr console;
+        setenv("CORVAN_SERIAL", o.device.c_str(), 1);
+        if (OpenPort() < 0) {
+            std::fprintf(stderr, "corvan-tool: cannot open %s\n", o.device.c_str());
+            return kToolFailed;
+        }
+        LoadRunSettings(o.machineType);
+        runWidgets.stitchingToggle = o.stitching;
 
-    startButtonReleased();
-    const bool completed = runCompleted == 1;
-    ClosePort();
-    ResetLayout();
+        startButtonReleased();
+        completed = runCompleted == 1;
+        ClosePort();
+        ResetLayout();
+    }
     if (completed) {
         std::printf("%s: box %d %s to its end\n", o.layout.c_str(), o.box,
                     o.stitching ? "stitched" : "travelled");
