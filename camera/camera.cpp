@@ -220,6 +220,9 @@ int camera_close_dev(Camera* camera)
 
 int OpenCamera(Camera* camera)
 {
+    // Already open (a running video): its buffers are set up and streaming.
+    if (camera != nullptr && camera->fd >= 0)
+        return 0;
     const int result = camera_open_dev(camera);
     if (result != 0 || camera->still || camera->pixelFormat == 0)
         return result;
@@ -413,7 +416,9 @@ int get_pic_info(Camera* camera)
         value.id = kControlIds[i];
         const long current = Request(camera, VIDIOC_G_CTRL, &value) == 0 ? value.value : query.default_value;
         const long span = long(c.maximum) - c.minimum;
-        const long scaled = (std::max(long(c.minimum), std::min(current, long(c.maximum))) - c.minimum) * 65535 / span;
+        // Rounded, so that a value read and written back stays what it was.
+        const long scaled =
+            ((std::max(long(c.minimum), std::min(current, long(c.maximum))) - c.minimum) * 65535 + span / 2) / span;
         *Setting(camera, i) = int(scaled);
     }
     return 1;

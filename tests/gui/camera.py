@@ -1,0 +1,106 @@
+"""The camera screen in the real window with a PPM still as the camera: the start-up picture,
+a snapshot of a new still, and the calibrated picture behind the pattern view."""
+import os
+import shutil
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
+from harness import Checks, Session, TestFailure  # noqa: E402
+from layout_file import layout  # noqa: E402
+
+CORVAN, SOURCE = sys.argv[1], sys.argv[2]
+checks = Checks()
+check = checks.check
+
+BLUE, ORANGE, BACKGROUND = (0, 0, 255), (255, 165, 0), (0xCC, 0xFF, 0xFF)
+
+
+def still(colour, band=None):
+    """A 320 x 240 PPM of one colour, with black rows [band[0], band[1]) when given."""
+    rows = []
+    for y in range(240):
+        dark = band is not None and band[0] <= y < band[1]
+        rows.append(bytes((0, 0, 0) if dark else colour) * 320)
+    return b"P6\n320 240\n255\n" + b"".join(rows)
+
+
+def quilt():
+    star = [(0.0, 0.0), (2.0, 0.0), (2.0, 2.0), (0.0, 2.0), (0.0, 0.0)]
+    return layout(extents=[(0, 0), (40, 0), (40, 20), (0, 20)],
+                  boxes=[[(5, 17), (25, 17), (25, 5), (5, 5)]],
+                  patterns=[("square", star, [])],
+                  placements=[(0, 0, 2.0, 2.0), (0, 0, 10.0, 4.0)])
+
+
+def camera_behind_the_layout():
+    files = {"Layout/quilt.qlf": quilt(), "sysroot/dev/video0": still(BLUE)}
+    with Session(CORVAN, SOURCE, advanced=True, files=files) as s:
+        s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
+        s.tap_rect(s.state()["widgets"]["home"])
+        items = s.wait_for(lambda l: True, event="menu", what="the home menu")["items"]
+        check("Camera" not in items, "the Camera item is hidden")
+        s.choose("Open Layout", items)
+        chooser = s.wait_for(lambda l: "quilt.qlf" in l["rows"], event="chooser",
+                             what="the layout chooser")
+        s.tap_rect(chooser["rows"]["quilt.qlf"])
+        s.tap_rect(chooser["ok"]["rect"])
+        # Whatever the load asks, then the home position.
+        for _ in range(3):
+            s.answer_message()
+            st = s.state()
+            if st["screen"] == "PatternView" and st["mask"] == 0x37FFFFF:
+                break
+        check(s.state()["screen"] == "PatternView", "the layout on the pattern view")
+
+        check(s.activate("Camera"), "the hidden Camera item activated")
+        st = s.wait_for(lambda l: l.get("screen") == "Camera", what="the camera screen")
+        check(st["mask"] == 0x34000BF or s.state()["mask"] == 0x34000BF, "camera mask")
+        area = st["widgets"]["drawingArea"]
+        for name in ("videoButton", "snapshotButton", "calibrateButton"):
+            check(st["widgets"][name] and st["widgets"][name]["rect"], name + " on screen")
+        # The picture taken at start-up fills the area.
+        s.wait_shot(lambda p: p.count(BLUE, area) > area[2] * area[3] * 9 // 10,
+                    what="the start-up picture on the camera screen")
+
+        # A new still; Snapshot shows it.
+        with open(os.path.join(s.run, "sysroot", "dev", "video0"), "wb") as f:
+            f.write(still(ORANGE, (100, 134)))
+        s.tap_rect(st["widgets"]["snapshotButton"]["rect"])
+        s.wait_shot(lambda p: p.count(ORANGE, area) > area[2] * area[3] * 3 // 4,
+                    what="the snapshot on the camera screen")
+
+        # Not calibrated: the picture's scale (1 inch a pixel) is far from the view's.
+        check(s.activate("Pattern View"), "Pattern View activated")
+        st = s.wait_for(lambda l: l.get("screen") == "PatternView", what="the pattern view")
+        view = st["widgets"]["drawingArea"]
+        shot = s.screenshot()
+        check(shot.count(BACKGROUND, view) > view[2] * view[3] // 2 and
+              shot.count(ORANGE, view) == 0,
+              "flat background before calibration (%d)" % shot.count(ORANGE, view))
+
+        # Calibrated against the 34-row band: 0.1 inch a pixel, close to the view's scale.
+        s.activate("Camera")
+        st = s.wait_for(lambda l: l.get("screen") == "Camera", what="the camera screen again")
+        s.tap_rect(st["widgets"]["calibrateButton"]["rect"])
+        s._until(lambda: b"Camera: 34 rows to 0.1000 inch per pixel" in s.read_output(), 20,
+                 "the calibration")
+        s.activate("Pattern View")
+        st = s.wait_for(lambda l: l.get("screen") == "PatternView", what="the pattern view")
+        view = st["widgets"]["drawingArea"]
+        shot = s.wait_shot(lambda p: p.count(ORANGE, view) > view[2] * view[3] // 2,
+                           what="the calibrated picture behind the layout")
+        check(shot.count((0, 0, 0), view) > 30, "the layout drawn over the picture")
+
+
+def main():
+    if not shutil.which("Xvfb") or not shutil.which("xdotool"):
+        print("no Xvfb or xdotool")
+        return 77
+    try:
+        camera_behind_the_layout()
+    except TestFailure as e:
+        check(False, "camera_behind_the_layout: %s" % e)
+    return checks.exit_code()
+
+
+sys.exit(main())
