@@ -1,12 +1,13 @@
 // corvan-tool camera snapshot OUT.png [--device PATH]
 // Takes one picture from the camera (or the PPM still at the device path) the way the
 // program does at start, prints its size and the device's pixel format, and saves it as PNG.
-// The file appears whole or not at all: it is written beside OUT first and then renamed.
-#include <unistd.h>
-
+// The file appears whole or not at all.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "base/atomic_file.h"
 #include "camera/camera.h"
 #include "tools/tool.h"
 #include "tools/tool_support.h"
@@ -43,14 +44,21 @@ int RunCameraSnapshot(const ToolArgs& args)
     std::printf("%d x %d %s\n", camera.width, camera.height,
                 camera.still ? "PPM" : FourccName(camera.pixelFormat).c_str());
 
-    const std::string temp = out + ".part";
+    gchar* png = nullptr;
+    gsize pngSize = 0;
     GError* error = nullptr;
-    if (!gdk_pixbuf_save(picture.get(), temp.c_str(), "png", &error, nullptr) ||
-        std::rename(temp.c_str(), out.c_str()) != 0) {
-        std::fprintf(stderr, "corvan-tool: cannot write %s%s%s\n", out.c_str(),
-                     error ? ": " : "", error ? error->message : "");
+    if (!gdk_pixbuf_save_to_buffer(picture.get(), &png, &pngSize, "png", &error, nullptr)) {
+        std::fprintf(stderr, "corvan-tool: cannot make a PNG: %s\n", error ? error->message : "");
         if (error) g_error_free(error);
-        unlink(temp.c_str());
+        return kToolFailed;
+    }
+    int writeError = 0;
+    const bool written = WriteFileAtomically(
+        out, [&](std::FILE* f) { return std::fwrite(png, 1, pngSize, f) == pngSize; }, &writeError);
+    g_free(png);
+    if (!written) {
+        std::fprintf(stderr, "corvan-tool: cannot write %s: %s\n", out.c_str(),
+                     std::strerror(writeError != 0 ? writeError : EIO));
         return kToolFailed;
     }
     std::printf("wrote %s\n", out.c_str());
