@@ -91,12 +91,15 @@ def camera_behind_the_layout():
         s.tap_rect(st["widgets"]["calibrateButton"]["rect"])
         s._until(lambda: b"Camera: 34 rows to 0.1000 inch per pixel" in s.read_output(), 20,
                  "the calibration")
+        # Leaving the screen while the video runs stops it; its last frame finds the screen gone.
+        s.tap_rect(st["widgets"]["videoButton"]["rect"])
         s.activate("Pattern View")
         st = shown(s, "PatternView", "the pattern view")
         view = st["widgets"]["drawingArea"]
         shot = s.wait_shot(lambda p: p.count(ORANGE, view) > view[2] * view[3] // 2,
                            what="the calibrated picture behind the layout")
         check(shot.count((0, 0, 0), view) > 30, "the layout drawn over the picture")
+        check(s.proc.poll() is None, "the program runs on after the video")
 
 
 def main():
