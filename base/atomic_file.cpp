@@ -1,5 +1,6 @@
 #include "base/atomic_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,7 +27,8 @@ bool AtomicFileWriter::Open()
         error_ = EISDIR;
         return false;
     }
-    std::string pattern = folder + "." + name + ".XXXXXX";
+    // A long name would make the temporary one longer than a file system allows.
+    std::string pattern = folder + "." + name.substr(0, 200) + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const int fd = mkstemp(buffer.data());
@@ -77,8 +79,19 @@ bool AtomicFileWriter::Commit()
         error_ = errno;
         ok = false;
     }
-    if (!ok)
+    if (!ok) {
         unlink(temp_.c_str());
+    } else {
+        // The rename itself lives in the folder: on a stick pulled soon after, only a synced
+        // folder is sure to name the new file.
+        const size_t slash = destination_.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : destination_.substr(0, slash + 1);
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0) {
+            fsync(fd);
+            close(fd);
+        }
+    }
     temp_.clear();
     return ok;
 }

@@ -16,6 +16,7 @@
 
 #include "app/message_windows.h"
 #include "app/system_path.h"
+#include "app/ui_hooks.h"
 #include "base/atomic_file.h"
 #include "import/dxf_import.h"
 #include "import/qli_import.h"
@@ -162,6 +163,8 @@ bool CopyTree(const std::string& source, const std::string& destination, int dep
         return false;
     }
     for (const std::string& name : names) {
+        // A folder copy runs inside a button's handler: keep the waiting window alive.
+        UiRunPendingEvents();
         const std::string from = Join(source, name);
         const std::string to = Join(destination, name);
         if (lstat(from.c_str(), &st) != 0) {

@@ -37,20 +37,3 @@ TEST(RunArgv, ExitStatusIsToldFromAFailedStart)
     EXPECT_EQ(status, -1);
     EXPECT_FALSE(RunArgv({}, &status));
 }
-
-TEST(ProcessHooks, RecordersReplaceExitRebootAndSync)
-{
-    int exited = -1, reboots = 0, syncs = 0;
-    processHooks.exitProgram = [&](int status) { exited = status; };
-    processHooks.rebootSystem = [&]() { return ++reboots; };
-    processHooks.syncFileSystems = [&]() { ++syncs; };
-    ExitProgram(3);
-    EXPECT_EQ(RebootSystem(), 1);
-    SyncFileSystems();
-    EXPECT_EQ(exited, 3);
-    EXPECT_EQ(syncs, 1);
-    ResetProcessHooks();
-    EXPECT_FALSE(processHooks.exitProgram);
-    SyncFileSystems();  // the real sync(2): must simply return
-    EXPECT_EQ(syncs, 1);
-}

@@ -43,21 +43,7 @@ def camera_behind_the_layout():
     files = {"Layout/quilt.qlf": quilt(), "sysroot/dev/video0": still(BLUE)}
     with Session(CORVAN, SOURCE, advanced=True, files=files) as s:
         s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
-        s.tap_rect(s.state()["widgets"]["home"])
-        items = s.wait_for(lambda l: True, event="menu", what="the home menu")["items"]
-        check("Camera" not in items, "the Camera item is hidden")
-        s.choose("Open Layout", items)
-        chooser = s.wait_for(lambda l: "quilt.qlf" in l["rows"], event="chooser",
-                             what="the layout chooser")
-        s.tap_rect(chooser["rows"]["quilt.qlf"])
-        s.tap_rect(chooser["ok"]["rect"])
-        # Whatever the load asks, then the home position.
-        for _ in range(3):
-            s.answer_message()
-            st = s.state()
-            if st["screen"] == "PatternView" and st["mask"] == 0x37FFFFF:
-                break
-        check(s.state()["screen"] == "PatternView", "the layout on the pattern view")
+        check(s.open_layout("quilt.qlf")["screen"] == "PatternView", "the layout opened")
 
         check(s.activate("Camera"), "the hidden Camera item activated")
         st = shown(s, "Camera", "the camera screen")
