@@ -5,6 +5,7 @@
 #include "patterns/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
+#include "app/popup_actions.h"
 #include "app/screen_config.h"
 #include "app/settings.h"
 
@@ -97,6 +98,8 @@ void OnUndoSnapshotChanged(int taken)
 
 void menuEditUndo() { RestoreUndoFile(); }
 
+void OnAutoCenter() { menuEditAutoCenter(0); }
+
 void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
 
 void BuildHomeMenu(GtkWidget* menu)
@@ -140,7 +143,7 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(AddSubmenu(scaleItem), SensitiveItem::AutoscaleAll, Shown::Always);
     AddItem(menu, SensitiveItem::Draw, Shown::Hidden);
     AddItem(menu, SensitiveItem::MoveAll, Shown::Always);
-    AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
+    AddItem(menu, SensitiveItem::AutoCenter, Shown::Always, G_CALLBACK(OnAutoCenter));
     AddItem(menu, SensitiveItem::Nest, Shown::Always);
     AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
             G_CALLBACK(OnCreateSetpoint));
