@@ -338,8 +338,12 @@ TEST(Merge, CancelRollsTheLayoutBack)
     restoreUndoOnCancel = RestoreUndoOnCancel;
     stopWorkOnCancel = StopWorkInProgress;
     interface_.selectedNode = ArrayOf({{1, 1}, {3, 1}, {5, 1}, {7, 1}}, 1, 4);
+    extents = new PatternBox();  // a layout is saved only with its quilting area
+    for (auto [x, y] : kSquare10)
+        AddPatternBoxPoint(extents, x, y, 0, 0);
     const Pts before = Placed();
     CreateUndoFile();
+    ASSERT_TRUE(dir.Exists("tmp/undo.qlf"));
     uiHooks.waitingInfo = [&](void*, const std::string& info) {
         ui.pressWaitingCancel = info.rfind("Merging Pattern 3 of 4", 0) == 0;
     };
