@@ -309,13 +309,22 @@ TEST(Merge, ArrayBecomesOnePatternWhereverItsCopiesStand)
     EXPECT_EQ(ui.waitingMessages, std::vector<std::string>{"MERGING PATTERN FILES"});
     EXPECT_EQ(mergePatternsActive, 0);
 
-    // Negative spacing and a turned array: the parent is not the top-left copy.
+    // Negative spacing and a turned array whose parent is neither the top-left copy nor the
+    // first in the layout; a single placement shares the pattern and keeps it.
     interface_.selectedNode = ArrayOf({{6, 6}, {3, 6}, {6, 3}, {3, 3}}, 2, 2);
+    patternLayout->isArrayParent = 0;
+    patternLayout->next->isArrayParent = 1;
+    NewPatternLayoutNode(0, -1, 0, 20, 20);
     TurnPlacement(interface_.selectedNode, 90);
     UpdatePatternSize(GetPattern(0));
     const Pts turned = Placed();
+    Pts expected(turned.begin() + 3, turned.begin() + 6);  // the parent's copy first
+    expected.insert(expected.end(), turned.begin(), turned.begin() + 3);
+    expected.insert(expected.end(), turned.begin() + 6, turned.end());
     ASSERT_EQ(MergePatterns(), 1);
-    ExpectNear(Placed(), turned, 1e-3f);
+    ExpectNear(Placed(), expected, 1e-3f);
+    EXPECT_EQ(GetPattern(patternLayout->next->patternIndex)->pointCount, 3);
+    EXPECT_NE(patternLayout->patternIndex, patternLayout->next->patternIndex);
 
     // No array, an emptied array record, no selection: nothing happens.
     ui.Expect("ONLY REPEATED PATTERNS MAY BE MERGED", RESPONSE_OK);
