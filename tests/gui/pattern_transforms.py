@@ -1,6 +1,6 @@
-"""Edit > AutoCenter and a pattern added to a turned box, on the real window; the layout is read
-back from a setpoint with corvan-tool. (The pop-up menu's items are driven in
-tests/gui_unit: on a 320-pixel screen its toolbar button lies beyond the edge.)"""
+"""On the real window: the pop-up menu's quarter turn (opened by a long press), Edit > AutoCenter,
+the pop-up's Remove, and a pattern added to a turned box. The layout is read back with
+corvan-tool from a setpoint, which saves the whole layout as Save Layout does."""
 import os
 import shutil
 import struct
@@ -30,19 +30,17 @@ def quilt():
     return data.replace(plain, b"\x04" + struct.pack("<5f", 5, 5, 20, 12, 90.0))
 
 
-def open_layout(s):
-    s.choose("Open Layout", menu_with(s, "home", "Open Layout"))
-    chooser = s.wait_for(lambda l: "quilt.qlf" in l["rows"], event="chooser",
-                         what="the layout chooser")
-    s.tap_rect(chooser["rows"]["quilt.qlf"])
-    s.tap_rect(chooser["ok"]["rect"])
-    for _ in range(3):
-        st = s.state()
-        if st["screen"] == "PatternView" and st["mask"] == 0x37FFFFF:
-            return st
-        s.answer_message()
-    return s.wait_for(lambda l: l.get("screen") == "PatternView" and l["mask"] == 0x37FFFFF,
-                      what="the pattern view with the normal mask")
+def popup_item(s, *path):
+    """Opens the pattern pop-up menu by a long press on the view and follows the labels."""
+    x, y, w, h = s.state()["widgets"]["drawingArea"]
+    s.press(x + w // 2, y + h // 2, until=lambda l: l.get("event") == "view" and
+            l["menuReady"] == 1, what="the armed long press")
+    items = s.wait_for(lambda l: "Rotate" in l["items"], event="menu", what="the pop-up")["items"]
+    for label in path[:-1]:
+        s.choose(label, items)
+        items = s.wait_for(lambda l: path[-1] in l["items"], event="menu",
+                           what="the %s submenu" % label)["items"]
+    s.choose(path[-1], items)
 
 
 def menu_with(s, top, label):
@@ -64,18 +62,24 @@ def saved_layout(s):
     return out.stdout
 
 
-def centre_and_add_to_a_turned_box():
+def turn_centre_remove_and_add():
     files = {"Layout/quilt.qlf": quilt(),
              "patterns/bar.qcc": "n bar\n" + "".join("p X%d Y%d\n" % p for p in BAR)}
     with Session(CORVAN, SOURCE, settings=settings_file(advanced=1),
                  files=files) as s:
         s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
-        open_layout(s)
+        s.open_layout("quilt.qlf")
 
+        popup_item(s, "Rotate", "90 Degrees CW")
         s.choose("AutoCenter", menu_with(s, "edit", "AutoCenter"))
         shown = saved_layout(s)
-        check("2.000 x 1.000 inches, rotation 0" in shown, "the bar as loaded:\n" + shown)
-        check("at 9.000, 5.500" in shown, "centred in the box:\n" + shown)
+        check("1.000 x 2.000 inches, rotation 0" in shown, "turned to 1 x 2:\n" + shown)
+        check("at 9.500, 5.000" in shown, "centred in the box:\n" + shown)
+
+        popup_item(s, "Remove")
+        s.answer_message()  # Yes
+        shown = saved_layout(s)
+        check("placements: 0" in shown, "none left:\n" + shown)
 
         s.choose("Add Pattern", menu_with(s, "home", "Add Pattern"))
         st = s.wait_for(lambda l: l.get("screen") == "PatternSelect" and "bar.qcc" in l["rows"],
@@ -95,9 +99,9 @@ def main():
         print("no Xvfb or xdotool")
         return 77
     try:
-        centre_and_add_to_a_turned_box()
+        turn_centre_remove_and_add()
     except TestFailure as e:
-        check(False, "centre_and_add_to_a_turned_box: %s" % e)
+        check(False, "turn_centre_remove_and_add: %s" % e)
     return checks.exit_code()
 
 
