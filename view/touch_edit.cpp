@@ -302,7 +302,9 @@ TouchWork OnViewButtonRelease(double x, double y, int64_t nowMs)
         SetStatusBar();
 
     timeOff = double(nowMs);
-    if (command != 10 && int64_t(FlickSpeed(x, nowMs)) > kFlickSpeed) {
+    // Whole pixels per second above kFlickSpeed, compared in double: no conversion of an
+    // unbounded speed to an integer.
+    if (command != 10 && FlickSpeed(x, nowMs) >= kFlickSpeed + 1) {
         const double dy = y - yStart;
         if (-25 < dy && dy < 25) {
             if (x < xStart)
