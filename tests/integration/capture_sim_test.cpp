@@ -49,6 +49,9 @@ struct Machine {
         if (!sim.ok()) return;
         open = OpenPort() >= 0;
         ReleaseMachineForCapture();
+        // The hand pushes go through the control socket, which the simulator may read before
+        // the release bytes on the line: push only once both axes are free.
+        released = sim.WaitForState("x_driven", "false") && sim.WaitForState("y_driven", "false");
     }
     ~Machine() { ClosePort(); }
     // Pushes the carriage to (x, y) inches.
@@ -60,6 +63,7 @@ struct Machine {
     }
     SimController sim;
     bool open = false;
+    bool released = false;
 };
 
 #define START_MACHINE(m)                          \

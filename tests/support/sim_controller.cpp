@@ -182,6 +182,18 @@ std::vector<std::string> SimController::Journal(int from)
     return entries;
 }
 
+bool SimController::WaitForState(const std::string& key, const std::string& word, int timeoutMs)
+{
+    const long deadline = NowMs() + timeoutMs;
+    for (;;) {
+        if (Word(Control("state"), key) == word)
+            return true;
+        if (NowMs() > deadline)
+            return false;
+        usleep(5000);
+    }
+}
+
 std::vector<std::string> SimController::NewJournal()
 {
     // Commands without a reply may still be on their way: wait until the journal has not
