@@ -208,11 +208,12 @@ int SendFortyNine()
     }
     // Sends from the cursor on, up to the end of the stitched run: the point before a jump
     // and the jump's point are left to the streaming loop, which waits for the buffer to
-    // drain before it handles the jump.
+    // drain before it handles the jump. A cursor standing on a jump's point (a restart
+    // there, or a run of one point) sends nothing: the next point lies across the jump.
     const int limit = 98 - stitchRep;
     int sent = 0;
     FullPattern_t* p = fpTemp;
-    while (sent < limit && p->next != nullptr && p->next->jump != 1) {
+    while (sent < limit && p->jump != 1 && p->next != nullptr && p->next->jump != 1) {
         if (!run::SendPointMove(p, p->feed))
             return 0;
         fpTemp = p;

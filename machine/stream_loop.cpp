@@ -129,13 +129,20 @@ bool HandleJump(bool stitching)
     if (SendLeadLine(0, nullptr) == nullptr || !Wait())
         return Abort();
 
+    // The tie-in goes on the run's second point, sewing back to its first; a run of one
+    // point has no second point (the next one lies across another jump), so its tie-in
+    // stays on it.
     if (stitching && tied == 1) {
         UiRunPendingEvents();
         if (allStop == RUN_STOP)
             return Abort();
         FullPattern_t* previous = fpTemp->prev;
-        fpTemp = fpTemp->next;
+        if (fpTemp->jump != 1)
+            fpTemp = fpTemp->next;
         NeedleUp();
+        // A Stop during the needle cycle ends the run before the operator is asked anything.
+        if (allStop == RUN_STOP)
+            return Abort();
         if (run::Distance_thou(previous, fpTemp) / 1000.0f > jumpStitch) {
             DisableX();
             DisableY();

@@ -1,0 +1,138 @@
+// Stitching runs against mc1sim where the path, the operator or the line do something
+// awkward: jumps in odd places, taps at odd moments, stray and late bytes, a dead line.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "app/interface.h"
+#include "app/settings.h"
+#include "app/ui_hooks.h"
+#include "machine/run_state.h"
+#include "machine/serial.h"
+#include "machine/stitch_control.h"
+#include "machine/stitch_path.h"
+#include "machine/stitching_run.h"
+#include "run_fixture.h"
+
+using namespace runtest;
+
+namespace {
+
+const char* const kStart =
+    "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
+const char* const kBobbin =
+    "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK";
+const char* const kMoveToBreak = "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.";
+const char* const kRestartHere = "IS THIS WHERE YOU WANT TO RESTART?";
+const char* const kPullUpAfterBreak = "PULL UP THE BOBBIN THREAD.\nPRESS OK TO CONTINUE THE PATTERN.";
+
+const Pts kZigzag = {{0, 0}, {0.3f, 0}, {0.6f, 0.3f}, {0.9f, 0}, {1.2f, 0}};
+
+// A zigzag of `teeth` teeth, 0.2 inch each, 0.2 inch high.
+Pts LongZigzag(int teeth)
+{
+    Pts pts;
+    for (int i = 0; i <= 2 * teeth; ++i)
+        pts.emplace_back(0.1f * static_cast<float>(i), (i % 2) ? 0.2f : 0.0f);
+    return pts;
+}
+
+class RunHardening : public StitchingRun {
+protected:
+    // The released axes only give once the release bytes are through: wait for them.
+    std::string PushByHand(float x, float y)
+    {
+        if (!sim->WaitForState("x_driven", "false"))
+            return "axes never released";
+        return sim->Control("hand " + std::to_string(x) + " " + std::to_string(y));
+    }
+    bool InView() const { return !ui->screens.empty() && ui->screens.back() == Screen::StitchingView; }
+};
+
+}  // namespace
+
+// --- Jumps ------------------------------------------------------------------------------
+
+TEST_F(RunHardening, RestartOnAJumpPointSewsNothingAcrossAndTiesInAgain)
+{
+    ASSERT_TRUE(StartSim());
+    const int slot = Place(kZigzag, 1, 1);
+    PlaceSlot(slot, 5, 1);  // the first run ends at x 2.2 inch, the second starts at 5
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    // Paused at the first pass of events once the cursor stands on the jump's point: the
+    // loop is then waiting for the buffer to drain before it handles the jump.
+    std::pair<float, float> jumpPoint;
+    onEvents = [&] {
+        if (fpTemp != nullptr && fpTemp->jump == 1 && !runWidgets.pauseToggle &&
+            allStop == RUN_GO && InView()) {
+            jumpPoint = {fpTemp->x, fpTemp->y};
+            OnBtnPauseToggled(true);
+        }
+    };
+    startButtonReleased();
+    onEvents = nullptr;
+    ASSERT_TRUE(runWidgets.pauseToggle);
+    EXPECT_FLOAT_EQ(jumpPoint.first, 3200.0f);  // box origin 1 inch + placement 1 inch + 1.2
+    sim->NewJournal();
+    sim->Control("stitched");
+
+    std::string handAnswer;
+    onMessage = [&](const std::string& text) {
+        if (text == kMoveToBreak)
+            handAnswer = PushByHand(jumpPoint.first, jumpPoint.second);
+    };
+    ui->Expect(kMoveToBreak, RESPONSE_OK)
+        .Expect(kRestartHere, RESPONSE_YES)
+        .Expect(kPullUpAfterBreak, RESPONSE_OK)
+        .Expect("CUT THE THREAD", RESPONSE_OK)
+        .Expect("PULL UP THE BOBBIN THREAD", RESPONSE_OK);
+    OnBtnThreadClicked();
+
+    EXPECT_EQ(handAnswer.rfind("ok", 0), 0u) << handAnswer;
+    EXPECT_EQ(runCompleted, 1);
+    const std::string json = sim->Control("stitched");
+    EXPECT_FALSE(SewnAcross(json, 3300, 5900)) << json;
+    // The second run is tied in on its second point, sewing back to its first.
+    const ReadJournal after = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    const Pts lock = MovesAt(after, 40, 30000);
+    bool tiedInSecondRun = false;
+    for (const auto& p : lock)
+        tiedInSecondRun = tiedInSecondRun || (p.first >= 6000 && p.first <= 6400);
+    EXPECT_TRUE(tiedInSecondRun) << after.shape;
+    // Every point of the second run is stitched in order.
+    Pts second;
+    for (const auto& p : preparedPath)
+        if (p.first >= 6000)
+            second.push_back(p);
+    EXPECT_TRUE(InOrder(Pts(second.begin() + 1, second.end()), StitchedVertices(json))) << json;
+}
+
+TEST_F(RunHardening, APathStartingWithAJumpPointNeverSewsTheJump)
+{
+    ASSERT_TRUE(StartSim());
+    // A first stroke of one point, half an inch before the rest.
+    PlaceWithStrokes({{0, 0}, {0.5f, 0}, {0.7f, 0.1f}, {0.9f, 0}, {1.1f, 0.1f}}, {1}, 1, 1);
+    ui->Expect(kStart, RESPONSE_OK)
+        .Expect(kBobbin, RESPONSE_OK)
+        .Expect("CUT THE THREAD", RESPONSE_OK)
+        .Expect("PULL UP THE BOBBIN THREAD", RESPONSE_OK);
+
+    startButtonReleased();
+
+    ASSERT_FALSE(preparedPath.empty());
+    EXPECT_EQ(runCompleted, 1);
+    const std::string json = sim->Control("stitched");
+    // The lone first point (x 2 inch) and the run half an inch on are never joined by thread.
+    ASSERT_FLOAT_EQ(preparedPath[0].first, 2000.0f);
+    EXPECT_FALSE(SewnAcross(json, 2100, 2400)) << json;
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    for (const SimMove& m : j.moves) {
+        if (m.accepted && m.speed == 40) {
+            EXPECT_GE(m.x_thou, 2400) << "a lock stitch reaches the lone point: " << j.shape;
+        }
+    }
+}
