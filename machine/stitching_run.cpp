@@ -44,6 +44,18 @@ const char* const kBobbinQuestion =
 
 int MaxSpeed() { return static_cast<int>(maxSpeed); }
 
+// Handler frames of a run still on the stack. StopPattern puts the screen back to idle at
+// once, but the frames that ran the run unwind only afterwards (a second StopPattern, its
+// events): a new run started inside them would free the stitch list under their pointers.
+int runFrames = 0;
+
+struct RunFrame {
+    RunFrame() { ++runFrames; }
+    ~RunFrame() { --runFrames; }
+    RunFrame(const RunFrame&) = delete;
+    RunFrame& operator=(const RunFrame&) = delete;
+};
+
 bool BoxHasPlacement()
 {
     for (const LayoutNode* node = patternLayout; node != nullptr; node = node->next)
@@ -189,6 +201,11 @@ void startButtonReleased()
 {
     if (runActive)
         return;  // the button is insensitive during a run; a late click changes nothing
+    if (runFrames > 0) {
+        Say("Start ignored: the last run is still stopping");
+        return;
+    }
+    RunFrame frame;
     SendCommand(CMD_RUN_START);
     ReleaseAllUI();
     run::SwitchLocksOff();
@@ -274,8 +291,10 @@ void OnBtnPauseToggled(bool active)
     run::WidgetsChanged();
     UiRunPendingEvents();
     // Paused and resumed within one pass of events: the loop never left, it just goes on.
+    // Resumed while the pause is carried out: the loop goes on once it is complete.
     if (ProcessPatternRunning() || allStop != RUN_GO || run::Ended())
         return;
+    RunFrame frame;
     ProcessPattern();
 }
 
@@ -333,8 +352,15 @@ int SetNeedle()
 
 void OnBtnThreadClicked()
 {
-    if (!runActive || !runWidgets.pauseExists || !runWidgets.pauseToggle || ProcessPatternRunning())
+    if (!runActive || !runWidgets.pauseExists || !runWidgets.pauseToggle)
         return;  // only while paused
+    if (ProcessPatternRunning()) {
+        // The pause is still being carried out: the recovery begins once it is complete.
+        Say("THREAD BREAK waits for the pause to complete");
+        AskThreadBreakAfterPause();
+        return;
+    }
+    RunFrame frame;
     runWidgets.threadSensitive = false;
     runWidgets.pauseSensitive = false;
     run::WidgetsChanged();

@@ -181,11 +181,41 @@ struct DepthGuard {
     ~DepthGuard() { --processDepth; }
 };
 
+bool threadBreakAsked = false;
+
+// Streams until the path is done (1), the run ends (0) or a pause has been carried out (2).
+int Stream();
+
 }  // namespace
 
 bool ProcessPatternRunning() { return processDepth > 0; }
 
+void AskThreadBreakAfterPause() { threadBreakAsked = true; }
+
 int ProcessPattern()
+{
+    threadBreakAsked = false;
+    for (;;) {
+        const int result = Stream();
+        if (result != 2 || run::Ended() || allStop == RUN_STOP)
+            return result;
+        // Taps made while the pause was carried out (halt, needle up) are honoured now that
+        // it is complete: the loop had already left when they came.
+        if (allStop == RUN_GO && !runWidgets.pauseToggle) {
+            Say("Resumed during the pause");
+            continue;
+        }
+        if (threadBreakAsked) {
+            threadBreakAsked = false;
+            OnBtnThreadClicked();
+        }
+        return result;
+    }
+}
+
+namespace {
+
+int Stream()
 {
     if (fpTemp == nullptr || run::Ended()) {
         Abort();
@@ -298,3 +328,5 @@ int ProcessPattern()
     }
     return 2;
 }
+
+}  // namespace

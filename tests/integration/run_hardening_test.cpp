@@ -136,3 +136,106 @@ TEST_F(RunHardening, APathStartingWithAJumpPointNeverSewsTheJump)
         }
     }
 }
+
+// --- Taps at awkward moments ---------------------------------------------------------------
+
+TEST_F(RunHardening, StartTappedWhileAStoppedRunUnwindsStartsNothing)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(20), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    bool stopped = false, tapped = false;
+    onEvents = [&] {
+        if (!stopped && InView() && ++eventsInView == 3) {
+            stopped = true;
+            stopButtonReleased();  // its StopPattern runs events: the tap lands in there
+        } else if (stopped && !tapped && runActive == 0) {
+            tapped = true;
+            startButtonReleased();
+        }
+    };
+
+    startButtonReleased();
+
+    EXPECT_TRUE(tapped);
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->screens.back(), Screen::PatternView);
+    // One start byte: the tap sent nothing and asked nothing (the script has no second
+    // start question), and the stopped run's path is still whole.
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    EXPECT_EQ(std::count(j.shape.begin(), j.shape.end(), '?'), 1) << j.shape;
+    ASSERT_NE(interface_.stitchList, nullptr);
+
+    // Once unwound, Start works again.
+    onEvents = nullptr;
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    fpTemp = nullptr;
+    startButtonReleased();
+    EXPECT_EQ(runCompleted, 1);
+}
+
+// Pauses at the fifth pass of events on the stitching view, then calls `tap` at the first
+// pass of events while the pause is carried out (after the loop has left).
+class TapDuringPause : public RunHardening {
+protected:
+    void Run(std::function<void()> tap)
+    {
+        int eventsInView = 0;
+        int step = 0;
+        bool inside = false;
+        onEvents = [&, tap] {
+            if (inside)
+                return;
+            inside = true;
+            if (step == 0 && InView() && ++eventsInView == 5) {
+                step = 1;
+                OnBtnPauseToggled(true);
+            } else if (step == 1 && allStop == RUN_PAUSE) {
+                step = 2;
+                tap();
+            }
+            inside = false;
+        };
+        startButtonReleased();
+        onEvents = nullptr;
+        EXPECT_EQ(step, 2);
+    }
+};
+
+TEST_F(TapDuringPause, ResumeIsHonouredOnceThePauseIsComplete)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(60), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+
+    Run([] { OnBtnPauseToggled(false); });
+
+    EXPECT_EQ(runCompleted, 1);
+    EXPECT_FALSE(runWidgets.pauseToggle);
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    Pts expected = preparedPath;
+    expected.push_back(preparedPath.back());
+    EXPECT_EQ(MovesAt(j, kPathSpeed), expected) << "every point once, none skipped";
+}
+
+TEST_F(TapDuringPause, ThreadBreakIsHonouredOnceThePauseIsComplete)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(60), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    std::string handAnswer;
+    onMessage = [&](const std::string& text) {
+        if (text == kMoveToBreak)
+            handAnswer = PushByHand(1100, 1200);  // the first tooth's top
+    };
+    ui->Expect(kMoveToBreak, RESPONSE_OK)
+        .Expect(kRestartHere, RESPONSE_YES)
+        .Expect(kPullUpAfterBreak, RESPONSE_OK);
+
+    Run([] { OnBtnThreadClicked(); });
+
+    EXPECT_EQ(handAnswer.rfind("ok", 0), 0u) << handAnswer;
+    EXPECT_EQ(runCompleted, 1);
+}
