@@ -92,6 +92,7 @@ int QueryByte(unsigned char command, int timeoutMs, unsigned char* out, const ch
         ReportReplyFailure(SERIAL_CLOSED, timedOut);
         return 2;
     }
+    SettleLine();
     SendCommand(command);
     unsigned char byte = 0;
     int r = GetChar(timeoutMs, &byte, 0);
@@ -108,6 +109,7 @@ int QueryVersion(unsigned char command, float* version)
 {
     if (PortClosed())
         return -1;
+    SettleLine();
     ClearBuffer();
     SendCommand(command);
     if (WaitForReplyMs(1000) != 0)
@@ -210,9 +212,10 @@ int GetXY(int* x, int* y)
     *y = 0;
     if (PortClosed())
         return 0;
+    SettleLine();
     ClearPort();
     SendCommand(CMD_GET_XY);
-    int r = GetInt(1000, x);
+    int r = GetInt(timeoutMs, x);
     if (r != SERIAL_OK) {
         *x = 0;
         return r;
@@ -248,6 +251,7 @@ int GetErrors(int* code)
     *code = 0;
     if (PortClosed())
         return 0;
+    SettleLine();
     ClearPort();
     SendCommand(CMD_GET_ERRORS);
     int r = GetInt(1000, code);
@@ -261,6 +265,8 @@ int CheckBuffer(unsigned char* status, int* code)
 {
     if (PortClosed())
         return 1;
+    // A late or stray byte read as the status would be taken for free places.
+    SettleLine();
     SendCommand(CMD_CHECK_BUFFER);
     unsigned char byte = 0;
     int r = GetChar(1000, &byte, 0);
@@ -276,6 +282,8 @@ int CheckBuffer(unsigned char* status, int* code)
         return 2;
     }
     *status = byte;
+    if (byte > BUFFER_EMPTY && byte < BUFFER_FINISHED)
+        MarkLineOutOfStep();  // no status has this value: something else was read
     if (byte != BUFFER_ERROR)
         return 0;
 
@@ -313,6 +321,9 @@ int SendMove(double x, double y, double feed)
     PutLittleEndian(packet + 9, static_cast<uint32_t>(F));
     PutLittleEndian(packet + 13, sum);
 
+    // A late acknowledgement still queued would be taken for this packet's, and the move
+    // sent again on top of it.
+    SettleLine();
     sendMoveActive = 1;
     Send(packet, sizeof packet);
     unsigned char reply = 0;
@@ -328,9 +339,9 @@ int SendMove(double x, double y, double feed)
     } else {
         std::printf("ERROR: CRC Response = %d\n", reply);
         std::fflush(stdout);
-        int cleared = ClearBuffer();
-        std::printf("%d bytes cleared from the buffer\n", cleared);
-        std::fflush(stdout);
+        // The real acknowledgement may still be on its way: the line is drained before the
+        // next command, not now.
+        MarkLineOutOfStep();
         result = 2;
     }
     sendMoveActive = 0;
@@ -374,6 +385,7 @@ int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpe
 {
     if (PortClosed())
         return 2;
+    SettleLine();
     SendCommand(CMD_STITCH_SETTINGS);
     bool arrived = false;
     for (int check = 0; check < 11 && !arrived; ++check) {

@@ -154,6 +154,7 @@ int NeedleUp()
     if (PortClosed())
         return 1;
     if (needleUpMethod == MACHINE_TYPE_SERIAL) {
+        SettleLine();
         SendCommand(CMD_NEEDLE_UP);
         WaitForNeedle();
         DoNothing(50);
@@ -216,9 +217,12 @@ int PauseForNeedle()
     bool seenDown = false;
     for (long left = waitMs; left > 0; left = deadline - MonotonicMs()) {
         if (sendMoveActive != 1) {
+            SettleLine();
             SendCommand(CMD_NEEDLE_POLL);
             unsigned char reply = 0;
             if (GetChar(static_cast<int>(std::min<long>(50, left)), &reply, 1) == SERIAL_OK) {
+                if (reply > 1)
+                    MarkLineOutOfStep();
                 if (reply == 0) {
                     seenDown = true;
                 } else if (reply == 1 && seenDown) {

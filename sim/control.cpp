@@ -94,8 +94,8 @@ std::string HexBytes(const Bytes& b) {
 }
 
 const char* kHelp =
-    "ok commands: hand X Y | drop N | garbage N | nak N | error C [N] | stall on|off | silent on|off | "
-    "close | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
+    "ok commands: hand X Y | drop N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
+    "close | hangup | reconnect | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
     "machine serial|buttons|held | needle-ms MS | state | journal [FROM] | stitched | "
     "image [mc1|stitcher] | reset | quit";
 
@@ -121,6 +121,11 @@ std::string Simulator::Control(const std::string& text) {
     if (cmd == "hand") return Hand(w);
     if (cmd == "drop") return count(&dropReplies_);
     if (cmd == "garbage") return count(&garbageReplies_);
+    if (cmd == "stray") {
+        const std::string r = count(&strayEvery_);
+        if (r == "ok") replies_ = 0;
+        return r;
+    }
     if (cmd == "nak") return count(&nakMoves_);
     if (cmd == "needle-fail") return count(&failNeedles_);
     if (cmd == "loader-nak") {

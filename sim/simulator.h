@@ -152,6 +152,8 @@ private:
     // injected faults
     int dropReplies_ = 0;
     int garbageReplies_ = 0;
+    int strayEvery_ = 0;       // a stray byte goes before every strayEvery_-th reply (0 never)
+    uint64_t replies_ = 0;     // replies queued, for strayEvery_
     int nakMoves_ = 0;
     int failNeedles_ = 0;
     int loaderRefusals_ = 0;

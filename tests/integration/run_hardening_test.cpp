@@ -137,6 +137,87 @@ TEST_F(RunHardening, APathStartingWithAJumpPointNeverSewsTheJump)
     }
 }
 
+// Two accepted moves at `speed` in a row to the same place with the same feed: a move sent
+// twice (the end of the path is sent twice on purpose).
+int RepeatedMoves(const ReadJournal& j, int speed)
+{
+    int repeats = 0;
+    const SimMove* last = nullptr;
+    for (const SimMove& m : j.moves) {
+        if (!m.accepted || m.speed != speed)
+            continue;
+        if (last != nullptr && last->x_thou == m.x_thou && last->y_thou == m.y_thou &&
+            last->feed == m.feed && last->speed == m.speed)
+            ++repeats;
+        last = &m;
+    }
+    return repeats;
+}
+
+TEST_F(RunHardening, ANeedleNeverSeenDownSendsNoMoveTwice)
+{
+    // The stitch controller is not wired to the buttons: the needle is never seen down, so
+    // every wait for it ends at its time-out with a poll still unanswered.
+    ASSERT_TRUE(StartSim({"--machine", "serial"}));
+    needleUpMethod = 3;
+    needleUpConfirm = 1;
+    needleUpPress = stitchRegPress = 20.0f;
+    needleUpTime = 120.0f;
+    stitchRegTime = 10.0f;
+    const int slot = Place(kZigzag, 1, 1);
+    PlaceSlot(slot, 5, 1);
+    ui->Expect(kStart, RESPONSE_OK)
+        .Expect(kBobbin, RESPONSE_OK)
+        .Expect("CUT THE THREAD", RESPONSE_OK)
+        .Expect("PULL UP THE BOBBIN THREAD", RESPONSE_OK);
+
+    startButtonReleased();
+
+    EXPECT_EQ(runCompleted, 1);
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    EXPECT_EQ(MovesAt(j, 40, 30000).size(), 16u) << j.shape;
+    // Every path point once, but for the second run's first point (sewn by its tie-in)
+    // and the last point, sent once more to end on it.
+    Pts expected;
+    bool skipped = false;
+    for (const auto& p : preparedPath) {
+        if (!skipped && p.first >= 6000) {
+            skipped = true;
+            continue;
+        }
+        expected.push_back(p);
+    }
+    expected.push_back(preparedPath.back());
+    EXPECT_EQ(MovesAt(j, kPathSpeed), expected) << j.shape;
+}
+
+// --- A line out of step ------------------------------------------------------------------
+
+TEST_F(RunHardening, AStrayByteCostsAtMostOneResendAndNeverOverfillsTheBuffer)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(80), 1, 1);  // 161 points: the buffer fills and keeps being topped up
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    ASSERT_EQ(sim->Control("stray 31"), "ok");
+
+    startButtonReleased();
+
+    EXPECT_EQ(runCompleted, 1);
+    const std::vector<std::string> journal = sim->NewJournal();
+    int strays = 0;
+    for (const std::string& e : journal) {
+        strays += e.find("(stray byte before)") != std::string::npos;
+        EXPECT_EQ(e.find("buffer full"), std::string::npos) << e;
+    }
+    EXPECT_GT(strays, 5);
+    const ReadJournal j = Read(journal, kLeadSpeed, kPathSpeed);
+    EXPECT_LE(RepeatedMoves(j, kPathSpeed), strays + 1);
+    // Path moves: every point in order, each at most once more than it should be.
+    const Pts streamed = MovesAt(j, kPathSpeed);
+    EXPECT_TRUE(InOrder(Pts(preparedPath.begin() + 1, preparedPath.end()), streamed));
+    EXPECT_LE(streamed.size(), preparedPath.size() + static_cast<size_t>(strays));
+}
+
 // --- Taps at awkward moments ---------------------------------------------------------------
 
 TEST_F(RunHardening, StartTappedWhileAStoppedRunUnwindsStartsNothing)
