@@ -134,9 +134,12 @@ int SendPoints(FullPattern_t* list)
                 Say("Send Point Failed");
             }
         }
-        if (watch.RanOut()) {
+        // A silent line is judged by the failure count above, which ends with its own
+        // message; the watch only judges a controller that answers.
+        if (result == 0 && watch.RanOut()) {
             // The buffer never drains or no move is taken: the carriage is stuck.
             Say("SLL: no progress for 10 s");
+            run::NoteMachineEnd("the carriage did not take the lead line for 10 s");
             if (!started)
                 Resume();
             return 0;

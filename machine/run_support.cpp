@@ -111,7 +111,11 @@ void StallWatch::Progress() { deadlineMs_ = MonotonicMs() + kPeriodMs; }
 
 void StallWatch::Status(int status)
 {
-    if (status >= 0 && status != lastStatus_)
+    // An unanswered poll tells nothing: it neither counts as a change nor hides one, so
+    // answered and unanswered polls taking turns do not keep a stalled carriage alive.
+    if (status < 0)
+        return;
+    if (status != lastStatus_)
         Progress();
     lastStatus_ = status;
 }

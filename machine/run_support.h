@@ -53,7 +53,7 @@ public:
     static constexpr long kSecondLookMs = 1000;
     StallWatch();
     void Progress();
-    // Feeds an answered buffer status (-1 for an unanswered poll).
+    // Feeds an answered buffer status (-1 for an unanswered poll, which changes nothing).
     void Status(int status);
     // True when no progress has been seen for a whole period.
     bool RanOut();

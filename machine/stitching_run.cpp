@@ -95,7 +95,9 @@ bool LeadInAndTieIn(int fromSelectedPoint)
     if (fromSelectedPoint == 0)
         Say("Done with lead line");
     if (!WaitForBuffer()) {
-        if (fromSelectedPoint == 0 && allStop == RUN_GO && !run::Ended())
+        // The wait may have stopped the run itself (no progress for 10 s): the operator is
+        // still told, unless it was the operator who stopped.
+        if (fromSelectedPoint == 0 && allStop == RUN_GO)
             run::Error("ROBOT NOT RESPONSIVE. ERR: WFB100");
         return Stop();
     }

@@ -320,3 +320,34 @@ TEST_F(TapDuringPause, ThreadBreakIsHonouredOnceThePauseIsComplete)
     EXPECT_EQ(handAnswer.rfind("ok", 0), 0u) << handAnswer;
     EXPECT_EQ(runCompleted, 1);
 }
+
+// --- The operator gets the message -----------------------------------------------------------
+
+TEST_F(RunHardening, AStalledLeadLineEndsWithRobotNotResponsive)
+{
+    ASSERT_TRUE(StartSim());
+    Place(kZigzag, 1, 1);
+    ASSERT_EQ(sim->Control("stall on"), "ok");
+    ui->Expect(kStart, RESPONSE_OK).Expect("ROBOT NOT RESPONSIVE. ERR: WFB100", RESPONSE_OK);
+
+    startButtonReleased();
+
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+}
+
+TEST_F(RunHardening, ASilentLineEndsTheLeadLineWithUnableToSendAllPoints)
+{
+    ASSERT_TRUE(StartSim());
+    Place(kZigzag, 1, 1);
+    runWidgets.stitchingToggle = false;
+    ASSERT_EQ(sim->Control("silent on"), "ok");
+    ui->Expect(kStart, RESPONSE_OK)
+        .Expect("UNABLE TO SEND ALL POINTS", RESPONSE_OK)
+        .Expect("COULD NOT MOVE TO START. ERR: 1023", RESPONSE_OK);
+
+    startButtonReleased();
+
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+}
