@@ -47,6 +47,17 @@ int Ms(float setting)
     return static_cast<int>(setting);
 }
 
+// A momentary press of a machine button. A press of 0 ms would leave the button held (that
+// is how the held stitch-regulator button of the AR18 is sent), and settings below 1 ms
+// truncate to 0; such a press is made as long as the one every button machine type is set
+// up with, which the machines are known to see.
+constexpr int kUsualPressMs = 100;
+int PressMs(float setting)
+{
+    const int ms = Ms(setting);
+    return ms >= 1 ? ms : kUsualPressMs;
+}
+
 // Sleeps `ms` but never past `deadline`.
 void SleepUntilAtMost(long deadline, int ms)
 {
@@ -119,7 +130,7 @@ int StitchOn()
         Say("Stitching On AR18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
-                          Ms(stitchRegPress), Ms(stitchRegTime));
+                          PressMs(stitchRegPress), Ms(stitchRegTime));
         Say("Stitching On\n");
     }
     return 1;
@@ -143,7 +154,7 @@ int StitchOff()
         Say("Stitching Off 18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
-                          Ms(stitchRegPress), 0);
+                          PressMs(stitchRegPress), 0);
         Say("Stitching Off\n");
     }
     return 1;
@@ -162,7 +173,7 @@ int NeedleUp()
         Say("No needle up on AR18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_NEEDLE_UP, BUTTON_PRESSED, BUTTON_RELEASED,
-                          Ms(needleUpPress), 0);
+                          PressMs(needleUpPress), 0);
         Say("Needle Up\n");
         PauseForNeedle();
     }

@@ -137,6 +137,45 @@ TEST_F(RunHardening, APathStartingWithAJumpPointNeverSewsTheJump)
     }
 }
 
+// --- Machine buttons and needle waits ---------------------------------------------------
+
+TEST_F(RunHardening, APressTimeOfZeroStillReleasesTheButtons)
+{
+    ASSERT_TRUE(StartSim({"--machine", "buttons"}));
+    needleUpMethod = 10;  // a custom button machine, kept at the factory's zero press times
+    needleUpConfirm = 0;
+    needleUpPress = stitchRegPress = 0.0f;
+    needleUpTime = 100.0f;
+    stitchRegTime = 100.0f;
+    Place(kZigzag, 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+
+    startButtonReleased();
+
+    EXPECT_EQ(runCompleted, 1);
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    int presses = 0;
+    std::string held;
+    for (const std::string& e : j.entries) {
+        if (e.rfind("Button ", 0) != 0)
+            continue;
+        const bool down = e.back() == '1';
+        if (down) {
+            ++presses;
+            EXPECT_TRUE(held.empty()) << "pressed while " << held << " is held";
+            held = e.substr(0, 8);
+        } else {
+            EXPECT_EQ(e.substr(0, 8), held) << e;
+            held.clear();
+        }
+    }
+    EXPECT_GT(presses, 4);
+    EXPECT_TRUE(held.empty()) << held << " left held";
+    const std::string state = sim->Control("state");
+    EXPECT_NE(state.find("\"buttons\":{\"H\":false,\"I\":false"), std::string::npos) << state;
+    EXPECT_EQ(SimController::Word(state, "stitching"), "false") << state;
+}
+
 // Two accepted moves at `speed` in a row to the same place with the same feed: a move sent
 // twice (the end of the path is sent twice on purpose).
 int RepeatedMoves(const ReadJournal& j, int speed)
