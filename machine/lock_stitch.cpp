@@ -125,8 +125,11 @@ void LockStitch(int mode)
     FullPattern_t* c = fpTemp;
     FullPattern_t* a = nullptr;
     FullPattern_t* b = nullptr;
-    if (c == nullptr || !ChooseEnds(c, mode, &a, &b))
+    if (c == nullptr || !ChooseEnds(c, mode, &a, &b)) {
+        // No stitches, but the moves that follow still run at the stitching speed.
+        SetSpeed(static_cast<int>(maxSpeed));
         return;
+    }
 
     Resume();
     SetSpeed(kLockStitchSpeed);

@@ -129,6 +129,9 @@ bool LeadInAndTieIn(int fromSelectedPoint)
             return Stop();
     }
     Halt();
+    // Without a tie-in the lead line's speed is still set: the moves queued ahead run at
+    // the stitching speed.
+    SetSpeed(MaxSpeed());
     if (allStop == RUN_GO && !SendFortyNine())
         return Stop();
     return !run::Ended() && allStop != RUN_STOP;
@@ -344,6 +347,8 @@ int SetNeedle()
         if (!WaitForBuffer())
             return 3;
         NeedleUp();
+        if (allStop == RUN_STOP)
+            return 1;  // stopped during the needle cycle: nothing more is asked
         if (run::Question(BUTTONS_YES_NO, "IS THIS WHERE YOU WANT TO RESTART?") == RESPONSE_YES) {
             fpTemp = nearest;
             return 0;
@@ -413,6 +418,7 @@ void OnBtnThreadClicked()
         return;
     }
     allStop = RUN_GO;
+    SetSpeed(MaxSpeed());  // not the lead line's, which is still set when nothing tied in
     if (!SendFortyNine()) {
         Stop();
         return;
