@@ -119,6 +119,14 @@ int QueryVersion(unsigned char command, float* version)
         *version = 0.0f;
         return -3;
     }
+    if (!std::isfinite(v) || std::fabs(v) >= 1.0e6f) {
+        // Not a version at all (a garbled reply): refused before anyone compares or casts it.
+        std::printf("ERROR: version reply is not a number\n");
+        std::fflush(stdout);
+        MarkLineOutOfStep();
+        *version = 0.0f;
+        return -3;
+    }
     *version = v;
     return 0;
 }
@@ -295,6 +303,9 @@ int CheckBuffer(unsigned char* status, int* code)
     // A controller that does not tell its version is taken to be new enough.
     float version = 1.27f;
     GetMotorVersion(&version);
+    // A version far outside any firmware's cannot be cast to an int: taken as new enough.
+    if (!(std::fabs(version) < 1.0e6f))
+        version = 1.27f;
     if (static_cast<int>((version + 0.005) * 1000) <= 1269) {
         Say("Get Errors\n");
         int fresh = 0;

@@ -414,6 +414,28 @@ TEST(ControllerQueries, VersionsCompleteMissingAndCutShort)
     EXPECT_EQ(peer.Received(), Bytes({60, 61, 60, 60}));
 }
 
+TEST(ControllerQueries, AVersionThatIsNoNumberIsRefused)
+{
+    PtyPair pty;
+    Open(pty);
+    needleUpMethod = MACHINE_TYPE_SERIAL;
+    float version = 9.0f;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    ScriptedPeer peer(pty, {{1, Float(nan)}, {1, Float(inf)}, {1, Float(-3.0e38f)}, {1, Float(1.27f)}});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetMotorVersion(&version), -3);
+    EXPECT_EQ(version, 0.0f);
+    EXPECT_EQ(GetStitcherVersion(&version), -3);
+    EXPECT_EQ(version, 0.0f);
+    EXPECT_EQ(GetMotorVersion(&version), -3);
+    EXPECT_EQ(version, 0.0f);
+    // The line is still in step for a good reply after them.
+    EXPECT_EQ(GetMotorVersion(&version), 0);
+    EXPECT_FLOAT_EQ(version, 1.27f);
+    testing::internal::GetCapturedStdout();
+}
+
 TEST(ControllerQueries, ErrorMaskAndStitchSettings)
 {
     PtyPair pty;
