@@ -17,6 +17,7 @@
 #include "patterns/pattern_box.h"
 #include "app/message_windows.h"
 #include "app/system_path.h"
+#include "view/capture.h"
 #include "view/pattern_view.h"
 #include "patterns/layout_file.h"
 
@@ -137,6 +138,8 @@ void menuMainPatternbox(int choice)
         SetSensitivity(kMaskNoExtents);
         return;
     }
+    if (choice == 0 || choice == 1)
+        NotePlaceholderBox(-1, currentBox);
     switch (choice) {
     case 1: {
         int slot = CreatePatternBox();
@@ -144,6 +147,8 @@ void menuMainPatternbox(int choice)
             UiShowMessage(MSG_ERROR, BUTTONS_OK, "NO MORE PATTERN BOXES CAN BE ADDED.");
             return;
         }
+        // Only a stand-in until the capture gives the outline; gone again if it gives none.
+        NotePlaceholderBox(slot, currentBox);
         currentBox = slot;
         PatternBox* box = GetPatternBox(slot);
         AddPatternBoxPoint(box, 2, 14, 1, 0);

@@ -208,13 +208,23 @@ int EnableX() { return SendCommand(CMD_ENABLE_X); }
 int DisableY() { return SendCommand(CMD_DISABLE_Y); }
 int EnableY() { return SendCommand(CMD_ENABLE_Y); }
 int Resume() { return SendCommand(CMD_RESUME); }
-int SetHome() { return SendCommand(CMD_SET_HOME); }
+int homeMovedSinceArea = 0;
+
+int SetHome()
+{
+    const int sent = SendCommand(CMD_SET_HOME);
+    if (sent)
+        homeMovedSinceArea = 1;
+    return sent;
+}
 int Halt() { return SendCommand(CMD_HALT); }
 int ClearMCBuffer() { return SendCommand(CMD_CLEAR_BUFFER); }
 int SetExtents() { return SendCommand(CMD_SET_EXTENTS); }
 int ClearExtents() { return SendCommand(CMD_CLEAR_EXTENTS); }
 
-int GetXY(int* x, int* y)
+int GetXY(int* x, int* y) { return GetXYWithin(x, y, 1000); }
+
+int GetXYWithin(int* x, int* y, int timeoutMs)
 {
     *x = 0;
     *y = 0;

@@ -211,6 +211,12 @@ void startButtonReleased()
         return;
     }
     RunFrame frame;
+    if (homeMovedSinceArea) {
+        // The layout was laid out against the old home: stitched now, every stitch would land
+        // offset on the quilt.
+        run::Error("THE MACHINE'S HOME HAS MOVED.\nSET THE QUILTING AREA AGAIN.");
+        return;
+    }
     SendCommand(CMD_RUN_START);
     ReleaseAllUI();
     run::SwitchLocksOff();

@@ -6,6 +6,7 @@
 
 #include "app/interface.h"
 #include "app/settings.h"
+#include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"
@@ -236,6 +237,7 @@ void StitchingRun::SetUp()
     robotIsStitching = 0;
     fpTemp = nullptr;
     allStop = RUN_GO;
+    homeMovedSinceArea = 0;
     runWidgets = RunWidgets();
     runWidgets.stitchingToggle = true;
 
