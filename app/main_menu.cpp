@@ -65,8 +65,10 @@ void ScaleToExtents()
 {
     if (extents == nullptr || view_area_width <= 0 || view_area_height <= 0)
         return;
-    interface_.viewScale = std::max(extents->width / float(view_area_width),
-                                    extents->height / float(view_area_height));
+    const float scale = std::max(extents->width / float(view_area_width),
+                                 extents->height / float(view_area_height));
+    // An area of no size (or a garbled one) must not give a scale that divides by zero.
+    interface_.viewScale = scale >= 0.001f ? scale : 0.001f;
 }
 
 }  // namespace
