@@ -239,7 +239,7 @@ int GetXYWithin(int* x, int* y, int timeoutMs)
         return r;
     }
     PauseMs(40);
-    r = GetInt(1000, y);
+    r = GetInt(timeoutMs, y);
     if (r != SERIAL_OK)
         *y = 0;
     return r;

@@ -488,13 +488,34 @@ bool BaselineRectangle(float x0, float y0, float x1, float y1, PatternBox* box)
 
 // --- Position poll ----------------------------------------------------------------------
 
+namespace {
+// A reply to a position query takes a few milliseconds; the poll waits this long at most,
+// so that a silent controller leaves the screen's taps served (the wait and the quiet
+// period after it together stay well under a third of a second).
+constexpr int kPollReplyMs = 150;
+bool pollFailing = false;
+}  // namespace
+
 int CapturePollOnce()
 {
     if (interface_.capturePolling != 1 || pbTemp == nullptr || pbTemp->cornerCount == 0)
         return 0;
     int xThou = 0, yThou = 0;
-    if (!ReadThou(&xThou, &yThou))
+    if (GetXYWithin(&xThou, &yThou, kPollReplyMs) != 0) {
+        // Said once per silence, not every second.
+        if (!pollFailing)
+            std::puts("Position poll: the controller does not answer");
+        std::fflush(stdout);
+        pollFailing = true;
         return 0;
+    }
+    if (pollFailing) {
+        std::puts("Position poll: the controller answers again");
+        std::fflush(stdout);
+    }
+    pollFailing = false;
+    if (xThou < 0) xThou = 0;
+    if (yThou < 0) yThou = 0;
     BoxPoint* live = LastCorner(pbTemp);
     if (interface_.capturePrompt) {
         const long liveX = std::lround(double(live->x) * 1000.0);

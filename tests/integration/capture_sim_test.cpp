@@ -503,3 +503,29 @@ TEST(CaptureBox, AnAddedBoxLeftWithoutAnOutlineIsRemoved)
     EXPECT_EQ(patternBoxList->count, 2);
     EXPECT_EQ(currentBox, 1);
 }
+
+TEST(CaptureBox, ASilentControllerIsReportedOnceAndThePollGoesOn)
+{
+    START_MACHINE(m);
+    AreaWithOneBox();
+    ScriptedUi ui;
+    m.Push(10, 10);
+    BeginCapture(CAPTURE_BOX);
+    ASSERT_EQ(m.sim.Control("silent on"), "ok");
+    testing::internal::CaptureStdout();
+    for (int poll = 0; poll < 3; ++poll)
+        EXPECT_EQ(CapturePollOnce(), 0);
+    ASSERT_EQ(m.sim.Control("silent off"), "ok");
+    m.Push(11, 10);
+    EXPECT_EQ(CapturePollOnce(), 1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    size_t said = 0;
+    for (size_t at = out.find("the controller does not answer"); at != std::string::npos;
+         at = out.find("the controller does not answer", at + 1))
+        ++said;
+    EXPECT_EQ(said, 1u) << out;
+    EXPECT_NE(out.find("the controller answers again"), std::string::npos) << out;
+    ExpectCorners(pbTemp, {{11, 10}});
+    EXPECT_EQ(interface_.capturePolling, 1);
+    CaptureBoxCancel();
+}
