@@ -112,6 +112,7 @@ int SendPoints(FullPattern_t* list)
         if (result != 0 || (status > BUFFER_EMPTY && status < BUFFER_ERROR && status != BUFFER_FINISHED)) {
             // No answer, or a status byte that means nothing: the line is garbled.
             if (++failures > kLeadLineQueryFailures) {
+                run::NoteMachineEnd("the controller did not answer while a lead line was sent");
                 run::Error("UNABLE TO SEND ALL POINTS");
                 Resume();
                 return 0;
@@ -190,6 +191,7 @@ unsigned WaitForBuffer()
         }
         if (NowSeconds() > deadline) {
             Say("WFB: no progress for 10 s");
+            run::NoteMachineEnd("the controller made no progress for 10 s");
             StopPattern();
             return 0;
         }

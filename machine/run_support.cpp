@@ -85,6 +85,11 @@ bool StitcherReady()
     return false;
 }
 
+void NoteMachineEnd(const char* what)
+{
+    runEndReason = SerialLineHungUp() ? "the line to the controller was hung up" : what;
+}
+
 bool Ended() { return ended; }
 void MarkEnded(bool e) { ended = e; }
 

@@ -41,6 +41,10 @@ void MarkEnded(bool ended);
 // answer, a bounded number of times. True once accepted (or with the port closed).
 bool SendPointMove(const FullPattern_t* p, float feed);
 
+// Records why the machine ended the run (for runEndReason): `what` happened, or the line
+// was hung up, which explains any silence.
+void NoteMachineEnd(const char* what);
+
 // Straight distance between two points of the path, thousandths of an inch.
 float Distance_thou(const FullPattern_t* a, const FullPattern_t* b);
 

@@ -19,6 +19,7 @@
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"
+#include "machine/serial.h"
 #include "machine/stitch_control.h"
 #include "machine/stitch_path.h"
 #include "patterns/layout.h"
@@ -32,8 +33,10 @@ void (*runMovePointer)(int, int) = nullptr;
 FullPattern_t* (*runSelectPoint)() = nullptr;
 int runCompleted = 0;
 int runActive = 0;
+std::string runEndReason;
 
-bool ProcessPatternRunning();  // stream_loop.cpp
+bool ProcessPatternRunning();     // stream_loop.cpp
+void AskThreadBreakAfterPause();  // stream_loop.cpp
 
 namespace {
 
@@ -144,6 +147,7 @@ int StartPattern(int fromSelectedPoint)
     command = 10;
     runActive = 1;
     runCompleted = 0;
+    runEndReason.clear();
     run::MarkEnded(false);
     run::SetRunMask();
     UiRunPendingEvents();
@@ -211,6 +215,12 @@ void startButtonReleased()
         return;
     }
     RunFrame frame;
+    if (SerialLineHungUp()) {
+        // The line went away during an earlier run; it may be back by now.
+        Say("The line to the controller was hung up: opening it again");
+        if (OpenPort() < 0)
+            return;
+    }
     if (homeMovedSinceArea) {
         // The layout was laid out against the old home: stitched now, every stitch would land
         // offset on the quilt.

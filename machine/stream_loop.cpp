@@ -277,6 +277,7 @@ int Stream()
             watch.Status(-1);
             if (watch.RanOut()) {
                 Say("No answer from the controller for 10 s");
+                run::NoteMachineEnd("the controller has not answered for 10 s");
                 Abort();
                 return 0;
             }
@@ -285,6 +286,7 @@ int Stream()
         watch.Status(status);
         if (watch.RanOut()) {
             Say("The carriage has not moved for 10 s");
+            run::NoteMachineEnd("the carriage has not moved for 10 s");
             Abort();
             return 0;
         }

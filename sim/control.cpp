@@ -154,6 +154,18 @@ std::string Simulator::Control(const std::string& text) {
         return r;
     }
     if (cmd == "silent") return onOff(&silent_);
+    if (cmd == "hangup") {
+        // Like a cable pulled: the line goes away with everything on it, and nothing that
+        // was still being carried out answers later.
+        lineHungUp_ = true;
+        out_.clear();
+        return "ok";
+    }
+    if (cmd == "reconnect") {
+        if (lineClosed_) return "error: the line is closed for good";
+        lineHungUp_ = false;
+        return "ok";
+    }
     if (cmd == "close") {
         lineClosed_ = true;
         out_.clear();
@@ -224,7 +236,7 @@ std::string Simulator::StateJson() const {
     std::string s = "{";
     s += "\"time_ms\":" + Num(now_ / 1000.0);
     s += ",\"mode\":\"" + mode + "\"";
-    s += ",\"line\":\"" + std::string(lineClosed_ ? "closed" : "open") + "\"";
+    s += ",\"line\":\"" + std::string(lineClosed_ ? "closed" : lineHungUp_ ? "hung up" : "open") + "\"";
     s += ",\"x\":" + Num(carriage_.X()) + ",\"y\":" + Num(carriage_.Y());
     s += ",\"x_driven\":" + Bool(carriage_.XDriven()) + ",\"y_driven\":" + Bool(carriage_.YDriven());
     s += ",\"halted\":" + Bool(carriage_.Halted()) + ",\"moving\":" + Bool(carriage_.Executing());

@@ -107,6 +107,7 @@ void Simulator::ResetAll() {
     frame_.clear();
     ffRun_ = 0;
     lineClosed_ = false;
+    lineHungUp_ = false;
     carriage_ = Carriage();
     carriage_.onVertex = [this] { OnVertex(); };
     std::copy(std::begin(kFactoryConstants), std::end(kFactoryConstants), constants_);

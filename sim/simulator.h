@@ -65,6 +65,8 @@ public:
     std::string Control(const std::string& line);
     bool QuitRequested() const { return quit_; }
     bool LineClosed() const { return lineClosed_; }
+    // The line is hung up (the pseudo-terminal goes away) until `reconnect`.
+    bool LineHungUp() const { return lineHungUp_; }
 
     // Called with every journal line as it is made (the executable's --journal file).
     std::function<void(int64_t micros, const std::string& line)> onJournal;
@@ -125,6 +127,7 @@ private:
     Bytes frame_;
     int ffRun_ = 0;  // 0xFF bytes seen at a frame boundary (the reset sequence begins so)
     bool lineClosed_ = false;
+    bool lineHungUp_ = false;
     bool quit_ = false;
 
     // the motion controller

@@ -390,3 +390,46 @@ TEST_F(RunHardening, ASilentLineEndsTheLeadLineWithUnableToSendAllPoints)
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(ui->masks.back(), kIdleMask);
 }
+
+// --- The line goes away --------------------------------------------------------------------
+
+TEST_F(RunHardening, AHangUpMidRunStopsTheRunAndALaterRunWorksOnceTheLineIsBack)
+{
+    const std::string link = dir / "mc1.tty";
+    ASSERT_TRUE(StartSim({"--link", link}));
+    // The program reaches the controller through the link, which the simulator points at
+    // each new line.
+    setenv("CORVAN_SERIAL", link.c_str(), 1);
+    ASSERT_GE(OpenPort(), 0);
+    Place(LongZigzag(40), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    bool hungUp = false;
+    onEvents = [&] {
+        if (!hungUp && InView()) {
+            hungUp = true;
+            ASSERT_EQ(sim->Control("hangup"), "ok");
+        }
+    };
+
+    startButtonReleased();
+
+    EXPECT_TRUE(hungUp);
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(runCompleted, 0);
+    EXPECT_EQ(runEndReason, "the line to the controller was hung up");
+    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->screens.back(), Screen::PatternView);
+
+    // Back again: the next Start opens the line anew and the run goes to its end.
+    onEvents = nullptr;
+    ASSERT_EQ(sim->Control("reconnect"), "ok");
+    ASSERT_TRUE(sim->WaitForState("line", "open"));
+    for (int look = 0; look < 500 && access(link.c_str(), F_OK) != 0; ++look)
+        usleep(10000);  // the simulator links the new line on its next turn
+    ASSERT_EQ(access(link.c_str(), F_OK), 0);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    fpTemp = nullptr;
+    startButtonReleased();
+    EXPECT_EQ(runCompleted, 1);
+    EXPECT_EQ(runEndReason, "");
+}
