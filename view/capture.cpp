@@ -50,6 +50,9 @@ int captureMode = CAPTURE_AREA;
 
 namespace {
 
+// The poll has said that the controller does not answer (said once per silence).
+bool pollFailing = false;
+
 // The machine's position in thousandths of an inch, negative coordinates as 0.
 bool ReadThou(int* x, int* y)
 {
@@ -218,6 +221,7 @@ void BeginCapture(int mode)
     // A new screen always starts from its first corner.
     ClearPatternBox(EnsureTemporaryBox());
     captureMode = mode == CAPTURE_BOX ? CAPTURE_BOX : CAPTURE_AREA;
+    pollFailing = false;
     stopPositionPollHook = StopPositionPoll;
     if (mode != CAPTURE_BOX) {
         interface_.capturePolling = 0;
@@ -493,7 +497,6 @@ namespace {
 // so that a silent controller leaves the screen's taps served (the wait and the quiet
 // period after it together stay well under a third of a second).
 constexpr int kPollReplyMs = 150;
-bool pollFailing = false;
 }  // namespace
 
 int CapturePollOnce()
