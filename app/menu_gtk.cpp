@@ -5,6 +5,7 @@
 #include "patterns/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
+#include "app/popup_actions.h"
 #include "app/edit_modes.h"
 #include "view/touch_edit_gtk.h"
 #include "app/screen_config.h"
@@ -100,6 +101,8 @@ void OnUndoSnapshotChanged(int taken)
 
 void menuEditUndo() { RestoreUndoFile(); }
 
+void OnAutoCenter() { menuEditAutoCenter(0); }
+
 // The edit-mode items: the mode is set, then the GUI tests are told.
 template <void (*Enter)()>
 void OnEditMode()
@@ -125,7 +128,7 @@ void BuildHomeMenu(GtkWidget* menu)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
     AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
-    AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Camera, Shown::Hidden, G_CALLBACK(menuMainCamera));
     AddItem(menu, SensitiveItem::Setup, Shown::Always);
     AddSeparator(menu, Shown::Always);
     AddItem(menu, SensitiveItem::SetQuiltArea, Shown::Always, G_CALLBACK(menuMainExtents));
@@ -151,7 +154,7 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(AddSubmenu(scaleItem), SensitiveItem::AutoscaleAll, Shown::Always);
     AddItem(menu, SensitiveItem::Draw, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDraw>));
     AddItem(menu, SensitiveItem::MoveAll, Shown::Always, G_CALLBACK(OnEditMode<menuEditMove>));
-    AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
+    AddItem(menu, SensitiveItem::AutoCenter, Shown::Always, G_CALLBACK(OnAutoCenter));
     AddItem(menu, SensitiveItem::Nest, Shown::Always);
     AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
             G_CALLBACK(OnCreateSetpoint));

@@ -14,11 +14,15 @@
 #include "app/run_widgets_gtk.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
+#include "app/main_menu.h"
+#include "app/popup_actions.h"
 #include "app/screen_config.h"
 #include "app/sensitivity.h"
 #include "app/settings_load.h"
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
+#include "app/gui_probe_gtk.h"
+#include "camera/camera.h"
 #include "files/file_chooser_dialog.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
@@ -142,6 +146,8 @@ int initializeUserInterface(int argc, char** argv)
     Say("done.\nInitialize Camera...");
     gtk_widget_show(mainVBox);
     gtk_widget_show(mainWindow);
+    // No camera, or one that gives no picture, only leaves the program without a picture.
+    interface_.camera = InitCamera(&interface_.cameraSnapshot);
     ShowStitchButtons();
 
     Say("done\nSet initial zoom value...");
@@ -156,11 +162,14 @@ int initializeUserInterface(int argc, char** argv)
 
     // After the check for an unfinished update: a layout the last run left at a crash.
     restoreUndoOnCancel = RestoreUndoOnCancel;
+    stopWorkOnCancel = StopWorkInProgress;
+    rotatePatternHook = RotatePatternForBox;
     RecoverLayoutAtStart();
 
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);
 
+    StartProbeInput();
     gtk_main();
     return 1;
 }
