@@ -404,6 +404,8 @@ int OpenLayoutFile(const std::string& path, long long* size)
 ReadResult ReadOpenLayoutFile(int fd, long long size)
 {
     ReleaseLayout();
+    // Every placement is gone: a selection kept now would point at freed memory.
+    interface_.selectedNode = nullptr;
     RecordSource in(fd, size);
     ReadResult result = ReadRecords(in);
     close(fd);

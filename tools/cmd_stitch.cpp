@@ -127,6 +127,7 @@ int RunStitch(const ToolArgs& args)
     currentBox = o.box;
 
     bool completed = false;
+    std::string reason;
     {
         // The program's console lines are not the result: they go to standard error.
         ConsoleToStderr console;
@@ -140,6 +141,7 @@ int RunStitch(const ToolArgs& args)
 
         startButtonReleased();
         completed = runCompleted == 1;
+        reason = runEndReason;
         ClosePort();
         ResetLayout();
     }
@@ -149,6 +151,8 @@ int RunStitch(const ToolArgs& args)
         return kToolOk;
     }
     std::fprintf(stderr, "corvan-tool: the run did not complete: %s\n",
-                 problem.empty() ? "it was stopped" : problem.c_str());
+                 !problem.empty()  ? problem.c_str()
+                 : !reason.empty() ? reason.c_str()
+                                   : "it was stopped");
     return kToolFailed;
 }
