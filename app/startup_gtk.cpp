@@ -20,6 +20,7 @@
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
 #include "files/file_chooser_dialog.h"
+#include "files/keyboard_dialog.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
@@ -97,6 +98,7 @@ int initializeUserInterface(int argc, char** argv)
     // From here on messages are real windows (the serial port's failure below among them).
     InstallGtkUiHooks();
     InstallFileChooser();
+    InstallKeyboard();
 
     Say("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
