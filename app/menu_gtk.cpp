@@ -97,6 +97,9 @@ void OnUndoSnapshotChanged(int taken)
 
 void menuEditUndo() { RestoreUndoFile(); }
 
+void OnSaveLayout() { menuEditSaveLayout(); }
+void OnSaveLayoutAs() { menuEditSaveLayoutAs(); }
+
 void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
 
 void BuildHomeMenu(GtkWidget* menu)
@@ -132,8 +135,8 @@ void BuildHomeMenu(GtkWidget* menu)
 
 void BuildEditMenu(GtkWidget* menu)
 {
-    AddItem(menu, SensitiveItem::SaveLayout, Shown::Advanced);
-    AddItem(menu, SensitiveItem::SaveLayoutAs, Shown::Advanced);
+    AddItem(menu, SensitiveItem::SaveLayout, Shown::Advanced, G_CALLBACK(OnSaveLayout));
+    AddItem(menu, SensitiveItem::SaveLayoutAs, Shown::Advanced, G_CALLBACK(OnSaveLayoutAs));
     AddItem(menu, SensitiveItem::Save, Shown::Hidden);
     AddItem(menu, SensitiveItem::Delete, Shown::Hidden);
     GtkWidget* scaleItem = AddItem(menu, SensitiveItem::Scale, Shown::Hidden);

@@ -28,6 +28,8 @@ void popupNext(GtkWidget*, gpointer data)
     CreatePopupMenu(point->x, point->y);
 }
 
+void OnSaveItem(GtkWidget*, gpointer) { popupSavePattern(); }
+
 void FreePoint(gpointer data, GClosure*) { delete static_cast<PopupPoint*>(data); }
 
 GtkWidget* AddItem(GtkWidget* menu, const char* label, GCallback handler, int x, int y)
@@ -89,7 +91,7 @@ void CreatePopupMenu(int x, int y)
     AddItem(rotate, "90 Degrees CW", nullptr, x, y);
     AddItem(rotate, "90 Degrees CCW", nullptr, x, y);
     AddItem(menu, "Move", nullptr, x, y);
-    AddItem(menu, "Save", nullptr, x, y);
+    AddItem(menu, "Save", G_CALLBACK(OnSaveItem), x, y);
     AddItem(menu, "Scale", nullptr, x, y);
     AddItem(menu, "Properties", nullptr, x, y);
     gtk_widget_show_all(menu);
