@@ -63,3 +63,59 @@ def layout(extents, boxes, patterns, placements):
     for box, pattern, x, y in placements:
         out += b"\x05" + _ints(box, pattern, -1) + b"\x00" + _floats(x, y) + b"\x10"
     return out
+
+
+def read_layout(data):
+    """The records of a layout file the program wrote: {"patterns": [(name, [(x, y)])],
+    "boxes": count, "placements": [(box, pattern, x, y)]}. Raises ValueError on a bad file."""
+    out = {"patterns": [], "boxes": 0, "placements": []}
+    at = 0
+
+    def take(n):
+        nonlocal at
+        if at + n > len(data):
+            raise ValueError("layout file cut short at byte %d" % at)
+        chunk = data[at:at + n]
+        at += n
+        return chunk
+
+    def ints(n):
+        return struct.unpack("<%di" % n, take(4 * n))
+
+    def floats(n):
+        return struct.unpack("<%df" % n, take(4 * n))
+
+    while at < len(data):
+        marker = take(1)[0]
+        if marker == 255:
+            break
+        if marker == 1:
+            floats(7)
+            take(12 * ints(1)[0])
+        elif marker == 2:
+            name = take(256).split(b"\0")[0].decode(errors="replace")
+            take(512)
+            floats(8)
+            ints(1)
+            floats(2)
+            n = ints(1)[0]
+            xy = floats(2 * n)
+            take(8 * ints(1)[0])
+            out["patterns"].append((name, list(zip(xy[0::2], xy[1::2]))))
+        elif marker == 4:
+            floats(7)
+            take(12 * ints(1)[0])
+            out["boxes"] += 1
+        elif marker == 5:
+            box, pattern, _ = ints(3)
+            take(1)
+            x, y = floats(2)
+            out["placements"].append((box, pattern, x, y))
+        elif marker == 6:
+            floats(2)
+            ints(2)
+        else:
+            continue
+        if take(1) != b"\x10":
+            raise ValueError("record %d not closed by 16" % marker)
+    return out
