@@ -19,8 +19,12 @@ void ProbeMenu(GtkWidget* menu);
 // Cancel buttons.
 void ProbeList(const char* event, GtkWidget* treeView, int nameColumn, GtkWidget* ok,
                GtkWidget* cancel);
-// ProbeList("chooser", ...) once the main loop is idle.
-void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel);
+// ProbeList("chooser", ...) once the main loop is idle; with `folders` (a text combo box) also
+// its entries and the active one.
+void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel,
+                    GtkWidget* folders = nullptr);
+// One line `event` with the state of each named widget (an entry's text included).
+void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets);
 
 // ProbeMainWindow(event) once the main loop is idle (the new widgets placed and drawn).
 void ProbeLater(const char* event);

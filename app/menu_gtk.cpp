@@ -7,6 +7,7 @@
 #include "app/main_menu.h"
 #include "app/screen_config.h"
 #include "app/settings.h"
+#include "files/file_manager.h"
 
 #include <vector>
 
@@ -115,7 +116,7 @@ void BuildHomeMenu(GtkWidget* menu)
     gtk_widget_set_no_show_all(mainUi.menu.separatorAfterOpenLayout, TRUE);
     if (showAdvancedFeatures == 1)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
-    AddItem(menu, SensitiveItem::FileManager, Shown::Always);
+    AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
     AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
     AddItem(menu, SensitiveItem::Setup, Shown::Always);
