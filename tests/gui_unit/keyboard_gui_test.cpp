@@ -14,226 +14,147 @@
 #include "support/temp_dir.h"
 
 namespace {
-
 void RunPending()
 {
     while (gtk_events_pending())
         gtk_main_iteration();
 }
 
-// Runs `action` from the main loop while a modal window is up.
+// Runs `action` from the main loop once the modal window is up and drawn.
 void Later(std::function<void()> action)
 {
-    auto* heap = new std::function<void()>(std::move(action));
     g_timeout_add(50, [](gpointer data) -> gboolean {
         auto* f = static_cast<std::function<void()>*>(data);
-        RunPending();  // the window placed and drawn
+        RunPending();
         (*f)();
         delete f;
         return FALSE;
-    }, heap);
+    }, new std::function<void()>(std::move(action)));
 }
 
-GtkWidget* FindWindow(const char* title)
-{
-    GtkWidget* found = nullptr;
-    GList* windows = gtk_window_list_toplevels();
-    for (GList* l = windows; l != nullptr; l = l->next) {
-        GtkWidget* w = GTK_WIDGET(l->data);
-        const gchar* t = gtk_window_get_title(GTK_WINDOW(w));
-        if (GTK_WIDGET_VISIBLE(w) && t != nullptr && std::string(t) == title)
-            found = w;
-    }
-    g_list_free(windows);
-    return found;
-}
-
-// The first widget below `root` that `match` accepts.
 GtkWidget* Find(GtkWidget* root, const std::function<bool(GtkWidget*)>& match)
 {
-    if (match(root))
-        return root;
-    if (!GTK_IS_CONTAINER(root))
-        return nullptr;
     GtkWidget* found = nullptr;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
-    for (GList* l = children; l != nullptr && found == nullptr; l = l->next)
-        found = Find(GTK_WIDGET(l->data), match);
-    g_list_free(children);
+    GList* all = root == nullptr ? gtk_window_list_toplevels()
+                 : GTK_IS_CONTAINER(root) ? gtk_container_get_children(GTK_CONTAINER(root))
+                                          : nullptr;
+    for (GList* l = all; l != nullptr && found == nullptr; l = l->next) {
+        GtkWidget* w = GTK_WIDGET(l->data);
+        found = match(w) ? w : Find(w, match);
+    }
+    g_list_free(all);
     return found;
 }
-
+GtkWidget* Window(const std::string& title)
+{
+    return Find(nullptr, [&](GtkWidget* w) {
+        const gchar* t = GTK_IS_WINDOW(w) ? gtk_window_get_title(GTK_WINDOW(w)) : nullptr;
+        return GTK_WIDGET_VISIBLE(w) && t != nullptr && title == t;
+    });
+}
+// A button by its label, or a keyboard key ("#n") by its index.
 GtkWidget* Button(GtkWidget* root, const std::string& label)
 {
     return Find(root, [&](GtkWidget* w) {
-        const gchar* l = GTK_IS_BUTTON(w) ? gtk_button_get_label(GTK_BUTTON(w)) : nullptr;
+        if (!GTK_IS_BUTTON(w))
+            return false;
+        if (label[0] == '#' && label.size() > 1)
+            return label.substr(1) == gtk_widget_get_name(w);
+        const gchar* l = gtk_button_get_label(GTK_BUTTON(w));
         return l != nullptr && label == l;
     });
 }
-
-GtkWidget* Key(GtkWidget* keyboard, int index)
+std::string Key(char c) { return "#" + std::to_string(std::string(kNormalKeys).find(c)); }
+void Click(GtkWidget* root, const std::string& label)
 {
-    return Find(keyboard, [&](GtkWidget* w) {
-        return GTK_IS_BUTTON(w) && std::to_string(index) == gtk_widget_get_name(w);
-    });
-}
-
-int IndexOf(char c) { return int(std::string(kNormalKeys).find(c)); }
-
-GtkWidget* Entry(GtkWidget* root)
-{
-    return Find(root, [](GtkWidget* w) { return GTK_IS_ENTRY(w); });
-}
-
-void Click(GtkWidget* button)
-{
-    ASSERT_NE(button, nullptr);
-    gtk_button_clicked(GTK_BUTTON(button));
+    GtkWidget* b = Button(root, label);
+    ASSERT_NE(b, nullptr) << label;
+    gtk_button_clicked(GTK_BUTTON(b));
     RunPending();
 }
-
-// Whether the widget lies wholly on the 320 x 240 screen.
-bool OnScreen(GtkWidget* widget)
+bool OnScreen(GtkWidget* w)
 {
     int x = 0, y = 0;
-    gdk_window_get_origin(widget->window, &x, &y);
-    if (GTK_WIDGET_NO_WINDOW(widget)) {
-        x += widget->allocation.x;
-        y += widget->allocation.y;
-    }
-    return x >= 0 && y >= 0 && x + widget->allocation.width <= screen_width &&
-           y + widget->allocation.height <= screen_height;
+    gdk_window_get_origin(w->window, &x, &y);
+    x += GTK_WIDGET_NO_WINDOW(w) ? w->allocation.x : 0;
+    y += GTK_WIDGET_NO_WINDOW(w) ? w->allocation.y : 0;
+    return x >= 0 && y >= 0 && x + w->allocation.width <= 320 && y + w->allocation.height <= 240;
 }
 
-class KeyboardTest : public ::testing::Test {
-protected:
+struct KeyboardTest : ::testing::Test {
     static void SetUpTestSuite() { ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display"; }
     void SetUp() override
     {
         std::filesystem::copy(std::string(CORVAN_SOURCE_DIR) + "/data/images", dir / "images");
         ParseConfig();
-        screen_width = 320;
-        screen_height = 240;
-        icon_style = 1;
+        screen_width = 320, screen_height = 240, icon_style = 1;
         gtk_rc_parse((std::string(CORVAN_SOURCE_DIR) + "/data/gtkrc").c_str());
         InstallKeyboard();
     }
     void TearDown() override { ResetUiHooks(); }
     TempDir dir;
 };
-
 }  // namespace
 
-TEST_F(KeyboardTest, TypingContinuesThePrefillAndTheWholeKeyboardIsOnScreen)
+TEST_F(KeyboardTest, TypingContinuesThePrefillOnAKeyboardWhollyOnScreen)
 {
-    bool allOnScreen = false, markup = true;
-    std::string relabelled, promptShown;
+    bool onScreen = false, markup = true;
     Later([&] {
-        GtkWidget* k = FindWindow("Keyboard");
+        GtkWidget* k = Window("Keyboard");
         ASSERT_NE(k, nullptr);
-        allOnScreen = OnScreen(k) && OnScreen(Button(k, GTK_STOCK_OK)) &&
-                      OnScreen(Button(k, GTK_STOCK_CANCEL)) && OnScreen(Key(k, 39));
-        GtkWidget* prompt = Find(k, [](GtkWidget* w) { return GTK_IS_LABEL(w); });
-        promptShown = gtk_label_get_text(GTK_LABEL(prompt));
-        // Focusing the entry selected it all once; keys must not wipe the prefill.
-        Click(Key(k, IndexOf('a')));
-        Click(Key(k, IndexOf('b')));
-        GtkToggleButton* shift = GTK_TOGGLE_BUTTON(
-            Find(k, [](GtkWidget* w) { return GTK_IS_TOGGLE_BUTTON(w); }));
-        gtk_toggle_button_set_active(shift, TRUE);
-        RunPending();
-        GtkWidget* amp = Key(k, IndexOf('7'));
-        relabelled = gtk_button_get_label(GTK_BUTTON(amp));
-        GtkWidget* label = gtk_bin_get_child(GTK_BIN(amp));
-        markup = gtk_label_get_use_markup(GTK_LABEL(label));
-        Click(amp);                     // "&", then Shift is off again
-        Click(Key(k, IndexOf(',')));    // ","
-        Click(Button(k, GTK_STOCK_OK));
+        onScreen = OnScreen(k) && OnScreen(Button(k, GTK_STOCK_OK)) &&
+                   OnScreen(Button(k, GTK_STOCK_CANCEL)) && OnScreen(Button(k, "#39"));
+        Click(k, Key('a'));  // focusing the entry selected all of it: keys must not wipe it
+        Click(k, Key('b'));
+        gtk_toggle_button_set_active(
+            GTK_TOGGLE_BUTTON(Find(k, [](GtkWidget* w) { return GTK_IS_TOGGLE_BUTTON(w); })), TRUE);
+        markup = gtk_label_get_use_markup(GTK_LABEL(gtk_bin_get_child(GTK_BIN(Button(k, "&")))));
+        Click(k, "&");        // Shift then goes off again
+        Click(k, Key(','));
+        Click(k, GTK_STOCK_OK);
     });
     std::string text = "./patterns/";
     EXPECT_EQ(ShowKeyboard(text, "<&>"), 1);
     EXPECT_EQ(text, "./patterns/ab&,");
-    EXPECT_TRUE(allOnScreen);
-    EXPECT_EQ(promptShown, "<&>");
-    EXPECT_EQ(relabelled, "&");
+    EXPECT_TRUE(onScreen);
     EXPECT_FALSE(markup);
-    RunPending();
-    EXPECT_EQ(FindWindow("Keyboard"), nullptr);
 }
 
-TEST_F(KeyboardTest, CancelDestructionAndASecondKeyboardAllAnswerCancel)
+TEST_F(KeyboardTest, CancelDestructionAndASecondWindowAllAnswerCancel)
 {
     int nested = -1;
     double nestedPad = -1;
     Later([&] {
-        GtkWidget* k = FindWindow("Keyboard");
-        ASSERT_NE(k, nullptr);
-        Click(Key(k, IndexOf('x')));
-        // A keyboard or pad asked for while this one is up is not shown.
+        GtkWidget* k = Window("Keyboard");
+        Click(k, Key('x'));
         std::string other = "other";
-        nested = ShowKeyboard(other, "AGAIN:");
+        nested = ShowKeyboard(other, "AGAIN:");  // a second keyboard or pad is not shown
         nestedPad = NumberEntry("12.5", 1, 0);
-        // Backspace over a selection removes just the selection.
-        gtk_editable_select_region(GTK_EDITABLE(Entry(k)), 0, 2);
-        Click(Find(k, [&](GtkWidget* w) {
-            return GTK_IS_BUTTON(w) && !GTK_IS_TOGGLE_BUTTON(w) &&
-                   gtk_button_get_label(GTK_BUTTON(w)) == nullptr;
-        }));
-        Click(Button(k, GTK_STOCK_CANCEL));
+        Click(k, GTK_STOCK_CANCEL);
     });
-    std::string text = "\xC3\xA9t\xC3\xA9";  // "été"
+    std::string text = "\xC3\xA9t\xC3\xA9";
     EXPECT_EQ(ShowKeyboard(text, "NAME:"), 0);
-    EXPECT_EQ(text, "\xC3\xA9x");  // "étéx" less the selected "ét": what was typed, kept
+    EXPECT_EQ(text, "\xC3\xA9t\xC3\xA9x");  // what was typed, kept for the caller
     EXPECT_EQ(nested, 0);
     EXPECT_EQ(nestedPad, 12.5);
-
-    Later([&] { gtk_widget_destroy(FindWindow("Keyboard")); });
-    text = "kept";
+    Later([&] { gtk_widget_destroy(Window("Keyboard")); });
     EXPECT_EQ(ShowKeyboard(text, "NAME:"), 0);
-    EXPECT_EQ(text, "kept");
-    // Usable again afterwards.
-    Later([&] { Click(Button(FindWindow("Keyboard"), GTK_STOCK_OK)); });
-    EXPECT_EQ(ShowKeyboard(text, "NAME:"), 1);
+    Later([&] { Click(Window("Keyboard"), GTK_STOCK_OK); });
+    EXPECT_EQ(ShowKeyboard(text, "NAME:"), 1);  // usable again
 }
 
-TEST_F(KeyboardTest, NumberPadTypesReplacesAndKeepsOKOnScreen)
+TEST_F(KeyboardTest, NumberPadReplacesTheShownValueAndKeepsOKOnScreen)
 {
-    bool okOnScreen = false;
-    std::string shownFirst;
+    bool onScreen = false;
     Later([&] {
-        GtkWidget* pad = FindWindow("ENTER NUMBER");
+        GtkWidget* pad = Window("ENTER NUMBER");
         ASSERT_NE(pad, nullptr);
-        okOnScreen = OnScreen(Button(pad, GTK_STOCK_OK)) && OnScreen(Button(pad, "<-"));
-        shownFirst = gtk_entry_get_text(GTK_ENTRY(Entry(pad)));
-        Click(Button(pad, "2"));
-        Click(Button(pad, "."));
-        Click(Button(pad, "5"));
-        Click(Button(pad, GTK_STOCK_OK));
+        onScreen = OnScreen(Button(pad, GTK_STOCK_OK)) && OnScreen(Button(pad, "<-"));
+        for (const char* key : {"2", ".", "5", GTK_STOCK_OK})
+            Click(pad, key);
     });
     EXPECT_DOUBLE_EQ(NumberEntry("10", 1, 0), 2.5);
-    EXPECT_TRUE(okOnScreen);
-    EXPECT_EQ(shownFirst, "10");
-
-    // Angle mode: "Counterclockwise" ticked; no "." key without allowDecimal.
-    bool hasDot = true;
-    Later([&] {
-        GtkWidget* pad = FindWindow("ENTER NUMBER");
-        ASSERT_NE(pad, nullptr);
-        hasDot = Button(pad, ".") != nullptr;
-        Click(Button(pad, "9"));
-        Click(Button(pad, "0"));
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Button(pad, "Counterclockwise")), TRUE);
-        Click(Button(pad, GTK_STOCK_OK));
-    });
-    EXPECT_DOUBLE_EQ(NumberEntry("45", 0, 1), 270.0);
-    EXPECT_FALSE(hasDot);
-
-    // Cancel and destruction give the start value back.
-    Later([&] {
-        Click(Button(FindWindow("ENTER NUMBER"), "7"));
-        Click(Button(FindWindow("ENTER NUMBER"), GTK_STOCK_CANCEL));
-    });
-    EXPECT_DOUBLE_EQ(NumberEntry("10.5", 0, 0), 10.5);
-    Later([&] { gtk_widget_destroy(FindWindow("ENTER NUMBER")); });
+    EXPECT_TRUE(onScreen);
+    Later([&] { gtk_widget_destroy(Window("ENTER NUMBER")); });
     EXPECT_DOUBLE_EQ(NumberEntry("-45", 1, 0), -45.0);
 }
