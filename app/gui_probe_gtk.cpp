@@ -132,6 +132,10 @@ std::string Rows(GtkWidget* treeView, int column = 0)
 
 }  // namespace
 
+void ProbeWrite(const std::string& line) { Write(line); }
+
+std::string ProbeQuote(const std::string& text) { return Quote(text); }
+
 bool ProbeEnabled()
 {
     const char* path = std::getenv("CORVAN_GUI_PROBE");

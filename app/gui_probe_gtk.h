@@ -11,6 +11,9 @@
 #include <vector>
 
 bool ProbeEnabled();
+// Appends one line (a JSON object) to the probe file; `text` as a JSON string.
+void ProbeWrite(const std::string& line);
+std::string ProbeQuote(const std::string& text);
 // The state of the main window after `event` ("screen", "mask", "select" ...).
 void ProbeMainWindow(const char* event);
 // The items of a menu that has just been shown, with their screen rectangles.

@@ -5,6 +5,8 @@
 #include "patterns/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
+#include "app/edit_modes.h"
+#include "view/touch_edit_gtk.h"
 #include "app/screen_config.h"
 #include "app/settings.h"
 #include "files/file_manager.h"
@@ -101,6 +103,14 @@ void menuEditUndo() { RestoreUndoFile(); }
 void OnSaveLayout() { menuEditSaveLayout(); }
 void OnSaveLayoutAs() { menuEditSaveLayoutAs(); }
 
+// The edit-mode items: the mode is set, then the GUI tests are told.
+template <void (*Enter)()>
+void OnEditMode()
+{
+    Enter();
+    ProbeView("mode");
+}
+
 void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
 
 void BuildHomeMenu(GtkWidget* menu)
@@ -139,11 +149,11 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::SaveLayout, Shown::Advanced, G_CALLBACK(OnSaveLayout));
     AddItem(menu, SensitiveItem::SaveLayoutAs, Shown::Advanced, G_CALLBACK(OnSaveLayoutAs));
     AddItem(menu, SensitiveItem::Save, Shown::Hidden);
-    AddItem(menu, SensitiveItem::Delete, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Delete, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDelete>));
     GtkWidget* scaleItem = AddItem(menu, SensitiveItem::Scale, Shown::Hidden);
     AddItem(AddSubmenu(scaleItem), SensitiveItem::AutoscaleAll, Shown::Always);
-    AddItem(menu, SensitiveItem::Draw, Shown::Hidden);
-    AddItem(menu, SensitiveItem::MoveAll, Shown::Always);
+    AddItem(menu, SensitiveItem::Draw, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDraw>));
+    AddItem(menu, SensitiveItem::MoveAll, Shown::Always, G_CALLBACK(OnEditMode<menuEditMove>));
     AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
     AddItem(menu, SensitiveItem::Nest, Shown::Always);
     AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
@@ -155,10 +165,10 @@ void BuildEditMenu(GtkWidget* menu)
 
 void BuildViewMenu(GtkWidget* menu)
 {
-    AddItem(menu, SensitiveItem::Zoom, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Zoom, Shown::Hidden, G_CALLBACK(OnEditMode<menuViewZoomIn>));
     AddItem(menu, SensitiveItem::ZoomAll, Shown::Always, G_CALLBACK(menuViewZoomAll));
-    AddItem(menu, SensitiveItem::Pan, Shown::Always);
-    AddItem(menu, SensitiveItem::Measure, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Pan, Shown::Always, G_CALLBACK(OnEditMode<menuViewPan>));
+    AddItem(menu, SensitiveItem::Measure, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditMeasure>));
 }
 
 }  // namespace
