@@ -341,8 +341,6 @@ void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidge
     g_idle_add_full(G_PRIORITY_LOW, ProbeListIdle, p, nullptr);
 }
 
-void ProbeWrite(const std::string& line) { Write(line); }
-std::string ProbeQuote(const std::string& text) { return Quote(text); }
 std::string ProbeRect(GtkWidget* widget) { return Rect(widget); }
 
 void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets)

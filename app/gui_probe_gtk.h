@@ -37,8 +37,5 @@ gboolean ProbeMenuExpose(GtkWidget* menu, GdkEventExpose* event, gpointer data);
 // its text and the screen rectangle of each button by its response ("-5" OK, "-6" Cancel...).
 gboolean ProbeMessageExpose(GtkWidget* dialog, GdkEventExpose* event, gpointer data);
 
-// For probe lines built elsewhere (the keyboard and number pad): appends `line` to the probe
-// file, a text as a JSON string, a widget's screen rectangle as [x, y, w, h] or null.
-void ProbeWrite(const std::string& line);
-std::string ProbeQuote(const std::string& text);
+// A widget's screen rectangle as [x, y, w, h], or null when it is not on screen.
 std::string ProbeRect(GtkWidget* widget);
