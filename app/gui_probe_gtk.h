@@ -39,3 +39,7 @@ gboolean ProbeMessageExpose(GtkWidget* dialog, GdkEventExpose* event, gpointer d
 
 // A widget's screen rectangle as [x, y, w, h], or null when it is not on screen.
 std::string ProbeRect(GtkWidget* widget);
+// With $CORVAN_GUI_PROBE set: each line appended to "$CORVAN_GUI_PROBE.in" names a menu item
+// by its label, which is then activated (hidden items too, usable ones only), with one probe
+// line "activate" saying whether it was.
+void StartProbeInput();

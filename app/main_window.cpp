@@ -35,6 +35,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::StitchingView: return createPatternViewScreen(1, 0);
     case Screen::PatternSelect: return createPatternSelectScreen();
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
+    case Screen::Camera: return createCameraScreen();
     case Screen::FileManager: return CreateFileManager();
     default: return EmptyScreen();
     }
@@ -62,6 +63,9 @@ void clearScreen()
     mainUi.repeatButton = nullptr;
     mainUi.patternTree = nullptr;
     mainUi.setupNotebook = nullptr;
+    mainUi.videoButton = nullptr;
+    mainUi.snapshotButton = nullptr;
+    mainUi.calibrateButton = nullptr;
 }
 
 void PackScreen(GtkWidget* screen, Screen kind)

@@ -65,6 +65,9 @@ struct MainWindow {
     GtkWidget* repeatButton = nullptr;      // "Repeat"
     GtkWidget* patternTree = nullptr;       // the pattern list of the pattern select screen
     GtkWidget* setupNotebook = nullptr;     // setup screen
+    GtkWidget* videoButton = nullptr;       // camera screen: "Video", "Snapshot", "Calibrate"
+    GtkWidget* snapshotButton = nullptr;
+    GtkWidget* calibrateButton = nullptr;
     Screen screenKind = Screen::ExtentsSetup;
     MenuRecord menu;
     ToolbarRecord toolbar;
@@ -108,6 +111,7 @@ void RedrawView();
 GtkWidget* createPatternViewScreen(int mode, int kind);
 GtkWidget* createPatternSelectScreen();
 GtkWidget* createExtentsSetup(int target);
+GtkWidget* createCameraScreen();
 
 // --- Widget helpers --------------------------------------------------------------------------
 

@@ -42,12 +42,14 @@ gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer)
     return TRUE;
 }
 
-// The capture and trace views draw their own pictures; until then, their background.
+// The capture and trace views draw their own pictures; until then, their background with the
+// camera's picture over it.
 gboolean da_Background(GtkWidget* widget, GdkEventExpose*, gpointer)
 {
     cairo_t* cr = gdk_cairo_create(widget->window);
     cairo_set_source_rgb(cr, 0xCC / 255.0, 1.0, 1.0);
     cairo_paint(cr);
+    DrawCameraPicture(cr, widget->allocation.width, widget->allocation.height);
     cairo_destroy(cr);
     return TRUE;
 }
