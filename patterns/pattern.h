@@ -136,5 +136,7 @@ void RefreshPatternPix();
 
 // The work of the pattern view's "Save" pop-up entry: asks "SAVE AS:" on the keyboard,
 // appends ".qcc", asks before overwriting a file of "./patterns/", and writes it there.
-// 1 when the file was written; 0 when cancelled, refused or not written.
-int SavePatternAs(const Pattern* pattern);
+// 1 when the file was written (its path then in `savedPath` when given); 0 when cancelled,
+// refused or not written. A file that cannot be written is reported ("COULD NOT SAVE
+// PATTERN FILE."); a name too long for a pattern path is refused with a log line.
+int SavePatternAs(const Pattern* pattern, std::string* savedPath = nullptr);

@@ -21,7 +21,7 @@ bool UsableFileName(const std::string& name)
 
 }  // namespace
 
-int SavePatternAs(const Pattern* pattern)
+int SavePatternAs(const Pattern* pattern, std::string* savedPath)
 {
     if (pattern == nullptr)
         return 0;
@@ -36,6 +36,12 @@ int SavePatternAs(const Pattern* pattern)
     if (!EndsWith(name, ".qcc"))
         name += ".qcc";
     const std::string path = "./patterns/" + name;
+    if (path.size() > kPatternPathMax) {
+        std::printf("pattern path too long (%zu characters, at most %zu): %s\n", path.size(),
+                    kPatternPathMax, path.c_str());
+        std::fflush(stdout);
+        return 0;
+    }
     struct stat st;
     if (stat(path.c_str(), &st) == 0 &&
         ShowMessage(MSG_QUESTION, BUTTONS_YES_NO, "FILE EXIXTS!\n\nOVERWRITE?") != RESPONSE_YES)
@@ -43,7 +49,10 @@ int SavePatternAs(const Pattern* pattern)
     if (savePattern(pattern, path) != 1) {
         std::printf("could not save pattern %s\n", path.c_str());
         std::fflush(stdout);
+        ShowMessage(MSG_ERROR, BUTTONS_OK, "COULD NOT SAVE PATTERN FILE.");
         return 0;
     }
+    if (savedPath != nullptr)
+        *savedPath = path;
     return 1;
 }
