@@ -111,6 +111,7 @@ private:
 
     // control commands
     std::string Hand(const std::vector<std::string>& args);
+    std::string Glide(const std::vector<std::string>& args);
     std::string JournalAnswer(const std::vector<std::string>& args) const;
     std::string Image(const std::vector<std::string>& args) const;
 
@@ -151,6 +152,7 @@ private:
 
     // injected faults
     int dropReplies_ = 0;
+    int dropPositions_ = 0;  // GetXY queries still to go unanswered
     int garbageReplies_ = 0;
     int nakMoves_ = 0;
     int failNeedles_ = 0;
