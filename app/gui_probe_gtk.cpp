@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/interface.h"
 #include "app/main_window.h"
 #include "app/sensitivity.h"
 
@@ -160,7 +161,9 @@ void ProbeMainWindow(const char* event)
                           ", \"selectButton\": " + State(mainUi.selectButton) +
                           ", \"repeatButton\": " + State(mainUi.repeatButton) +
                           ", \"pauseButton\": " + State(mainUi.pauseButton) +
-                          ", \"threadButton\": " + State(mainUi.threadButton);
+                          ", \"threadButton\": " + State(mainUi.threadButton) +
+                          ", \"traceStart\": " + State(mainUi.traceStartToggle) +
+                          ", \"traceSave\": " + State(mainUi.traceSaveButton);
     std::string name;
     if (isWidget(mainUi.patternNameLabel))
         name = gtk_label_get_text(GTK_LABEL(mainUi.patternNameLabel));
@@ -169,6 +172,16 @@ void ProbeMainWindow(const char* event)
           items + "}, \"toolbar\": {" + toolbar + "}, \"widgets\": {" + widgets +
           "}, \"patternName\": " + Quote(name) + ", \"rows\": " + Rows(mainUi.patternTree) +
           "}");
+}
+
+void ProbeWidget(const char* event, GtkWidget* widget)
+{
+    if (!ProbeEnabled())
+        return;
+    char view[128];
+    std::snprintf(view, sizeof view, ", \"scale\": %.9g, \"panX\": %d, \"panY\": %d",
+                  double(interface_.viewScale), interface_.panX, interface_.panY);
+    Write(std::string("{\"event\": ") + Quote(event) + ", \"rect\": " + Rect(widget) + view + "}");
 }
 
 void ProbeMenu(GtkWidget* menu)

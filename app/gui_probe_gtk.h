@@ -22,6 +22,10 @@ void ProbeList(const char* event, GtkWidget* treeView, int nameColumn, GtkWidget
 // ProbeList("chooser", ...) once the main loop is idle.
 void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel);
 
+// One line `event` with the widget's screen rectangle and the view's scale and pan (for
+// pictures drawn at the view's scale, such as the point-selection dialogs).
+void ProbeWidget(const char* event, GtkWidget* widget);
+
 // ProbeMainWindow(event) once the main loop is idle (the new widgets placed and drawn).
 void ProbeLater(const char* event);
 // Expose handler for menus: probes the menu once it is on screen.

@@ -34,6 +34,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::StitchingView: return createPatternViewScreen(1, 0);
     case Screen::PatternSelect: return createPatternSelectScreen();
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
+    case Screen::Trace: return createTraceScreen();
     default: return EmptyScreen();
     }
 }
@@ -60,6 +61,8 @@ void clearScreen()
     mainUi.repeatButton = nullptr;
     mainUi.patternTree = nullptr;
     mainUi.setupNotebook = nullptr;
+    mainUi.traceStartToggle = nullptr;
+    mainUi.traceSaveButton = nullptr;
 }
 
 void PackScreen(GtkWidget* screen, Screen kind)

@@ -65,6 +65,8 @@ struct MainWindow {
     GtkWidget* repeatButton = nullptr;      // "Repeat"
     GtkWidget* patternTree = nullptr;       // the pattern list of the pattern select screen
     GtkWidget* setupNotebook = nullptr;     // setup screen
+    GtkWidget* traceStartToggle = nullptr;  // trace screen: "Start" / "Stop"
+    GtkWidget* traceSaveButton = nullptr;   // trace screen: "Save"
     Screen screenKind = Screen::ExtentsSetup;
     MenuRecord menu;
     ToolbarRecord toolbar;
@@ -108,6 +110,7 @@ void RedrawView();
 GtkWidget* createPatternViewScreen(int mode, int kind);
 GtkWidget* createPatternSelectScreen();
 GtkWidget* createExtentsSetup(int target);
+GtkWidget* createTraceScreen();
 
 // --- Widget helpers --------------------------------------------------------------------------
 

@@ -113,7 +113,7 @@ void BuildHomeMenu(GtkWidget* menu)
     if (showAdvancedFeatures == 1)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always);
-    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
+    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always, G_CALLBACK(menuMainTraceMode));
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
     AddItem(menu, SensitiveItem::Setup, Shown::Always);
     AddSeparator(menu, Shown::Always);
