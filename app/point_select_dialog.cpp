@@ -33,6 +33,11 @@ void Blit(GtkWidget* widget, bool withButtons)
     cairo_set_source_surface(cr, picture.Surface(), 0, 0);
     cairo_paint(cr);
     cairo_destroy(cr);
+    // The GUI tests learn where the area is and at which scale the cross-hair is drawn.
+    if (ProbeEnabled() && g_object_get_data(G_OBJECT(widget), "probed") == nullptr) {
+        g_object_set_data(G_OBJECT(widget), "probed", widget);
+        ProbeWidget("pointDialog", widget);
+    }
 }
 
 gboolean Tap(GtkWidget* widget, GdkEventButton* event, gpointer dialog, int kind)
@@ -47,16 +52,6 @@ gboolean Tap(GtkWidget* widget, GdkEventButton* event, gpointer dialog, int kind
         gtk_dialog_response(GTK_DIALOG(dialog), response);
     }
     return TRUE;
-}
-
-// The GUI tests learn where the area is and at which scale the cross-hair is drawn.
-gboolean ProbeDialogArea(GtkWidget* area, GdkEventExpose*, gpointer)
-{
-    if (ProbeEnabled() && g_object_get_data(G_OBJECT(area), "probed") == nullptr) {
-        g_object_set_data(G_OBJECT(area), "probed", area);
-        ProbeWidget("pointDialog", area);
-    }
-    return FALSE;
 }
 
 // Runs one dialog modally and returns its response. The timer ends with the dialog however
@@ -77,7 +72,6 @@ int RunPointDialog(bool withButtons)
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
     g_signal_connect(area, "expose-event",
                      withButtons ? G_CALLBACK(da_SelectPoint) : G_CALLBACK(da_SelectPoint2), nullptr);
-    g_signal_connect_after(area, "expose-event", G_CALLBACK(ProbeDialogArea), nullptr);
     g_signal_connect(area, "button-release-event",
                      withButtons ? G_CALLBACK(PointScreenTap) : G_CALLBACK(PointScreenTap2), dialog);
     gtk_box_pack_start(GTK_BOX(GTK_DIALOG(dialog)->vbox), area, FALSE, FALSE, 0);

@@ -77,7 +77,7 @@ def trace_a_square(s):
 
     x0, y0, w, h = st["widgets"]["drawingArea"]
     scale = max(AREA[0] / w, AREA[1] / h)
-    shot = s.screenshot()
+    shot = s.screenshot(os.environ.get("CORVAN_TRACE_SHOT"))
 
     def pixel(xt, yt):
         return x0 + int(xt / 1000 / scale), y0 + int(yt / 1000 / scale)
@@ -89,9 +89,12 @@ def trace_a_square(s):
         box = (min(px0, px1) - 1, min(py0, py1) - 1, abs(px1 - px0) + 3, abs(py1 - py0) + 3)
         on_square += shot.count(BLACK, box)
     check(on_square >= 30, "black points along the square: %d" % on_square)
-    for corner in square[:4]:
-        cx, cy = pixel(*corner)
-        check(shot.count(BLACK, (cx - 1, cy - 1, 3, 3)) > 0, "a point at the corner %s" % (corner,))
+    # The dashed cross-hair through the last point (the first corner) covers the corners in
+    # its row and column; the far corner is black.
+    cx, cy = pixel(6000, 6000)
+    check(shot.count(BLACK, (cx - 1, cy - 1, 3, 3)) > 0, "a point at the far corner")
+    lx, ly = pixel(2000, 2000)
+    check(shot.count(CROSS, (lx, y0, 1, h)) > h // 4, "cross-hair through the last point")
     inside = pixel(3000, 3000)
     check(shot.count(BLACK, (inside[0], inside[1], pixel(5000, 5000)[0] - inside[0],
                              pixel(5000, 5000)[1] - inside[1])) == 0, "nothing inside the square")
@@ -141,7 +144,11 @@ def set_start(s):
 def main():
     with Session(CORVAN, SOURCE, files={"Layout/recovery.qlf": recovery_layout()},
                  sim_options=["--time-scale", "5"]) as s:
-        latest_state(s, lambda l: l["screen"] == "PatternView", 60, "the recovered layout")
+        latest_state(s, lambda l: l["screen"] == "PatternSelect", 60, "the first screen")
+        items = s.open_menu("home", "the home menu")
+        s.choose("Pattern View", items)
+        latest_state(s, lambda l: l["screen"] == "PatternView" and l["mask"] == NORMAL_MASK, 20,
+                     "the recovered layout on the pattern view")
         trace_a_square(s)
         set_start(s)
     return checks.exit_code()
