@@ -51,6 +51,8 @@ std::string State(GtkWidget* widget)
     if (GTK_IS_TOGGLE_BUTTON(widget))
         s += std::string(", \"active\": ") +
              (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) ? "true" : "false");
+    if (GTK_IS_ENTRY(widget))
+        s += ", \"text\": " + Quote(gtk_entry_get_text(GTK_ENTRY(widget)));
     return s + ", \"rect\": " + Rect(widget) + "}";
 }
 
@@ -125,6 +127,10 @@ std::string Rows(GtkWidget* treeView, int column = 0)
 }
 
 }  // namespace
+
+void ProbeWrite(const std::string& line) { Write(line); }
+
+std::string ProbeQuote(const std::string& text) { return Quote(text); }
 
 bool ProbeEnabled()
 {
@@ -289,27 +295,66 @@ struct ListProbe {
     int column;
     GtkWidget* ok;
     GtkWidget* cancel;
+    GtkWidget* folders;
 };
+
+// "folders": [...], "folder": the active one, "dropDown": its rectangle.
+std::string Folders(GtkWidget* combo)
+{
+    if (combo == nullptr || !isWidget(combo))
+        return std::string();
+    std::string list;
+    GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
+    GtkTreeIter iter;
+    for (bool ok = gtk_tree_model_get_iter_first(model, &iter); ok;
+         ok = gtk_tree_model_iter_next(model, &iter)) {
+        gchar* text = nullptr;
+        gtk_tree_model_get(model, &iter, 0, &text, -1);
+        list += (list.empty() ? "" : ", ") + Quote(text != nullptr ? text : "");
+        g_free(text);
+    }
+    gchar* active = gtk_combo_box_get_active_text(GTK_COMBO_BOX(combo));
+    std::string out = ", \"folders\": [" + list + "], \"folder\": " +
+                      Quote(active != nullptr ? active : "") + ", \"dropDown\": " + Rect(combo);
+    g_free(active);
+    return out;
+}
 
 gboolean ProbeListIdle(gpointer data)
 {
     auto* p = static_cast<ListProbe*>(data);
-    if (isWidget(p->view) && GTK_WIDGET_MAPPED(p->view))
-        ProbeList("chooser", p->view, p->column, p->ok, p->cancel);
+    if (isWidget(p->view) && GTK_WIDGET_MAPPED(p->view) && ProbeEnabled())
+        Write(std::string("{\"event\": \"chooser\", \"rows\": ") + Rows(p->view, p->column) +
+              ", \"ok\": " + State(p->ok) + ", \"cancel\": " + State(p->cancel) +
+              Folders(p->folders) + "}");
     g_object_unref(p->view);
     g_object_unref(p->ok);
     g_object_unref(p->cancel);
+    if (p->folders != nullptr)
+        g_object_unref(p->folders);
     delete p;
     return FALSE;
 }
 
 }  // namespace
 
-void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel)
+void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel,
+                    GtkWidget* folders)
 {
     if (!ProbeEnabled())
         return;
     auto* p = new ListProbe{GTK_WIDGET(g_object_ref(treeView)), nameColumn,
-                            GTK_WIDGET(g_object_ref(ok)), GTK_WIDGET(g_object_ref(cancel))};
+                            GTK_WIDGET(g_object_ref(ok)), GTK_WIDGET(g_object_ref(cancel)),
+                            folders != nullptr ? GTK_WIDGET(g_object_ref(folders)) : nullptr};
     g_idle_add_full(G_PRIORITY_LOW, ProbeListIdle, p, nullptr);
+}
+
+void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets)
+{
+    if (!ProbeEnabled())
+        return;
+    std::string list;
+    for (const auto& w : widgets)
+        list += (list.empty() ? "" : ", ") + Quote(w.first) + ": " + State(w.second);
+    Write(std::string("{\"event\": ") + Quote(event) + ", \"widgets\": {" + list + "}}");
 }

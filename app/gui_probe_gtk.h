@@ -11,6 +11,9 @@
 #include <vector>
 
 bool ProbeEnabled();
+// Appends one line (a JSON object) to the probe file; `text` as a JSON string.
+void ProbeWrite(const std::string& line);
+std::string ProbeQuote(const std::string& text);
 // The state of the main window after `event` ("screen", "mask", "select" ...).
 void ProbeMainWindow(const char* event);
 // The items of a menu that has just been shown, with their screen rectangles.
@@ -19,8 +22,12 @@ void ProbeMenu(GtkWidget* menu);
 // Cancel buttons.
 void ProbeList(const char* event, GtkWidget* treeView, int nameColumn, GtkWidget* ok,
                GtkWidget* cancel);
-// ProbeList("chooser", ...) once the main loop is idle.
-void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel);
+// ProbeList("chooser", ...) once the main loop is idle; with `folders` (a text combo box) also
+// its entries and the active one.
+void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidget* cancel,
+                    GtkWidget* folders = nullptr);
+// One line `event` with the state of each named widget (an entry's text included).
+void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets);
 
 // One line `event` with the widget's screen rectangle and the view's scale and pan (for
 // pictures drawn at the view's scale, such as the point-selection dialogs).

@@ -10,6 +10,7 @@
 #include "app/message_windows_gtk.h"
 #include "app/screen_config.h"
 #include "app/sensitivity.h"
+#include "files/file_manager_screen.h"
 #include "machine/stitching_run.h"
 #include "view/pattern_view.h"
 
@@ -35,6 +36,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::PatternSelect: return createPatternSelectScreen();
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
     case Screen::Trace: return createTraceScreen();
+    case Screen::FileManager: return CreateFileManager();
     default: return EmptyScreen();
     }
 }

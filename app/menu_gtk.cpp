@@ -5,8 +5,11 @@
 #include "patterns/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
+#include "app/edit_modes.h"
+#include "view/touch_edit_gtk.h"
 #include "app/screen_config.h"
 #include "app/settings.h"
+#include "files/file_manager.h"
 
 #include <vector>
 
@@ -97,6 +100,14 @@ void OnUndoSnapshotChanged(int taken)
 
 void menuEditUndo() { RestoreUndoFile(); }
 
+// The edit-mode items: the mode is set, then the GUI tests are told.
+template <void (*Enter)()>
+void OnEditMode()
+{
+    Enter();
+    ProbeView("mode");
+}
+
 void OnPatternBoxChoice(gpointer choice) { menuMainPatternbox(GPOINTER_TO_INT(choice)); }
 
 void BuildHomeMenu(GtkWidget* menu)
@@ -112,7 +123,7 @@ void BuildHomeMenu(GtkWidget* menu)
     gtk_widget_set_no_show_all(mainUi.menu.separatorAfterOpenLayout, TRUE);
     if (showAdvancedFeatures == 1)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
-    AddItem(menu, SensitiveItem::FileManager, Shown::Always);
+    AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
     AddItem(menu, SensitiveItem::FreeMotion, Shown::Always, G_CALLBACK(menuMainTraceMode));
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
     AddItem(menu, SensitiveItem::Setup, Shown::Always);
@@ -135,11 +146,11 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::SaveLayout, Shown::Advanced);
     AddItem(menu, SensitiveItem::SaveLayoutAs, Shown::Advanced);
     AddItem(menu, SensitiveItem::Save, Shown::Hidden);
-    AddItem(menu, SensitiveItem::Delete, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Delete, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDelete>));
     GtkWidget* scaleItem = AddItem(menu, SensitiveItem::Scale, Shown::Hidden);
     AddItem(AddSubmenu(scaleItem), SensitiveItem::AutoscaleAll, Shown::Always);
-    AddItem(menu, SensitiveItem::Draw, Shown::Hidden);
-    AddItem(menu, SensitiveItem::MoveAll, Shown::Always);
+    AddItem(menu, SensitiveItem::Draw, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDraw>));
+    AddItem(menu, SensitiveItem::MoveAll, Shown::Always, G_CALLBACK(OnEditMode<menuEditMove>));
     AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
     AddItem(menu, SensitiveItem::Nest, Shown::Always);
     AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
@@ -151,10 +162,10 @@ void BuildEditMenu(GtkWidget* menu)
 
 void BuildViewMenu(GtkWidget* menu)
 {
-    AddItem(menu, SensitiveItem::Zoom, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Zoom, Shown::Hidden, G_CALLBACK(OnEditMode<menuViewZoomIn>));
     AddItem(menu, SensitiveItem::ZoomAll, Shown::Always, G_CALLBACK(menuViewZoomAll));
-    AddItem(menu, SensitiveItem::Pan, Shown::Always);
-    AddItem(menu, SensitiveItem::Measure, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Pan, Shown::Always, G_CALLBACK(OnEditMode<menuViewPan>));
+    AddItem(menu, SensitiveItem::Measure, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditMeasure>));
 }
 
 }  // namespace

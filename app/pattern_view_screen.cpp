@@ -7,6 +7,7 @@
 #include "app/run_widgets_gtk.h"
 #include "app/screen_config.h"
 #include "view/drawing_area_gtk.h"
+#include "view/touch_edit_gtk.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ GtkWidget* createPatternViewScreen(int mode, int kind)
     mainUi.sideBox = box;
 
     GtkWidget* area = SetDrawingArea(kind);
+    ConnectTouchHandlers(area);
     gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
 
     zoomed = 0;

@@ -4,6 +4,8 @@
 
 #include "app/interface.h"
 #include "app/main_menu.h"
+#include "app/edit_modes.h"
+#include "view/touch_edit_gtk.h"
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/screen_config.h"
@@ -26,6 +28,12 @@ void popupNext(GtkWidget*, gpointer data)
     SelectNextPopupPattern(point->x, point->y, ViewPanX(), ViewPanY());
     RedrawView();
     CreatePopupMenu(point->x, point->y);
+}
+
+void OnMoveItem(GtkWidget*, gpointer)
+{
+    popupMove();
+    ProbeView("mode");
 }
 
 void FreePoint(gpointer data, GClosure*) { delete static_cast<PopupPoint*>(data); }
@@ -88,7 +96,7 @@ void CreatePopupMenu(int x, int y)
     AddItem(rotate, "Select", nullptr, x, y);
     AddItem(rotate, "90 Degrees CW", nullptr, x, y);
     AddItem(rotate, "90 Degrees CCW", nullptr, x, y);
-    AddItem(menu, "Move", nullptr, x, y);
+    AddItem(menu, "Move", G_CALLBACK(OnMoveItem), x, y);
     AddItem(menu, "Save", nullptr, x, y);
     AddItem(menu, "Scale", nullptr, x, y);
     AddItem(menu, "Properties", nullptr, x, y);

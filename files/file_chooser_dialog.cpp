@@ -1,5 +1,6 @@
 // A touch-friendly modal file chooser: the folder's sub-folders and matching files in one
-// list; touching a folder opens it, "Up" goes back, OK returns the chosen entry.
+// list; touching a folder opens it, the drop-down above the list goes back to any folder
+// visited on the way (never above the start folder), OK returns the chosen entry.
 
 #include <gtk/gtk.h>
 
@@ -16,12 +17,16 @@
 
 namespace {
 
-enum { COL_ICON = 0, COL_NAME = 1, COL_KIND = 2 };
+// COL_NAME holds the name byte for byte, COL_SHOWN a readable form of it (names on a stick
+// need not be UTF-8).
+enum { COL_ICON = 0, COL_NAME = 1, COL_KIND = 2, COL_SHOWN = 3 };
 
 struct Chooser {
     GtkWidget* dialog = nullptr;
     GtkWidget* list = nullptr;
-    GtkWidget* folderLabel = nullptr;
+    GtkWidget* folders = nullptr;  // drop-down of the folders visited, start folder first
+    std::vector<std::string> visited;
+    bool changingFolders = false;
     GtkWidget* ok = nullptr;
     GtkWidget* cancel = nullptr;
     GtkListStore* store = nullptr;
@@ -31,27 +36,60 @@ struct Chooser {
     std::string filter;
 };
 
+std::string Shown(const std::string& name)
+{
+    gchar* shown = g_filename_display_name(name.c_str());
+    std::string text = shown != nullptr ? shown : name;
+    g_free(shown);
+    return text;
+}
+
 void Fill(Chooser* c)
 {
     gtk_list_store_clear(c->store);
-    gtk_label_set_text(GTK_LABEL(c->folderLabel), c->folder.c_str());
     std::vector<FolderEntry> entries;
     GtkTreeIter iter;
-    if (c->folder != c->startFolder) {
-        gtk_list_store_append(c->store, &iter);
-        gtk_list_store_set(c->store, &iter, COL_ICON, c->folderIcon, COL_NAME, "..", COL_KIND,
-                           0, -1);
-    }
     if (!ListFolder(c->folder, c->filter, &entries)) {
         gtk_list_store_append(c->store, &iter);
-        gtk_list_store_set(c->store, &iter, COL_NAME, "Invalid Path", COL_KIND, 2, -1);
+        gtk_list_store_set(c->store, &iter, COL_NAME, "Invalid Path", COL_SHOWN, "Invalid Path",
+                           COL_KIND, 2, -1);
     }
     for (const FolderEntry& e : entries) {
         gtk_list_store_append(c->store, &iter);
         gtk_list_store_set(c->store, &iter, COL_ICON, e.kind == 0 ? c->folderIcon : nullptr,
-                           COL_NAME, e.name.c_str(), COL_KIND, e.kind, -1);
+                           COL_NAME, e.name.c_str(), COL_SHOWN, Shown(e.name).c_str(), COL_KIND,
+                           e.kind, -1);
     }
-    ProbeLaterList(c->list, COL_NAME, c->ok, c->cancel);
+    ProbeLaterList(c->list, COL_SHOWN, c->ok, c->cancel, c->folders);
+}
+
+// Goes to `folder` (ending in '/') by a touched row: it joins the drop-down and is selected.
+void OpenFolder(Chooser* c, const std::string& folder)
+{
+    c->folder = folder;
+    c->visited.push_back(folder);
+    c->changingFolders = true;
+    gtk_combo_box_append_text(GTK_COMBO_BOX(c->folders), Shown(folder).c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(c->folders), static_cast<int>(c->visited.size()) - 1);
+    c->changingFolders = false;
+    Fill(c);
+}
+
+// An earlier folder chosen in the drop-down: the ones after it are forgotten.
+void OnFolderChosen(GtkComboBox* combo, gpointer data)
+{
+    auto* c = static_cast<Chooser*>(data);
+    const int index = gtk_combo_box_get_active(combo);
+    if (c->changingFolders || index < 0 || index >= static_cast<int>(c->visited.size()))
+        return;
+    c->changingFolders = true;
+    while (static_cast<int>(c->visited.size()) > index + 1) {
+        c->visited.pop_back();
+        gtk_combo_box_remove_text(combo, static_cast<int>(c->visited.size()));
+    }
+    c->changingFolders = false;
+    c->folder = c->visited.back();
+    Fill(c);
 }
 
 bool Selected(Chooser* c, std::string* name, int* kind)
@@ -75,13 +113,12 @@ void OnRowChanged(GtkTreeView*, gpointer data)
     int kind = 1;
     if (!Selected(c, &name, &kind) || kind != 0)
         return;
-    if (name == "..") {
-        size_t cut = c->folder.find_last_of('/', c->folder.size() - 2);
-        c->folder = cut == std::string::npos ? c->startFolder : c->folder.substr(0, cut + 1);
-    } else {
-        c->folder += name + "/";
-    }
-    Fill(c);
+    OpenFolder(c, c->folder + name + "/");
+}
+
+bool FolderExists(const std::string& folder)
+{
+    return g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR);
 }
 
 std::string GtkGetFilename(const std::string& startFolder, const std::string& extensions)
@@ -106,11 +143,14 @@ std::string GtkGetFilename(const std::string& startFolder, const std::string& ex
     g_signal_connect(c.dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
 
     GtkWidget* box = GTK_DIALOG(c.dialog)->vbox;
-    c.folderLabel = gtk_label_new("");
-    gtk_label_set_ellipsize(GTK_LABEL(c.folderLabel), PANGO_ELLIPSIZE_START);
-    gtk_box_pack_start(GTK_BOX(box), c.folderLabel, FALSE, FALSE, 4);
+    c.folders = gtk_combo_box_new_text();
+    c.visited.push_back(c.folder);
+    gtk_combo_box_append_text(GTK_COMBO_BOX(c.folders), Shown(c.folder).c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(c.folders), 0);
+    g_signal_connect(c.folders, "changed", G_CALLBACK(OnFolderChosen), &c);
+    gtk_box_pack_start(GTK_BOX(box), c.folders, FALSE, FALSE, 4);
 
-    c.store = gtk_list_store_new(3, GDK_TYPE_PIXBUF, G_TYPE_STRING, G_TYPE_INT);
+    c.store = gtk_list_store_new(4, GDK_TYPE_PIXBUF, G_TYPE_STRING, G_TYPE_INT, G_TYPE_STRING);
     c.list = gtk_tree_view_new_with_model(GTK_TREE_MODEL(c.store));
     g_object_unref(c.store);
     gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(c.list), FALSE);
@@ -118,14 +158,14 @@ std::string GtkGetFilename(const std::string& startFolder, const std::string& ex
                                                 gtk_cell_renderer_pixbuf_new(), "pixbuf",
                                                 COL_ICON, nullptr);
     gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(c.list), -1, "",
-                                                gtk_cell_renderer_text_new(), "text", COL_NAME,
+                                                gtk_cell_renderer_text_new(), "text", COL_SHOWN,
                                                 nullptr);
     g_signal_connect(c.list, "cursor-changed", G_CALLBACK(OnRowChanged), &c);
     GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
                                    GTK_POLICY_AUTOMATIC);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
-    gtk_widget_set_size_request(scrolled, file_selection_width - 20, file_selection_height - 100);
+    gtk_widget_set_size_request(scrolled, file_selection_width - 20, file_selection_height - 120);
     gtk_container_add(GTK_CONTAINER(scrolled), c.list);
     gtk_box_pack_start(GTK_BOX(box), scrolled, TRUE, TRUE, 0);
 
@@ -135,9 +175,11 @@ std::string GtkGetFilename(const std::string& startFolder, const std::string& ex
     if (gtk_dialog_run(GTK_DIALOG(c.dialog)) == GTK_RESPONSE_OK) {
         std::string name;
         int kind = 1;
-        if (Selected(&c, &name, &kind) && kind != 2 && name != "..")
+        // Without a row, the folder being shown is the answer: so the start folder itself
+        // can be chosen as a destination.
+        if (Selected(&c, &name, &kind) && kind != 2)
             result = c.folder + name;
-        else if (c.folder != c.startFolder)
+        else if (FolderExists(c.folder))
             result = c.folder.substr(0, c.folder.size() - 1);
     }
     gtk_widget_destroy(c.dialog);

@@ -41,7 +41,7 @@ bool ListFolder(const std::string& folder, const std::string& filter,
             continue;
         if (S_ISDIR(st.st_mode))
             out->push_back({name, 0});
-        else if (FilePassesFilter(name, filter))
+        else if (filter != kFolderOnlyFilter && FilePassesFilter(name, filter))
             out->push_back({name, 1});
     }
     std::sort(out->begin(), out->end(), [](const FolderEntry& a, const FolderEntry& b) {

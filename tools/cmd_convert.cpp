@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
+#include "base/atomic_file.h"
 #include "import/dxf_import.h"
 #include "import/qli_import.h"
 #include "tools/tool.h"
@@ -45,32 +45,25 @@ int RunConvert(const ToolArgs& args)
     }
     // Written beside the destination and renamed into place, so a failed conversion never
     // leaves a half-written pattern or destroys one that was there.
-    const std::string part = out + ".part";
-    std::FILE* output = std::fopen(part.c_str(), "wb");
-    if (!output) {
-        std::fprintf(stderr, "corvan-tool: cannot write %s: %s\n", part.c_str(),
-                     std::strerror(errno));
+    AtomicFileWriter output(out);
+    if (!output.Open()) {
+        std::fprintf(stderr, "corvan-tool: cannot write %s: %s\n", out.c_str(),
+                     std::strerror(output.error()));
         std::fclose(input);
         return kToolFailed;
     }
-    const bool converted = kind == ".dxf" ? ConvertDXF(input, output) == 0
-                                          : ImportQLI(input, output) == 1;
+    const bool converted = kind == ".dxf" ? ConvertDXF(input, output.stream()) >= 0
+                                          : ImportQLI(input, output.stream()) > 0;
     std::fclose(input);
-    bool written = std::fflush(output) == 0 && fsync(fileno(output)) == 0;
-    written = std::fclose(output) == 0 && written;
-    if (!converted || !written) {
-        std::remove(part.c_str());
-        if (!converted)
-            std::fprintf(stderr, "corvan-tool: %s could not be converted%s\n", in.c_str(),
-                         kind == ".dxf" ? " (what was read is in ./dxf.log)" : "");
-        else
-            std::fprintf(stderr, "corvan-tool: cannot write %s\n", out.c_str());
+    if (!converted) {
+        output.Abandon();
+        std::fprintf(stderr, "corvan-tool: %s could not be converted%s\n", in.c_str(),
+                     kind == ".dxf" ? " (what was read is in ./dxf.log)" : "");
         return kToolFailed;
     }
-    if (std::rename(part.c_str(), out.c_str()) != 0) {
+    if (!output.Commit()) {
         std::fprintf(stderr, "corvan-tool: cannot write %s: %s\n", out.c_str(),
-                     std::strerror(errno));
-        std::remove(part.c_str());
+                     std::strerror(output.error()));
         return kToolFailed;
     }
     std::printf("converted %s to %s\n", in.c_str(), out.c_str());

@@ -33,3 +33,18 @@ TEST(FileFilter, FolderListing)
     EXPECT_FALSE(ListFolder("./missing/", "", &entries));
     EXPECT_TRUE(entries.empty());
 }
+
+TEST(FileFilter, FolderOnlyFilterListsNoFileWhateverItsName)
+{
+    TempDir dir;
+    dir.Write("b/x.qcc", "");
+    dir.Write("A/.keep", "");
+    dir.Write("trick.ZZZ", "");
+    dir.Write("plain.qcc", "");
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(ListFolder(dir.path(), kFolderOnlyFilter, &entries));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "A");
+    EXPECT_EQ(entries[1].name, "b");
+    EXPECT_EQ(entries[0].kind + entries[1].kind, 0);
+}

@@ -223,6 +223,49 @@ class Session:
         x, y, w, h = rect
         self.tap(x + w // 2, y + h // 2)
 
+    def open_layout(self, name):
+        """Home > Open Layout > `name`, answering what the load asks; returns the state of
+        the pattern view it ends on."""
+        self.choose("Open Layout", self.open_menu("home", "the home menu"))
+        chooser = self.wait_for(lambda l: name in l["rows"], event="chooser", what="chooser")
+        self.tap_rect(chooser["rows"][name])
+        self.tap_rect(chooser["ok"]["rect"])
+        normal = lambda l: l.get("screen") == "PatternView" and l["mask"] == 0x37FFFFF
+        for _ in range(3):
+            self.answer_message()
+            if normal(self.state()):
+                self.new_probes()  # the load's messages are answered
+                return self.state()
+        return self.wait_for(normal, what="the pattern view")
+
+    def released(self, what):
+        """The "view" line of the next release on the pattern or stitching view."""
+        return self.wait_for(lambda l: l["why"] == "release", event="view", what=what)
+
+    def press(self, x, y, until=None, hold=0.0, drift=(0, 0), what="a view line"):
+        """Puts a finger down at (x, y), moves it by `drift`, and lifts it once a probe line
+        satisfies `until` (returned), or after `hold` seconds: the gesture's own length."""
+        self.xdotool("mousemove", x, y, "mousedown", 1)
+        if drift != (0, 0):
+            self.xdotool("mousemove", x + drift[0], y + drift[1])
+        found = None
+        if until is not None:
+            found = self.wait_for(until, what=what)
+        if hold:
+            time.sleep(hold)
+        self.xdotool("mouseup", 1)
+        return found
+
+    def drag(self, x0, y0, x1, y1, seconds=0.0, steps=8):
+        """One finger from (x0, y0) to (x1, y1) in `steps` moves spread over `seconds`
+        (as fast as the events go with 0), in one xdotool run."""
+        args = ["mousemove", x0, y0, "mousedown", 1]
+        for i in range(1, steps + 1):
+            args += ["mousemove", x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps]
+            if seconds:
+                args += ["sleep", "%.3f" % (seconds / steps)]
+        self.xdotool(*(args + ["mouseup", 1]))
+
     def open_menu(self, top, what):
         """Taps a top item of the menu bar ("home", "edit", "view") and returns the items
         of the menu that opens."""
