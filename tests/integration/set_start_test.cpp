@@ -147,14 +147,17 @@ TEST_F(SetStart, RunStartsAtThePointBesideTheHeadAndTheToolStartsThereToo)
     }
 }
 
-TEST_F(SetStart, UnreadablePositionAtOkStopsWithTheMessageAndNoMove)
+TEST_F(SetStart, CancelOrAnUnreadablePositionAtOkStartsNothing)
 {
     ASSERT_TRUE(StartSim());
     Place(kZigzag, 1, 1);
     ui->Expect(kStart, RESPONSE_SET_START)
+        .Expect(kStart, RESPONSE_SET_START)
         .Expect(kPointReadFailed, RESPONSE_OK)
         .Expect(kStart, RESPONSE_SET_START)
         .Expect(kPointReadFailed, RESPONSE_OK);
+    operatorAtDialog = [] { return int(RESPONSE_CANCEL); };
+    startButtonReleased();
     operatorAtDialog = [&] {
         EXPECT_EQ(sim->Control("drop-xy 1"), "ok");
         return int(RESPONSE_OK);
@@ -175,22 +178,4 @@ TEST_F(SetStart, UnreadablePositionAtOkStopsWithTheMessageAndNoMove)
     EXPECT_EQ(runActive, 0);
     j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
     EXPECT_TRUE(j.moves.empty()) << j.shape;
-}
-
-TEST_F(SetStart, TheDialogFreesTheHeadAndCancelStartsNothing)
-{
-    ASSERT_TRUE(StartSim());
-    Place(kZigzag, 1, 1);
-    ui->Expect(kStart, RESPONSE_SET_START);
-    operatorAtDialog = [&] {
-        const std::string state = sim->Control("state");
-        EXPECT_EQ(SimController::Word(state, "x_driven"), "false") << state;
-        EXPECT_EQ(SimController::Word(state, "y_driven"), "false") << state;
-        return int(RESPONSE_CANCEL);
-    };
-    startButtonReleased();
-    EXPECT_EQ(runActive, 0);
-    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
-    EXPECT_TRUE(j.moves.empty()) << j.shape;
-    EXPECT_NE(std::find(j.entries.begin(), j.entries.end(), "HandOver"), j.entries.end());
 }
