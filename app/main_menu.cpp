@@ -15,6 +15,7 @@
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "patterns/transform.h"
 #include "app/message_windows.h"
 #include "app/system_path.h"
 #include "view/pattern_view.h"
@@ -244,7 +245,7 @@ int PlaceSelectedPattern(const std::string& path)
         UiShowMessage(MSG_ERROR, BUTTONS_OK, "Pattern File Is Invalid\n");
         return -1;
     }
-    pattern->rotation = static_cast<int>(box->angle);
+    pattern->rotation = WrapRotation(box->angle);
     if (pattern->rotation != 0 && rotatePatternHook != nullptr) {
         rotatePatternHook(pattern, float(pattern->rotation));
         RefreshPatternPix();

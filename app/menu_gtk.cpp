@@ -5,6 +5,7 @@
 #include "patterns/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
+#include "app/popup_actions.h"
 #include "app/edit_modes.h"
 #include "view/touch_edit_gtk.h"
 #include "app/screen_config.h"
@@ -100,6 +101,8 @@ void OnUndoSnapshotChanged(int taken)
 
 void menuEditUndo() { RestoreUndoFile(); }
 
+void OnAutoCenter() { menuEditAutoCenter(0); }
+
 // The edit-mode items: the mode is set, then the GUI tests are told.
 template <void (*Enter)()>
 void OnEditMode()
@@ -151,7 +154,7 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(AddSubmenu(scaleItem), SensitiveItem::AutoscaleAll, Shown::Always);
     AddItem(menu, SensitiveItem::Draw, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDraw>));
     AddItem(menu, SensitiveItem::MoveAll, Shown::Always, G_CALLBACK(OnEditMode<menuEditMove>));
-    AddItem(menu, SensitiveItem::AutoCenter, Shown::Always);
+    AddItem(menu, SensitiveItem::AutoCenter, Shown::Always, G_CALLBACK(OnAutoCenter));
     AddItem(menu, SensitiveItem::Nest, Shown::Always);
     AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
             G_CALLBACK(OnCreateSetpoint));

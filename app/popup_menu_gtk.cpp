@@ -2,6 +2,7 @@
 
 #include "app/popup_menu.h"
 
+#include "app/popup_actions.h"
 #include "app/interface.h"
 #include "app/main_menu.h"
 #include "app/edit_modes.h"
@@ -55,6 +56,7 @@ GtkWidget* AddSubmenu(GtkWidget* menu, const char* label)
     GtkWidget* sub = gtk_menu_new();
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), sub);
     g_signal_connect(sub, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect(sub, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
     return sub;
 }
 
@@ -69,6 +71,14 @@ GtkWidget* NewPopup()
 }
 
 void OnAddPatternItem(GtkWidget*, gpointer) { menuMainAddPattern(); }
+
+void OnRotateCW(GtkWidget*, gpointer) { popupRotateCW(); }
+void OnRotateCCW(GtkWidget*, gpointer) { popupRotateCCW(); }
+void OnMirrorH(GtkWidget*, gpointer) { popupMirrorH(); }
+void OnMirrorV(GtkWidget*, gpointer) { popupMirrorV(); }
+void OnFlipPath(GtkWidget*, gpointer) { popupFlipPath(); }
+void OnMerge(GtkWidget*, gpointer) { popupMergePattern(); }
+void OnRemove(GtkWidget*, gpointer) { popupRemove(); }
 
 }  // namespace
 
@@ -86,16 +96,16 @@ void CreatePopupMenu(int x, int y)
     AddItem(menu, "Repeat", nullptr, x, y);
     AddItem(menu, "Autofill", nullptr, x, y);
     GtkWidget* mirror = AddSubmenu(menu, "Mirror");
-    AddItem(mirror, "Horizontal", nullptr, x, y);
-    AddItem(mirror, "Vertical", nullptr, x, y);
+    AddItem(mirror, "Horizontal", G_CALLBACK(OnMirrorH), x, y);
+    AddItem(mirror, "Vertical", G_CALLBACK(OnMirrorV), x, y);
     if (showAdvancedFeatures == 1)
-        AddItem(menu, "Merge", nullptr, x, y);
-    AddItem(menu, "Reverse Path", nullptr, x, y);
-    AddItem(menu, "Remove", nullptr, x, y);
+        AddItem(menu, "Merge", G_CALLBACK(OnMerge), x, y);
+    AddItem(menu, "Reverse Path", G_CALLBACK(OnFlipPath), x, y);
+    AddItem(menu, "Remove", G_CALLBACK(OnRemove), x, y);
     GtkWidget* rotate = AddSubmenu(menu, "Rotate");
     AddItem(rotate, "Select", nullptr, x, y);
-    AddItem(rotate, "90 Degrees CW", nullptr, x, y);
-    AddItem(rotate, "90 Degrees CCW", nullptr, x, y);
+    AddItem(rotate, "90 Degrees CW", G_CALLBACK(OnRotateCW), x, y);
+    AddItem(rotate, "90 Degrees CCW", G_CALLBACK(OnRotateCCW), x, y);
     AddItem(menu, "Move", G_CALLBACK(OnMoveItem), x, y);
     AddItem(menu, "Save", nullptr, x, y);
     AddItem(menu, "Scale", nullptr, x, y);

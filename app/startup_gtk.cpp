@@ -15,6 +15,8 @@
 #include "app/point_select_dialog.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
+#include "app/main_menu.h"
+#include "app/popup_actions.h"
 #include "app/screen_config.h"
 #include "app/sensitivity.h"
 #include "app/settings_load.h"
@@ -158,6 +160,8 @@ int initializeUserInterface(int argc, char** argv)
 
     // After the check for an unfinished update: a layout the last run left at a crash.
     restoreUndoOnCancel = RestoreUndoOnCancel;
+    stopWorkOnCancel = StopWorkInProgress;
+    rotatePatternHook = RotatePatternForBox;
     RecoverLayoutAtStart();
 
     if (waitWindow != nullptr && waitWindow->window != nullptr)

@@ -355,6 +355,8 @@ void ReleaseLayout()
     PatternBoxList* boxes = patternBoxList;
     auto arrays = Arrays;
     patternLayout = nullptr;
+    // The selection named a placement of the layout being dropped.
+    interface_.selectedNode = nullptr;
     patternList = nullptr;
     extents = nullptr;
     patternBoxList = nullptr;
