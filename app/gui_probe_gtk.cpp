@@ -169,7 +169,10 @@ void ProbeMainWindow(const char* event)
                           ", \"pauseButton\": " + State(mainUi.pauseButton) +
                           ", \"threadButton\": " + State(mainUi.threadButton) +
                           ", \"traceStart\": " + State(mainUi.traceStartToggle) +
-                          ", \"traceSave\": " + State(mainUi.traceSaveButton);
+                          ", \"traceSave\": " + State(mainUi.traceSaveButton) +
+                          ", \"videoButton\": " + State(mainUi.videoButton) +
+                          ", \"snapshotButton\": " + State(mainUi.snapshotButton) +
+                          ", \"calibrateButton\": " + State(mainUi.calibrateButton);
     std::string name;
     if (isWidget(mainUi.patternNameLabel))
         name = gtk_label_get_text(GTK_LABEL(mainUi.patternNameLabel));
@@ -357,4 +360,62 @@ void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, Gt
     for (const auto& w : widgets)
         list += (list.empty() ? "" : ", ") + Quote(w.first) + ": " + State(w.second);
     Write(std::string("{\"event\": ") + Quote(event) + ", \"widgets\": {" + list + "}}");
+}
+
+namespace {
+
+// Lines of $CORVAN_GUI_PROBE.in read so far (bytes).
+long probeInputAt = 0;
+
+// Activates the menu item with that label, hidden ones too; usable ones only.
+void ActivateItem(const std::string& label)
+{
+    for (int i = 0; i < kSensitiveItemCount; ++i) {
+        GtkWidget* item = mainUi.menu.items[i];
+        if (item == nullptr || label != SensitiveItemLabel(static_cast<SensitiveItem>(i)))
+            continue;
+        const bool usable = gtk_widget_get_sensitive(item);
+        Write("{\"event\": \"activate\", \"label\": " + Quote(label) +
+              ", \"activated\": " + (usable ? "true" : "false") + "}");
+        if (usable)
+            gtk_menu_item_activate(GTK_MENU_ITEM(item));
+        return;
+    }
+    Write("{\"event\": \"activate\", \"label\": " + Quote(label) + ", \"activated\": false}");
+}
+
+gboolean ProbeInputTick(gpointer)
+{
+    const std::string path = std::string(std::getenv("CORVAN_GUI_PROBE")) + ".in";
+    FILE* f = std::fopen(path.c_str(), "r");
+    if (f == nullptr)
+        return TRUE;
+    std::vector<std::string> labels;
+    if (std::fseek(f, probeInputAt, SEEK_SET) == 0) {
+        std::string line;
+        int c;
+        long at = probeInputAt;
+        while ((c = std::fgetc(f)) != EOF) {
+            ++at;
+            if (c != '\n') {
+                line += char(c);
+                continue;
+            }
+            labels.push_back(line);
+            line.clear();
+            probeInputAt = at;  // only whole lines count
+        }
+    }
+    std::fclose(f);
+    for (const std::string& label : labels)
+        ActivateItem(label);
+    return TRUE;
+}
+
+}  // namespace
+
+void StartProbeInput()
+{
+    if (ProbeEnabled())
+        g_timeout_add(100, ProbeInputTick, nullptr);
 }

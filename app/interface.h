@@ -9,6 +9,7 @@
 // (patterns/pattern_box.h).
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,12 @@
 
 struct FullPattern_t;
 struct LayoutNode;
+struct Camera;
+
+// Owns a camera record (camera/camera.h); releases its device and buffers.
+struct CameraFree {
+    void operator()(Camera* camera) const;
+};
 
 // A point on the pattern view, in view pixels.
 struct ScreenPoint {
@@ -73,6 +80,10 @@ struct Interface {
     // its background while viewScale is within 0.25 of that scale.
     PixbufPtr cameraSnapshot;
     float snapshotInchPerPixel = 1.0f;
+    // The camera, made at start-up when one answers; none without a camera.
+    std::unique_ptr<Camera, CameraFree> camera;
+    // 1 while the camera screen's video runs.
+    int videoRunning = 0;
     // Grid overlay, view_area_width x view_area_height, made by DrawGrid.
     PixbufPtr gridPixbuf;
     // Picture shown by the small preview of the pattern select screen.

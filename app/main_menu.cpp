@@ -136,6 +136,12 @@ void menuMainNewLayout()
     ShowScreenWithMask(Screen::ExtentsSetup, kMaskNoExtents);
 }
 
+void menuMainCamera()
+{
+    ShowScreenWithMask(Screen::Camera, kMaskNavigationNoBox);
+    ReleaseAllUI();
+}
+
 void menuMainExtents()
 {
     interface_.boxEditTarget = 0;

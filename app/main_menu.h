@@ -28,6 +28,8 @@ void menuMainTraceMode();
 void menuMainLoadLayout();
 // choice 1 Add Pattern Box, 0 Adjust Current, 2 Remove Current.
 void menuMainPatternbox(int choice);
+// The camera screen (navigation and camera mask), leaving any touch tool.
+void menuMainCamera();
 
 // --- View menu -------------------------------------------------------------------------------
 

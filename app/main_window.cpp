@@ -36,6 +36,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::PatternSelect: return createPatternSelectScreen();
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
     case Screen::Trace: return createTraceScreen();
+    case Screen::Camera: return createCameraScreen();
     case Screen::FileManager: return CreateFileManager();
     default: return EmptyScreen();
     }
@@ -65,6 +66,9 @@ void clearScreen()
     mainUi.setupNotebook = nullptr;
     mainUi.traceStartToggle = nullptr;
     mainUi.traceSaveButton = nullptr;
+    mainUi.videoButton = nullptr;
+    mainUi.snapshotButton = nullptr;
+    mainUi.calibrateButton = nullptr;
 }
 
 void PackScreen(GtkWidget* screen, Screen kind)

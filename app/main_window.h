@@ -67,6 +67,9 @@ struct MainWindow {
     GtkWidget* setupNotebook = nullptr;     // setup screen
     GtkWidget* traceStartToggle = nullptr;  // trace screen: "Start" / "Stop"
     GtkWidget* traceSaveButton = nullptr;   // trace screen: "Save"
+    GtkWidget* videoButton = nullptr;       // camera screen: "Video", "Snapshot", "Calibrate"
+    GtkWidget* snapshotButton = nullptr;
+    GtkWidget* calibrateButton = nullptr;
     Screen screenKind = Screen::ExtentsSetup;
     MenuRecord menu;
     ToolbarRecord toolbar;
@@ -111,6 +114,7 @@ GtkWidget* createPatternViewScreen(int mode, int kind);
 GtkWidget* createPatternSelectScreen();
 GtkWidget* createExtentsSetup(int target);
 GtkWidget* createTraceScreen();
+GtkWidget* createCameraScreen();
 
 // --- Widget helpers --------------------------------------------------------------------------
 

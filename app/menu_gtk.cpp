@@ -128,7 +128,7 @@ void BuildHomeMenu(GtkWidget* menu)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
     AddItem(menu, SensitiveItem::FreeMotion, Shown::Always, G_CALLBACK(menuMainTraceMode));
-    AddItem(menu, SensitiveItem::Camera, Shown::Hidden);
+    AddItem(menu, SensitiveItem::Camera, Shown::Hidden, G_CALLBACK(menuMainCamera));
     AddItem(menu, SensitiveItem::Setup, Shown::Always);
     AddSeparator(menu, Shown::Always);
     AddItem(menu, SensitiveItem::SetQuiltArea, Shown::Always, G_CALLBACK(menuMainExtents));

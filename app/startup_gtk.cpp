@@ -22,6 +22,8 @@
 #include "app/settings_load.h"
 #include "app/status_bar.h"
 #include "app/ui_hooks.h"
+#include "app/gui_probe_gtk.h"
+#include "camera/camera.h"
 #include "files/file_chooser_dialog.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
@@ -146,6 +148,8 @@ int initializeUserInterface(int argc, char** argv)
     Say("done.\nInitialize Camera...");
     gtk_widget_show(mainVBox);
     gtk_widget_show(mainWindow);
+    // No camera, or one that gives no picture, only leaves the program without a picture.
+    interface_.camera = InitCamera(&interface_.cameraSnapshot);
     ShowStitchButtons();
 
     Say("done\nSet initial zoom value...");
@@ -167,6 +171,7 @@ int initializeUserInterface(int argc, char** argv)
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);
 
+    StartProbeInput();
     gtk_main();
     return 1;
 }

@@ -45,7 +45,7 @@ void DrawCapture(cairo_t* cr, int W, int H)
 {
     const float s = CaptureViewScale(W, H);
     FillRect(cr, "#CCFFFF", 0, 0, W, H);
-    Pixbuf(cr, interface_.cameraSnapshot.get(), 0, 0);
+    DrawCameraPicture(cr, W, H);
 
     const Pattern* p = tmpPattern;
     if (p != nullptr && p->pointCount > 0) {

@@ -159,6 +159,10 @@ void RenderSmallPatternView(ViewBuffer& out, int width, int height);
 void RenderMotorMove(ViewBuffer& out, int width, int height);
 void DrawMotorMove(cairo_t* cr, int width, int height);
 
+// The camera picture (interface_.cameraSnapshot), if any, scaled over a W x H area from
+// (0, 0): the picture area of the camera screen.
+void DrawCameraPicture(cairo_t* cr, int width, int height);
+
 // DrawFrame's drawing for dialogs and message windows: a black rectangle, 5 pixels wide,
 // along the edge of a w x h allocation.
 void DrawFrame(cairo_t* cr, int width, int height);

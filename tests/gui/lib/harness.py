@@ -277,6 +277,27 @@ class Session:
             raise TestFailure("no item %r in %s" % (label, sorted(items)))
         self.tap_rect(items[label]["rect"])
 
+    def activate(self, label):
+        """Activates the menu item `label` through the probe, hidden items too; returns
+        whether the program activated it (only usable items are)."""
+        with open(self.probe + ".in", "a") as f:
+            f.write(label + "\n")
+        return self.wait_for(lambda l: l.get("label") == label, event="activate",
+                             what="the activation of %r" % label)["activated"]
+
+    def wait_shot(self, predicate, timeout=20, what="a picture on screen"):
+        """Takes screenshots until `predicate(picture)` holds; returns that picture."""
+        found = []
+
+        def seen():
+            shot = self.screenshot()
+            if predicate(shot):
+                found.append(shot)
+            return bool(found)
+
+        self._until(seen, timeout, what)
+        return found[0]
+
     def message_windows(self):
         ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)],
                              env=self.env, capture_output=True, text=True, timeout=15).stdout.split()
