@@ -15,10 +15,15 @@ std::string Quote(const std::string& text)
     for (char c : text) {
         if (c == '"' || c == '\\')
             out += '\\';
-        if (c == '\n')
+        if (c == '\n') {
             out += "\\n";
-        else
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", c);
+            out += code;
+        } else {
             out += c;
+        }
     }
     return out + "\"";
 }
@@ -351,6 +356,8 @@ void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidge
                             folders != nullptr ? GTK_WIDGET(g_object_ref(folders)) : nullptr};
     g_idle_add_full(G_PRIORITY_LOW, ProbeListIdle, p, nullptr);
 }
+
+std::string ProbeRect(GtkWidget* widget) { return Rect(widget); }
 
 void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets)
 {

@@ -40,6 +40,9 @@ gboolean ProbeMenuExpose(GtkWidget* menu, GdkEventExpose* event, gpointer data);
 // Expose handler for message windows: once the window is on screen, one line "message" with
 // its text and the screen rectangle of each button by its response ("-5" OK, "-6" Cancel...).
 gboolean ProbeMessageExpose(GtkWidget* dialog, GdkEventExpose* event, gpointer data);
+
+// A widget's screen rectangle as [x, y, w, h], or null when it is not on screen.
+std::string ProbeRect(GtkWidget* widget);
 // With $CORVAN_GUI_PROBE set: each line appended to "$CORVAN_GUI_PROBE.in" names a menu item
 // by its label, which is then activated (hidden items too, usable ones only), with one probe
 // line "activate" saying whether it was.

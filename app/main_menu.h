@@ -45,6 +45,17 @@ int menuEditCreateSetpoint();
 // Loads it back when it exists and fits the view again.
 void menuEditRestoreSetpoint();
 
+// "Save Layout": with a current layout, asks before overwriting it and saves it where it was
+// loaded from; without one, "Save Layout As". 1 when the file was written.
+int menuEditSaveLayout();
+// "Save Layout As": the keyboard asks "SAVE AS:"; the typed name, less the characters a
+// layout name cannot hold, is saved in "./Layout/" (asking before overwriting a file) and
+// becomes the current layout once written. 1 when the file was written.
+int menuEditSaveLayoutAs();
+// The pop-up's "Save": the pattern of the selected placement saved in "./patterns/" under a
+// typed name; its cached thumbnail goes. Nothing without a selection. 1 when written.
+int popupSavePattern();
+
 // "Repeat" of the pattern select screen: back to the pattern view without a new pattern.
 void OnBtnUseCurrentClicked();
 

@@ -25,6 +25,7 @@
 #include "app/gui_probe_gtk.h"
 #include "camera/camera.h"
 #include "files/file_chooser_dialog.h"
+#include "files/keyboard_dialog.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
@@ -102,6 +103,7 @@ int initializeUserInterface(int argc, char** argv)
     // From here on messages are real windows (the serial port's failure below among them).
     InstallGtkUiHooks();
     InstallFileChooser();
+    InstallKeyboard();
 
     Say("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");

@@ -136,8 +136,10 @@ void RefreshPatternPix();
 
 // The work of the pattern view's "Save" pop-up entry: asks "SAVE AS:" on the keyboard,
 // appends ".qcc", asks before overwriting a file of "./patterns/", and writes it there.
-// 1 when the file was written; 0 when cancelled, refused or not written.
-int SavePatternAs(const Pattern* pattern);
+// 1 when the file was written (its path then in `savedPath` when given); 0 when cancelled,
+// refused or not written. A file that cannot be written is reported ("COULD NOT SAVE
+// PATTERN FILE."); a name too long for a pattern path is refused as an invalid name.
+int SavePatternAs(const Pattern* pattern, std::string* savedPath = nullptr);
 
 // The folder pattern files are saved in, as the keyboard may show it.
 constexpr const char* kPatternFolder = "./patterns/";
@@ -152,4 +154,4 @@ constexpr const char* kOverwriteQuestionShort = "FILE EXIXTS!\nOVERWRITE?";
 // existing file is overwritten only when `overwriteQuestion` is answered Yes. The path
 // checked is the path written. 1 written; 0 otherwise.
 int SavePatternInFolder(const Pattern* pattern, const std::string& prefill,
-                        const char* overwriteQuestion);
+                        const char* overwriteQuestion, std::string* savedPath = nullptr);

@@ -27,7 +27,7 @@ bool UsableFileName(const std::string& name)
 }  // namespace
 
 int SavePatternInFolder(const Pattern* pattern, const std::string& prefill,
-                        const char* overwriteQuestion)
+                        const char* overwriteQuestion, std::string* savedPath)
 {
     if (pattern == nullptr)
         return 0;
@@ -52,12 +52,15 @@ int SavePatternInFolder(const Pattern* pattern, const std::string& prefill,
     if (savePattern(pattern, path) != 1) {
         std::printf("could not save pattern %s\n", path.c_str());
         std::fflush(stdout);
+        ShowMessage(MSG_ERROR, BUTTONS_OK, "COULD NOT SAVE PATTERN FILE.");
         return 0;
     }
+    if (savedPath != nullptr)
+        *savedPath = path;
     return 1;
 }
 
-int SavePatternAs(const Pattern* pattern)
+int SavePatternAs(const Pattern* pattern, std::string* savedPath)
 {
-    return SavePatternInFolder(pattern, "", kOverwriteQuestion);
+    return SavePatternInFolder(pattern, "", kOverwriteQuestion, savedPath);
 }
