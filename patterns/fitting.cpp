@@ -109,6 +109,29 @@ int PolygonConvexClockwise(const PointArray& box)
     return 1;
 }
 
+int MarginLeavesBox(const PointArray& box, const PointArray& shrunk)
+{
+    const size_t n = box.size();
+    if (shrunk.size() != n || !PolygonConvexClockwise(shrunk))
+        return 0;
+    // Shrunk corner j is the moved corner j-1 (or j itself when nothing moved).
+    for (size_t shift : {size_t(1), size_t(0)}) {
+        bool same = true;
+        for (size_t j = 0; j < n && same; ++j) {
+            const PolyPoint& a = shrunk[j];
+            const PolyPoint& b = shrunk[(j + 1) % n];
+            const PolyPoint& p = box[(j + n - shift) % n];
+            const PolyPoint& q = box[(j + n - shift + 1) % n];
+            const double dot = (double(b.x) - a.x) * (double(q.x) - p.x) +
+                               (double(b.y) - a.y) * (double(q.y) - p.y);
+            same = dot > 0.0;
+        }
+        if (same)
+            return 1;
+    }
+    return 0;
+}
+
 namespace {
 
 bool FiniteHull(const PointArray& poly)

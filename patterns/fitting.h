@@ -48,5 +48,11 @@ constexpr int kPatternInBoxMoveCap = 100000;
 // and clockwise) and is finite; at least three corners.
 int PolygonConvexClockwise(const PointArray& polygon);
 
+// Whether `shrunk`, the box polygon after AdjustForMargin, is still a box: convex and
+// clockwise, and every side running the way it ran before (shrunk corner j is the moved
+// corner j-1). A margin of half the box or more turns a rectangle about its centre, which is
+// convex and clockwise but no box left; fitting into it must be refused.
+int MarginLeavesBox(const PointArray& box, const PointArray& shrunk);
+
 // Distance from v to the edge segment.
 double GetOverlapDistance(Point v, const Edge& edge);

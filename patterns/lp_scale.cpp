@@ -92,6 +92,14 @@ bool Solve(const PointArray& box, const PointArray& hull, int vars, const double
     return ok;
 }
 
+// s * v + t for a placement offset. The solver's noise around 0 (-1e-7 for a pattern put in
+// the box's corner) is dropped so that the offset is 0, not a hair outside the box.
+float Moved(float v, double factor, double shift)
+{
+    const double r = double(v) * factor + shift;
+    return std::fabs(r) < 1e-6 ? 0.0f : float(r);
+}
+
 bool InLayout(const LayoutNode* node)
 {
     for (const LayoutNode* n = patternLayout; n != nullptr; n = n->next)
@@ -176,9 +184,9 @@ void scaleArray(int axis, double factor, double tx, double ty)
         if (n->arrayIndex != slot)
             continue;
         if (axis == 'x')
-            n->x = float(double(n->x) * factor + tx);
+            n->x = Moved(n->x, factor, tx);
         else
-            n->y = float(double(n->y) * factor + ty);
+            n->y = Moved(n->y, factor, ty);
     }
     if (ArrayNode* array = GetArrayNode(slot)) {
         if (axis == 'x')
@@ -235,8 +243,8 @@ int autoScale(int isArray, int uniform, double* factorX, double* factorY, const 
         scaleArray('x', sx, tx, ty);
         scaleArray('y', sy, tx, ty);
     } else {
-        node->x = float(double(node->x) * sx + tx);
-        node->y = float(double(node->y) * sy + ty);
+        node->x = Moved(node->x, sx, tx);
+        node->y = Moved(node->y, sy, ty);
     }
     if (factorX != nullptr)
         *factorX *= sx;

@@ -72,12 +72,13 @@ int RunLayoutFit(const ToolArgs& args)
         return Fail("CANNOT AUTOSCALE TO DEFINED PATTERN BOX. ABORTING AUTOSCALE. (box " +
                     std::to_string(slot) + " is not convex with its corners clockwise)");
     currentBox = slot;
-    PointArray polygon = BoxPolygon(box);
+    const PointArray whole = BoxPolygon(box);
+    PointArray polygon = whole;
     const float savedMargin = xMargin;
     xMargin = float(margin);
     AdjustForMargin(&polygon);
     xMargin = savedMargin;
-    if (!PolygonConvexClockwise(polygon))
+    if (!MarginLeavesBox(whole, polygon))
         return Fail("a margin of " + std::to_string(margin) + " inches leaves nothing of box " +
                     std::to_string(slot));
 
