@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/interface.h"
 #include "app/main_window.h"
 #include "app/sensitivity.h"
 
@@ -14,10 +15,15 @@ std::string Quote(const std::string& text)
     for (char c : text) {
         if (c == '"' || c == '\\')
             out += '\\';
-        if (c == '\n')
+        if (c == '\n') {
             out += "\\n";
-        else
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", c);
+            out += code;
+        } else {
             out += c;
+        }
     }
     return out + "\"";
 }
@@ -167,6 +173,8 @@ void ProbeMainWindow(const char* event)
                           ", \"repeatButton\": " + State(mainUi.repeatButton) +
                           ", \"pauseButton\": " + State(mainUi.pauseButton) +
                           ", \"threadButton\": " + State(mainUi.threadButton) +
+                          ", \"traceStart\": " + State(mainUi.traceStartToggle) +
+                          ", \"traceSave\": " + State(mainUi.traceSaveButton) +
                           ", \"videoButton\": " + State(mainUi.videoButton) +
                           ", \"snapshotButton\": " + State(mainUi.snapshotButton) +
                           ", \"calibrateButton\": " + State(mainUi.calibrateButton);
@@ -178,6 +186,16 @@ void ProbeMainWindow(const char* event)
           items + "}, \"toolbar\": {" + toolbar + "}, \"widgets\": {" + widgets +
           "}, \"patternName\": " + Quote(name) + ", \"rows\": " + Rows(mainUi.patternTree) +
           "}");
+}
+
+void ProbeWidget(const char* event, GtkWidget* widget)
+{
+    if (!ProbeEnabled())
+        return;
+    char view[128];
+    std::snprintf(view, sizeof view, ", \"scale\": %.9g, \"panX\": %d, \"panY\": %d",
+                  double(interface_.viewScale), interface_.panX, interface_.panY);
+    Write(std::string("{\"event\": ") + Quote(event) + ", \"rect\": " + Rect(widget) + view + "}");
 }
 
 void ProbeMenu(GtkWidget* menu)
@@ -338,6 +356,8 @@ void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidge
                             folders != nullptr ? GTK_WIDGET(g_object_ref(folders)) : nullptr};
     g_idle_add_full(G_PRIORITY_LOW, ProbeListIdle, p, nullptr);
 }
+
+std::string ProbeRect(GtkWidget* widget) { return Rect(widget); }
 
 void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets)
 {

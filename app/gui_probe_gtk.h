@@ -29,6 +29,10 @@ void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidge
 // One line `event` with the state of each named widget (an entry's text included).
 void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets);
 
+// One line `event` with the widget's screen rectangle and the view's scale and pan (for
+// pictures drawn at the view's scale, such as the point-selection dialogs).
+void ProbeWidget(const char* event, GtkWidget* widget);
+
 // ProbeMainWindow(event) once the main loop is idle (the new widgets placed and drawn).
 void ProbeLater(const char* event);
 // Expose handler for menus: probes the menu once it is on screen.
@@ -36,6 +40,9 @@ gboolean ProbeMenuExpose(GtkWidget* menu, GdkEventExpose* event, gpointer data);
 // Expose handler for message windows: once the window is on screen, one line "message" with
 // its text and the screen rectangle of each button by its response ("-5" OK, "-6" Cancel...).
 gboolean ProbeMessageExpose(GtkWidget* dialog, GdkEventExpose* event, gpointer data);
+
+// A widget's screen rectangle as [x, y, w, h], or null when it is not on screen.
+std::string ProbeRect(GtkWidget* widget);
 // With $CORVAN_GUI_PROBE set: each line appended to "$CORVAN_GUI_PROBE.in" names a menu item
 // by its label, which is then activated (hidden items too, usable ones only), with one probe
 // line "activate" saying whether it was.

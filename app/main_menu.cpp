@@ -21,8 +21,12 @@
 #include "view/capture.h"
 #include "view/pattern_view.h"
 #include "patterns/layout_file.h"
+#include "machine/controller.h"
+#include "machine/stitching_run.h"
+#include "view/thumbnail_cache.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 void (*rotatePatternHook)(Pattern* pattern, float degrees) = nullptr;
 void (*stopPositionPollHook)() = nullptr;
@@ -94,6 +98,26 @@ void menuMainPatternView()
     Print("Extents == NULL\n");
     FallBackToExtentsSetup();
     SetSensitivity(kMaskNoExtents);
+}
+
+void menuMainTraceMode()
+{
+    // A paused run's buttons go with the screen they belong to.
+    if (runWidgets.pauseExists) {
+        runWidgets.pauseExists = false;
+        runWidgets.threadShown = false;
+        if (runWidgetsChanged != nullptr)
+            runWidgetsChanged();
+    }
+    // The head is guided by hand: both axes free, the machine handed over.
+    DisableX();
+    DisableY();
+    SendCommand(CMD_HAND_OVER);
+    if (FallBackToExtentsSetup()) {
+        SetSensitivity(kMaskNoExtents);
+        return;
+    }
+    ShowScreenWithMask(Screen::Trace, NavigationMask());
 }
 
 void menuMainNewLayout()
@@ -305,6 +329,93 @@ LayoutNode* SelectNextPopupPattern(int x, int y, int panX, int panY)
     }
     interface_.selectedNode = candidate;
     return candidate;
+}
+
+namespace {
+
+const char kLayoutFolder[] = "./Layout/";
+
+bool StartsWith(const std::string& s, const std::string& head)
+{
+    return s.compare(0, head.size(), head) == 0;
+}
+
+void CouldNotSaveLayout()
+{
+    UiShowMessage(MSG_ERROR, BUTTONS_OK, "COULD NOT SAVE LAYOUT FILE.");
+}
+
+bool InLayout(const LayoutNode* wanted)
+{
+    for (const LayoutNode* node = patternLayout; node != nullptr; node = node->next)
+        if (node == wanted)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+int menuEditSaveLayoutAs()
+{
+    std::string typed;
+    if (UiShowKeyboard(typed, "SAVE AS:") != 1)
+        return 0;
+    const std::string name = RemoveForbiddenCharacters(typed);
+    // A name too long or with nothing left: SaveLayout refuses it with its own message.
+    // Without a quilting area there is nothing to keep.
+    if (typed.size() > kLayoutNameMax || name.empty() || extents == nullptr)
+        return SaveLayout(typed, 1, 0);
+    const std::string path = kLayoutFolder + name + ".qlf";
+    if (access(path.c_str(), F_OK) == 0 &&
+        UiShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL, "FILE EXISTS!\nOVERWRITE FILE?") !=
+            RESPONSE_OK)
+        return 0;
+    if (SaveLayout(name, 0, 0) != 1) {
+        CouldNotSaveLayout();
+        return 0;
+    }
+    // Only a layout that was written is the current one.
+    interface_.current_layout = kLayoutFolder + name;
+    return 1;
+}
+
+int menuEditSaveLayout()
+{
+    const std::string current = interface_.current_layout;
+    if (current.empty())
+        return menuEditSaveLayoutAs();
+    const bool inLayoutFolder = StartsWith(current, kLayoutFolder);
+    const std::string shown = inLayoutFolder ? current.substr(sizeof kLayoutFolder - 1) : current;
+    if (UiShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL,
+                      "THIS WILL OVERWRITE THE CURRENT LAYOUT:\n" + shown +
+                          "\nWOULD YOU LIKE TO CONTINUE?") != RESPONSE_OK)
+        return 0;
+    // The layout goes back where it came from. Only a plain name of the layout folder is
+    // saved as a name: one loaded from a sub-folder, or holding a character a typed name
+    // cannot, would otherwise lose that character and overwrite another layout.
+    const bool plainName = inLayoutFolder && RemoveForbiddenCharacters(shown) == shown;
+    const std::string& saved = plainName ? shown : current;
+    if (SaveLayout(saved, 0, plainName ? 0 : 1) == 1)
+        return 1;
+    // SaveLayout has said why for a name too long; nothing exists to save without an area.
+    if (saved.size() <= kLayoutNameMax && extents != nullptr)
+        CouldNotSaveLayout();
+    return 0;
+}
+
+int popupSavePattern()
+{
+    const LayoutNode* node = interface_.selectedNode;
+    const Pattern* pattern =
+        node != nullptr && InLayout(node) ? GetPattern(node->patternIndex) : nullptr;
+    if (pattern == nullptr)
+        return 0;
+    std::string path;
+    if (SavePatternAs(pattern, &path) != 1)
+        return 0;
+    // A thumbnail of an older file of that name would show the wrong pattern.
+    DeleteThumbnail(path);
+    return 1;
 }
 
 std::string SetpointPath() { return SystemPath("/tmp/setPoint") + ".qlf"; }

@@ -21,6 +21,9 @@ void menuMainPatternView();
 void menuMainAddPattern();
 void menuMainNewLayout();
 void menuMainExtents();
+// "Free Motion": both axes released and the trace screen, or the quilting area's setup
+// first when there is none.
+void menuMainTraceMode();
 // "Open Layout": a layout of "./Layout/" chosen, loaded, the home position set.
 void menuMainLoadLayout();
 // choice 1 Add Pattern Box, 0 Adjust Current, 2 Remove Current.
@@ -41,6 +44,17 @@ std::string SetpointPath();
 int menuEditCreateSetpoint();
 // Loads it back when it exists and fits the view again.
 void menuEditRestoreSetpoint();
+
+// "Save Layout": with a current layout, asks before overwriting it and saves it where it was
+// loaded from; without one, "Save Layout As". 1 when the file was written.
+int menuEditSaveLayout();
+// "Save Layout As": the keyboard asks "SAVE AS:"; the typed name, less the characters a
+// layout name cannot hold, is saved in "./Layout/" (asking before overwriting a file) and
+// becomes the current layout once written. 1 when the file was written.
+int menuEditSaveLayoutAs();
+// The pop-up's "Save": the pattern of the selected placement saved in "./patterns/" under a
+// typed name; its cached thumbnail goes. Nothing without a selection. 1 when written.
+int popupSavePattern();
 
 // "Repeat" of the pattern select screen: back to the pattern view without a new pattern.
 void OnBtnUseCurrentClicked();

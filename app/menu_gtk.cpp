@@ -101,6 +101,8 @@ void OnUndoSnapshotChanged(int taken)
 
 void menuEditUndo() { RestoreUndoFile(); }
 
+void OnSaveLayout() { menuEditSaveLayout(); }
+void OnSaveLayoutAs() { menuEditSaveLayoutAs(); }
 void OnAutoCenter() { menuEditAutoCenter(0); }
 
 // The edit-mode items: the mode is set, then the GUI tests are told.
@@ -127,7 +129,7 @@ void BuildHomeMenu(GtkWidget* menu)
     if (showAdvancedFeatures == 1)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
-    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
+    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always, G_CALLBACK(menuMainTraceMode));
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden, G_CALLBACK(menuMainCamera));
     AddItem(menu, SensitiveItem::Setup, Shown::Always);
     AddSeparator(menu, Shown::Always);
@@ -146,8 +148,8 @@ void BuildHomeMenu(GtkWidget* menu)
 
 void BuildEditMenu(GtkWidget* menu)
 {
-    AddItem(menu, SensitiveItem::SaveLayout, Shown::Advanced);
-    AddItem(menu, SensitiveItem::SaveLayoutAs, Shown::Advanced);
+    AddItem(menu, SensitiveItem::SaveLayout, Shown::Advanced, G_CALLBACK(OnSaveLayout));
+    AddItem(menu, SensitiveItem::SaveLayoutAs, Shown::Advanced, G_CALLBACK(OnSaveLayoutAs));
     AddItem(menu, SensitiveItem::Save, Shown::Hidden);
     AddItem(menu, SensitiveItem::Delete, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDelete>));
     GtkWidget* scaleItem = AddItem(menu, SensitiveItem::Scale, Shown::Hidden);

@@ -31,6 +31,8 @@ void popupNext(GtkWidget*, gpointer data)
     CreatePopupMenu(point->x, point->y);
 }
 
+void OnSaveItem(GtkWidget*, gpointer) { popupSavePattern(); }
+
 void OnMoveItem(GtkWidget*, gpointer)
 {
     popupMove();
@@ -107,7 +109,7 @@ void CreatePopupMenu(int x, int y)
     AddItem(rotate, "90 Degrees CW", G_CALLBACK(OnRotateCW), x, y);
     AddItem(rotate, "90 Degrees CCW", G_CALLBACK(OnRotateCCW), x, y);
     AddItem(menu, "Move", G_CALLBACK(OnMoveItem), x, y);
-    AddItem(menu, "Save", nullptr, x, y);
+    AddItem(menu, "Save", G_CALLBACK(OnSaveItem), x, y);
     AddItem(menu, "Scale", nullptr, x, y);
     AddItem(menu, "Properties", nullptr, x, y);
     gtk_widget_show_all(menu);

@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/message_windows.h"
 #include "app/run_widgets_gtk.h"
+#include "app/point_select_dialog.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/main_menu.h"
@@ -24,6 +25,7 @@
 #include "app/gui_probe_gtk.h"
 #include "camera/camera.h"
 #include "files/file_chooser_dialog.h"
+#include "files/keyboard_dialog.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
@@ -101,6 +103,7 @@ int initializeUserInterface(int argc, char** argv)
     // From here on messages are real windows (the serial port's failure below among them).
     InstallGtkUiHooks();
     InstallFileChooser();
+    InstallKeyboard();
 
     Say("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
@@ -112,6 +115,7 @@ int initializeUserInterface(int argc, char** argv)
     interface_ = Interface();
     InstallMainWindowHooks();
     InstallRunWidgets();
+    InstallPointSelection();
 
     Say("done.\nInitiate Pattern Boxes...");
     InitPatternBox();

@@ -1,5 +1,8 @@
 #include "app/ui_hooks.h"
 
+#include <glib.h>
+
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -87,7 +90,14 @@ double UiNumberEntry(const std::string& startText, int allowDecimal, int angleMo
 {
     if (uiHooks.numberEntry)
         return uiHooks.numberEntry(startText, allowDecimal, angleMode);
-    return std::strtod(startText.c_str(), nullptr);
+    return NumberFromText(startText);
+}
+
+double NumberFromText(const std::string& text)
+{
+    // Not strtod: the toolkit sets the locale, and a decimal comma would cut "2.5" to 2.
+    const double value = g_ascii_strtod(text.c_str(), nullptr);
+    return std::isfinite(value) ? value : 0.0;
 }
 
 std::string UiGetFilename(const std::string& startFolder, const std::string& extensions)

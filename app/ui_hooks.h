@@ -120,3 +120,8 @@ void UiSetToggle(ToolbarToggle toggle, bool active);
 
 // The answer the answering implementation gives to a message with these buttons.
 int AffirmativeResponse(int buttons);
+
+// The number a typed text stands for, read the same way whatever the locale: its leading
+// decimal number ("2.5" is 2.5 under every locale), 0 when there is none or when it is not
+// finite ("nan", "inf", "1e400").
+double NumberFromText(const std::string& text);

@@ -339,6 +339,38 @@ class Session:
             raise TestFailure("no button %s in %s" % (response, message))
         self.tap_rect(rect)
 
+    def keyboard(self, timeout=20, what="the on-screen keyboard"):
+        """Waits for the on-screen keyboard; returns its probe line: "prompt", "text",
+        "cursor", "shift", "keys" (index, label, rect) and "buttons" (shift, space, backspace,
+        ok, cancel)."""
+        return self.wait_for(lambda l: True, timeout=timeout, event="keyboard", what=what)
+
+    def type_on_keyboard(self, text, ok=True, keyboard=None):
+        """Taps `text` key by key on the keyboard that is up (Shift before a shifted
+        character), waiting after each key until the entry shows it, then OK (or Cancel).
+        Returns the keyboard's last probe line before OK."""
+        kb = keyboard or self.keyboard()
+        for ch in text:
+            if ch == " ":
+                rect = kb["buttons"]["space"]
+            else:
+                keys = [k for k in kb["keys"] if k["label"] == ch]
+                if not keys:
+                    self.tap_rect(kb["buttons"]["shift"])
+                    kb = self.wait_for(lambda l: l["shift"], event="keyboard",
+                                       what="the shifted keys")
+                    keys = [k for k in kb["keys"] if k["label"] == ch]
+                if not keys or keys[0]["rect"] is None:
+                    raise TestFailure("no key %r on the keyboard" % ch)
+                rect = keys[0]["rect"]
+            at = kb["cursor"]
+            expected = kb["text"][:at] + ch + kb["text"][at:]
+            self.tap_rect(rect)
+            kb = self.wait_for(lambda l: l["text"] == expected and not l["shift"],
+                               event="keyboard", what="%r in the entry" % expected)
+        self.tap_rect(kb["buttons"]["ok" if ok else "cancel"])
+        return kb
+
     # --- output -----------------------------------------------------------------------------
 
     def screenshot(self, path=None):
