@@ -72,7 +72,11 @@ void RenderScalePreview(ViewBuffer& out, int w, int h, const LayoutNode* nodes, 
     cairo_t* cr = out.Begin(w, h);
     if (cr == nullptr)
         return;
-    FillRect(cr, "#FFFFFF", 0, 0, w, h);
+    // Transparent where nothing is drawn: the dialog's own background shows through.
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
     const float s = interface_.viewScale;
     if (!(s > 0) || !std::isfinite(s)) {
         cairo_destroy(cr);
