@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/interface.h"
 #include "patterns/layout.h"
@@ -32,7 +33,10 @@ Box Find(const ViewBuffer& b, bool (*match)(const ViewBuffer::Rgba&))
 }
 
 bool Dark(const ViewBuffer::Rgba& p) { return p.a > 100 && p.r < 80 && p.g < 80 && p.b < 80; }
-bool Tint(const ViewBuffer::Rgba& p) { return p == ViewBuffer::Rgba{0, 128, 192, 128}; }
+bool Tint(const ViewBuffer::Rgba& p)
+{
+    return std::abs(p.a - 128) <= 2 && p.r <= 2 && std::abs(p.g - 128) <= 2 && std::abs(p.b - 192) <= 2;
+}
 bool Red(const ViewBuffer::Rgba& p) { return p.a > 100 && p.r > 200 && p.g < 60 && p.b < 60; }
 
 }  // namespace
