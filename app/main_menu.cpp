@@ -21,6 +21,8 @@
 #include "view/capture.h"
 #include "view/pattern_view.h"
 #include "patterns/layout_file.h"
+#include "machine/controller.h"
+#include "machine/stitching_run.h"
 #include "view/thumbnail_cache.h"
 
 #include <sys/stat.h>
@@ -96,6 +98,26 @@ void menuMainPatternView()
     Print("Extents == NULL\n");
     FallBackToExtentsSetup();
     SetSensitivity(kMaskNoExtents);
+}
+
+void menuMainTraceMode()
+{
+    // A paused run's buttons go with the screen they belong to.
+    if (runWidgets.pauseExists) {
+        runWidgets.pauseExists = false;
+        runWidgets.threadShown = false;
+        if (runWidgetsChanged != nullptr)
+            runWidgetsChanged();
+    }
+    // The head is guided by hand: both axes free, the machine handed over.
+    DisableX();
+    DisableY();
+    SendCommand(CMD_HAND_OVER);
+    if (FallBackToExtentsSetup()) {
+        SetSensitivity(kMaskNoExtents);
+        return;
+    }
+    ShowScreenWithMask(Screen::Trace, NavigationMask());
 }
 
 void menuMainNewLayout()

@@ -35,6 +35,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::StitchingView: return createPatternViewScreen(1, 0);
     case Screen::PatternSelect: return createPatternSelectScreen();
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
+    case Screen::Trace: return createTraceScreen();
     case Screen::Camera: return createCameraScreen();
     case Screen::FileManager: return CreateFileManager();
     default: return EmptyScreen();
@@ -63,6 +64,8 @@ void clearScreen()
     mainUi.repeatButton = nullptr;
     mainUi.patternTree = nullptr;
     mainUi.setupNotebook = nullptr;
+    mainUi.traceStartToggle = nullptr;
+    mainUi.traceSaveButton = nullptr;
     mainUi.videoButton = nullptr;
     mainUi.snapshotButton = nullptr;
     mainUi.calibrateButton = nullptr;

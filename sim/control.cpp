@@ -94,7 +94,7 @@ std::string HexBytes(const Bytes& b) {
 }
 
 const char* kHelp =
-    "ok commands: hand X Y | drop N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
+    "ok commands: hand X Y | glide X Y MS | drop N | drop-xy N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
     "close | hangup | reconnect | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
     "machine serial|buttons|held | needle-ms MS | state | journal [FROM] | stitched | "
     "image [mc1|stitcher] | reset | quit";
@@ -119,7 +119,9 @@ std::string Simulator::Control(const std::string& text) {
 
     if (cmd == "help") return kHelp;
     if (cmd == "hand") return Hand(w);
+    if (cmd == "glide") return Glide(w);
     if (cmd == "drop") return count(&dropReplies_);
+    if (cmd == "drop-xy") return count(&dropPositions_);
     if (cmd == "garbage") return count(&garbageReplies_);
     if (cmd == "stray") {
         const std::string r = count(&strayEvery_);
@@ -221,6 +223,15 @@ std::string Simulator::Hand(const std::vector<std::string>& w) {
     return "ok " + Num(carriage_.X()) + " " + Num(carriage_.Y());
 }
 
+std::string Simulator::Glide(const std::vector<std::string>& w) {
+    double x, y;
+    long ms;
+    if (w.size() != 4 || !ParseDouble(w[1], &x) || !ParseDouble(w[2], &y) || !ParseLong(w[3], 0, 3600000, &ms))
+        return "error: glide needs X Y in thousandths of an inch and MS 0..3600000";
+    if (!carriage_.Glide(x, y, int64_t(ms) * 1000)) return "error: both motors are holding; release an axis first";
+    return "ok " + Num(carriage_.X()) + " " + Num(carriage_.Y());
+}
+
 std::string Simulator::JournalAnswer(const std::vector<std::string>& w) const {
     long from = 0;
     if (w.size() > 2 || (w.size() == 2 && !ParseLong(w[1], 0, INT32_MAX, &from)))
@@ -252,7 +263,7 @@ std::string Simulator::StateJson() const {
     for (int i = 0; i < 8; ++i) s += std::string(i ? "," : "") + "\"" + names[i] + "\":" + std::to_string(constants_[i]);
     s += "}";
     s += ",\"faults\":{\"drop\":" + std::to_string(dropReplies_) + ",\"garbage\":" + std::to_string(garbageReplies_) +
-         ",\"nak\":" + std::to_string(nakMoves_) + ",\"error\":" + std::to_string(errorReports_ > 0 ? errorCode_ : 0) +
+         ",\"drop_xy\":" + std::to_string(dropPositions_) + ",\"nak\":" + std::to_string(nakMoves_) + ",\"error\":" + std::to_string(errorReports_ > 0 ? errorCode_ : 0) +
          ",\"stall\":" + Bool(carriage_.Stalled()) + ",\"silent\":" + Bool(silent_) +
          ",\"needle_fail\":" + std::to_string(failNeedles_) + "}";
     double stitchedThou = 0;

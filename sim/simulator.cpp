@@ -128,7 +128,7 @@ void Simulator::ResetAll() {
     travel_.assign(1, Polyline{{0, 0}});
     needles_.clear();
     errorCode_ = errorReports_ = lastError_ = 0;
-    dropReplies_ = garbageReplies_ = nakMoves_ = failNeedles_ = loaderRefusals_ = 0;
+    dropReplies_ = dropPositions_ = garbageReplies_ = nakMoves_ = failNeedles_ = loaderRefusals_ = 0;
     strayEvery_ = 0;
     replies_ = 0;
     silent_ = false;
@@ -336,6 +336,12 @@ void Simulator::ExecuteRun() {
                 AppendInt32(b, x);
                 AppendInt32(b, y);
                 line = "GetXY";
+                if (dropPositions_ > 0) {
+                    --dropPositions_;
+                    line += " -> " + std::to_string(x) + " " + std::to_string(y);
+                    note = " (reply dropped)";
+                    break;
+                }
                 answer(b, std::to_string(x) + " " + std::to_string(y));
                 break;
             }

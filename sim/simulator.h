@@ -113,6 +113,7 @@ private:
 
     // control commands
     std::string Hand(const std::vector<std::string>& args);
+    std::string Glide(const std::vector<std::string>& args);
     std::string JournalAnswer(const std::vector<std::string>& args) const;
     std::string Image(const std::vector<std::string>& args) const;
 
@@ -154,6 +155,7 @@ private:
 
     // injected faults
     int dropReplies_ = 0;
+    int dropPositions_ = 0;  // GetXY queries still to go unanswered
     int garbageReplies_ = 0;
     int strayEvery_ = 0;       // a stray byte goes before every strayEvery_-th reply (0 never)
     uint64_t replies_ = 0;     // replies queued, for strayEvery_
