@@ -36,6 +36,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::PatternSelect: return createPatternSelectScreen();
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
     case Screen::Camera: return createCameraScreen();
+    case Screen::Setup: return createSetupScreen();
     case Screen::FileManager: return CreateFileManager();
     default: return EmptyScreen();
     }

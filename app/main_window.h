@@ -112,6 +112,7 @@ GtkWidget* createPatternViewScreen(int mode, int kind);
 GtkWidget* createPatternSelectScreen();
 GtkWidget* createExtentsSetup(int target);
 GtkWidget* createCameraScreen();
+GtkWidget* createSetupScreen();
 
 // --- Widget helpers --------------------------------------------------------------------------
 
