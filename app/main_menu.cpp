@@ -18,8 +18,11 @@
 #include "patterns/transform.h"
 #include "app/message_windows.h"
 #include "app/system_path.h"
+#include "view/capture.h"
 #include "view/pattern_view.h"
 #include "patterns/layout_file.h"
+#include "machine/controller.h"
+#include "machine/stitching_run.h"
 #include "view/thumbnail_cache.h"
 
 #include <sys/stat.h>
@@ -67,8 +70,10 @@ void ScaleToExtents()
 {
     if (extents == nullptr || view_area_width <= 0 || view_area_height <= 0)
         return;
-    interface_.viewScale = std::max(extents->width / float(view_area_width),
-                                    extents->height / float(view_area_height));
+    const float scale = std::max(extents->width / float(view_area_width),
+                                 extents->height / float(view_area_height));
+    // An area of no size (or a garbled one) must not give a scale that divides by zero.
+    interface_.viewScale = scale >= 0.001f ? scale : 0.001f;
 }
 
 }  // namespace
@@ -93,6 +98,26 @@ void menuMainPatternView()
     Print("Extents == NULL\n");
     FallBackToExtentsSetup();
     SetSensitivity(kMaskNoExtents);
+}
+
+void menuMainTraceMode()
+{
+    // A paused run's buttons go with the screen they belong to.
+    if (runWidgets.pauseExists) {
+        runWidgets.pauseExists = false;
+        runWidgets.threadShown = false;
+        if (runWidgetsChanged != nullptr)
+            runWidgetsChanged();
+    }
+    // The head is guided by hand: both axes free, the machine handed over.
+    DisableX();
+    DisableY();
+    SendCommand(CMD_HAND_OVER);
+    if (FallBackToExtentsSetup()) {
+        SetSensitivity(kMaskNoExtents);
+        return;
+    }
+    ShowScreenWithMask(Screen::Trace, NavigationMask());
 }
 
 void menuMainNewLayout()
@@ -146,6 +171,8 @@ void menuMainPatternbox(int choice)
         SetSensitivity(kMaskNoExtents);
         return;
     }
+    if (choice == 0 || choice == 1)
+        NotePlaceholderBox(-1, currentBox);
     switch (choice) {
     case 1: {
         int slot = CreatePatternBox();
@@ -153,6 +180,8 @@ void menuMainPatternbox(int choice)
             UiShowMessage(MSG_ERROR, BUTTONS_OK, "NO MORE PATTERN BOXES CAN BE ADDED.");
             return;
         }
+        // Only a stand-in until the capture gives the outline; gone again if it gives none.
+        NotePlaceholderBox(slot, currentBox);
         currentBox = slot;
         PatternBox* box = GetPatternBox(slot);
         AddPatternBoxPoint(box, 2, 14, 1, 0);

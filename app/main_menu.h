@@ -21,6 +21,9 @@ void menuMainPatternView();
 void menuMainAddPattern();
 void menuMainNewLayout();
 void menuMainExtents();
+// "Free Motion": both axes released and the trace screen, or the quilting area's setup
+// first when there is none.
+void menuMainTraceMode();
 // "Open Layout": a layout of "./Layout/" chosen, loaded, the home position set.
 void menuMainLoadLayout();
 // choice 1 Add Pattern Box, 0 Adjust Current, 2 Remove Current.

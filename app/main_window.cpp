@@ -35,6 +35,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::StitchingView: return createPatternViewScreen(1, 0);
     case Screen::PatternSelect: return createPatternSelectScreen();
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
+    case Screen::Trace: return createTraceScreen();
     case Screen::Camera: return createCameraScreen();
     case Screen::Setup: return createSetupScreen();
     case Screen::FileManager: return CreateFileManager();
@@ -64,6 +65,8 @@ void clearScreen()
     mainUi.repeatButton = nullptr;
     mainUi.patternTree = nullptr;
     mainUi.setupNotebook = nullptr;
+    mainUi.traceStartToggle = nullptr;
+    mainUi.traceSaveButton = nullptr;
     mainUi.videoButton = nullptr;
     mainUi.snapshotButton = nullptr;
     mainUi.calibrateButton = nullptr;

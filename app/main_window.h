@@ -65,6 +65,8 @@ struct MainWindow {
     GtkWidget* repeatButton = nullptr;      // "Repeat"
     GtkWidget* patternTree = nullptr;       // the pattern list of the pattern select screen
     GtkWidget* setupNotebook = nullptr;     // setup screen
+    GtkWidget* traceStartToggle = nullptr;  // trace screen: "Start" / "Stop"
+    GtkWidget* traceSaveButton = nullptr;   // trace screen: "Save"
     GtkWidget* videoButton = nullptr;       // camera screen: "Video", "Snapshot", "Calibrate"
     GtkWidget* snapshotButton = nullptr;
     GtkWidget* calibrateButton = nullptr;
@@ -111,6 +113,7 @@ void RedrawView();
 GtkWidget* createPatternViewScreen(int mode, int kind);
 GtkWidget* createPatternSelectScreen();
 GtkWidget* createExtentsSetup(int target);
+GtkWidget* createTraceScreen();
 GtkWidget* createCameraScreen();
 GtkWidget* createSetupScreen();
 

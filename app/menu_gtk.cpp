@@ -130,7 +130,7 @@ void BuildHomeMenu(GtkWidget* menu)
     if (showAdvancedFeatures == 1)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
-    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
+    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always, G_CALLBACK(menuMainTraceMode));
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden, G_CALLBACK(menuMainCamera));
     AddItem(menu, SensitiveItem::Setup, Shown::Always, G_CALLBACK(menuMainSetup));
     AddSeparator(menu, Shown::Always);

@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/message_windows.h"
 #include "app/run_widgets_gtk.h"
+#include "app/point_select_dialog.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/main_menu.h"
@@ -114,6 +115,7 @@ int initializeUserInterface(int argc, char** argv)
     interface_ = Interface();
     InstallMainWindowHooks();
     InstallRunWidgets();
+    InstallPointSelection();
 
     Say("done.\nInitiate Pattern Boxes...");
     InitPatternBox();

@@ -129,13 +129,20 @@ bool HandleJump(bool stitching)
     if (SendLeadLine(0, nullptr) == nullptr || !Wait())
         return Abort();
 
+    // The tie-in goes on the run's second point, sewing back to its first; a run of one
+    // point has no second point (the next one lies across another jump), so its tie-in
+    // stays on it.
     if (stitching && tied == 1) {
         UiRunPendingEvents();
         if (allStop == RUN_STOP)
             return Abort();
         FullPattern_t* previous = fpTemp->prev;
-        fpTemp = fpTemp->next;
+        if (fpTemp->jump != 1)
+            fpTemp = fpTemp->next;
         NeedleUp();
+        // A Stop during the needle cycle ends the run before the operator is asked anything.
+        if (allStop == RUN_STOP)
+            return Abort();
         if (run::Distance_thou(previous, fpTemp) / 1000.0f > jumpStitch) {
             DisableX();
             DisableY();
@@ -174,11 +181,41 @@ struct DepthGuard {
     ~DepthGuard() { --processDepth; }
 };
 
+bool threadBreakAsked = false;
+
+// Streams until the path is done (1), the run ends (0) or a pause has been carried out (2).
+int Stream();
+
 }  // namespace
 
 bool ProcessPatternRunning() { return processDepth > 0; }
 
+void AskThreadBreakAfterPause() { threadBreakAsked = true; }
+
 int ProcessPattern()
+{
+    threadBreakAsked = false;
+    for (;;) {
+        const int result = Stream();
+        if (result != 2 || run::Ended() || allStop == RUN_STOP)
+            return result;
+        // Taps made while the pause was carried out (halt, needle up) are honoured now that
+        // it is complete: the loop had already left when they came.
+        if (allStop == RUN_GO && !runWidgets.pauseToggle) {
+            Say("Resumed during the pause");
+            continue;
+        }
+        if (threadBreakAsked) {
+            threadBreakAsked = false;
+            OnBtnThreadClicked();
+        }
+        return result;
+    }
+}
+
+namespace {
+
+int Stream()
 {
     if (fpTemp == nullptr || run::Ended()) {
         Abort();
@@ -240,6 +277,7 @@ int ProcessPattern()
             watch.Status(-1);
             if (watch.RanOut()) {
                 Say("No answer from the controller for 10 s");
+                run::NoteMachineEnd("the controller has not answered for 10 s");
                 Abort();
                 return 0;
             }
@@ -248,6 +286,7 @@ int ProcessPattern()
         watch.Status(status);
         if (watch.RanOut()) {
             Say("The carriage has not moved for 10 s");
+            run::NoteMachineEnd("the carriage has not moved for 10 s");
             Abort();
             return 0;
         }
@@ -291,3 +330,5 @@ int ProcessPattern()
     }
     return 2;
 }
+
+}  // namespace

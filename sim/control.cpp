@@ -94,8 +94,8 @@ std::string HexBytes(const Bytes& b) {
 }
 
 const char* kHelp =
-    "ok commands: hand X Y | drop N | garbage N | nak N | error C [N] | stall on|off | silent on|off | "
-    "close | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
+    "ok commands: hand X Y | glide X Y MS | drop N | drop-xy N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
+    "close | hangup | reconnect | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
     "machine serial|buttons|held | needle-ms MS | delay MS | state | journal [FROM] | stitched | "
     "image [mc1|stitcher] | reset | quit";
 
@@ -119,8 +119,15 @@ std::string Simulator::Control(const std::string& text) {
 
     if (cmd == "help") return kHelp;
     if (cmd == "hand") return Hand(w);
+    if (cmd == "glide") return Glide(w);
     if (cmd == "drop") return count(&dropReplies_);
+    if (cmd == "drop-xy") return count(&dropPositions_);
     if (cmd == "garbage") return count(&garbageReplies_);
+    if (cmd == "stray") {
+        const std::string r = count(&strayEvery_);
+        if (r == "ok") replies_ = 0;
+        return r;
+    }
     if (cmd == "nak") return count(&nakMoves_);
     if (cmd == "needle-fail") return count(&failNeedles_);
     if (cmd == "loader-nak") {
@@ -149,6 +156,18 @@ std::string Simulator::Control(const std::string& text) {
         return r;
     }
     if (cmd == "silent") return onOff(&silent_);
+    if (cmd == "hangup") {
+        // Like a cable pulled: the line goes away with everything on it, and nothing that
+        // was still being carried out answers later.
+        lineHungUp_ = true;
+        out_.clear();
+        return "ok";
+    }
+    if (cmd == "reconnect") {
+        if (lineClosed_) return "error: the line is closed for good";
+        lineHungUp_ = false;
+        return "ok";
+    }
     if (cmd == "close") {
         lineClosed_ = true;
         out_.clear();
@@ -210,6 +229,15 @@ std::string Simulator::Hand(const std::vector<std::string>& w) {
     return "ok " + Num(carriage_.X()) + " " + Num(carriage_.Y());
 }
 
+std::string Simulator::Glide(const std::vector<std::string>& w) {
+    double x, y;
+    long ms;
+    if (w.size() != 4 || !ParseDouble(w[1], &x) || !ParseDouble(w[2], &y) || !ParseLong(w[3], 0, 3600000, &ms))
+        return "error: glide needs X Y in thousandths of an inch and MS 0..3600000";
+    if (!carriage_.Glide(x, y, int64_t(ms) * 1000)) return "error: both motors are holding; release an axis first";
+    return "ok " + Num(carriage_.X()) + " " + Num(carriage_.Y());
+}
+
 std::string Simulator::JournalAnswer(const std::vector<std::string>& w) const {
     long from = 0;
     if (w.size() > 2 || (w.size() == 2 && !ParseLong(w[1], 0, INT32_MAX, &from)))
@@ -225,7 +253,7 @@ std::string Simulator::StateJson() const {
     std::string s = "{";
     s += "\"time_ms\":" + Num(now_ / 1000.0);
     s += ",\"mode\":\"" + mode + "\"";
-    s += ",\"line\":\"" + std::string(lineClosed_ ? "closed" : "open") + "\"";
+    s += ",\"line\":\"" + std::string(lineClosed_ ? "closed" : lineHungUp_ ? "hung up" : "open") + "\"";
     s += ",\"x\":" + Num(carriage_.X()) + ",\"y\":" + Num(carriage_.Y());
     s += ",\"x_driven\":" + Bool(carriage_.XDriven()) + ",\"y_driven\":" + Bool(carriage_.YDriven());
     s += ",\"halted\":" + Bool(carriage_.Halted()) + ",\"moving\":" + Bool(carriage_.Executing());
@@ -242,7 +270,7 @@ std::string Simulator::StateJson() const {
     for (int i = 0; i < 8; ++i) s += std::string(i ? "," : "") + "\"" + names[i] + "\":" + std::to_string(constants_[i]);
     s += "}";
     s += ",\"faults\":{\"drop\":" + std::to_string(dropReplies_) + ",\"garbage\":" + std::to_string(garbageReplies_) +
-         ",\"nak\":" + std::to_string(nakMoves_) + ",\"error\":" + std::to_string(errorReports_ > 0 ? errorCode_ : 0) +
+         ",\"drop_xy\":" + std::to_string(dropPositions_) + ",\"nak\":" + std::to_string(nakMoves_) + ",\"error\":" + std::to_string(errorReports_ > 0 ? errorCode_ : 0) +
          ",\"stall\":" + Bool(carriage_.Stalled()) + ",\"silent\":" + Bool(silent_) +
          ",\"needle_fail\":" + std::to_string(failNeedles_) + "}";
     double stitchedThou = 0;

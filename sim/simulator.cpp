@@ -107,6 +107,7 @@ void Simulator::ResetAll() {
     frame_.clear();
     ffRun_ = 0;
     lineClosed_ = false;
+    lineHungUp_ = false;
     carriage_ = Carriage();
     carriage_.onVertex = [this] { OnVertex(); };
     std::copy(std::begin(kFactoryConstants), std::end(kFactoryConstants), constants_);
@@ -127,7 +128,9 @@ void Simulator::ResetAll() {
     travel_.assign(1, Polyline{{0, 0}});
     needles_.clear();
     errorCode_ = errorReports_ = lastError_ = 0;
-    dropReplies_ = garbageReplies_ = nakMoves_ = failNeedles_ = loaderRefusals_ = 0;
+    dropReplies_ = dropPositions_ = garbageReplies_ = nakMoves_ = failNeedles_ = loaderRefusals_ = 0;
+    strayEvery_ = 0;
+    replies_ = 0;
     silent_ = false;
     commands_ = movesAccepted_ = movesRejected_ = polls_ = 0;
 }
@@ -233,6 +236,10 @@ std::string Simulator::Reply(Bytes bytes, int64_t delay) {
         return " (reply dropped)";
     }
     std::string note;
+    if (strayEvery_ > 0 && ++replies_ % uint64_t(strayEvery_) == 0) {
+        bytes.insert(bytes.begin(), uint8_t(0xA5));
+        note = " (stray byte before)";
+    }
     if (garbageReplies_ > 0) {
         --garbageReplies_;
         std::fill(bytes.begin(), bytes.end(), uint8_t(0xA5));
@@ -329,6 +336,12 @@ void Simulator::ExecuteRun() {
                 AppendInt32(b, x);
                 AppendInt32(b, y);
                 line = "GetXY";
+                if (dropPositions_ > 0) {
+                    --dropPositions_;
+                    line += " -> " + std::to_string(x) + " " + std::to_string(y);
+                    note = " (reply dropped)";
+                    break;
+                }
                 answer(b, std::to_string(x) + " " + std::to_string(y));
                 break;
             }

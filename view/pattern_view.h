@@ -144,6 +144,11 @@ private:
 void RenderPatternView(ViewBuffer& out, int width, int height);
 void DrawPatternView(cairo_t* cr, int width, int height);
 
+// The top-left pixel of a placement's image in box `box` at s inches per pixel, with the
+// view's pan: where the pattern view draws it.
+void PlacementImageOrigin(const struct LayoutNode* node, const struct PatternBox* box, float s,
+                          int* x0, int* y0);
+
 // da_SmallPatternView: zoom-to-fit when asked, then interface_.previewPixbuf scaled to the
 // area, over white.
 void RenderSmallPatternView(ViewBuffer& out, int width, int height);

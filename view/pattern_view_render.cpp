@@ -224,6 +224,13 @@ void ResolveSize(int* W, int* H)
 
 }  // namespace
 
+void PlacementImageOrigin(const LayoutNode* node, const PatternBox* box, float s, int* x0, int* y0)
+{
+    const Placement p = PlacementPixel(node, box, s);
+    *x0 = p.x0;
+    *y0 = p.y0;
+}
+
 void DrawPatternView(cairo_t* cr, int W, int H)
 {
     ResolveSize(&W, &H);
