@@ -115,6 +115,7 @@ GtkWidget* createPatternSelectScreen();
 GtkWidget* createExtentsSetup(int target);
 GtkWidget* createTraceScreen();
 GtkWidget* createCameraScreen();
+GtkWidget* createSetupScreen();
 
 // --- Widget helpers --------------------------------------------------------------------------
 

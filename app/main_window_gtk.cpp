@@ -37,6 +37,7 @@ GtkWidget* BuildScreen(Screen kind)
     case Screen::ExtentsSetup: return createExtentsSetup(interface_.boxEditTarget);
     case Screen::Trace: return createTraceScreen();
     case Screen::Camera: return createCameraScreen();
+    case Screen::Setup: return createSetupScreen();
     case Screen::FileManager: return CreateFileManager();
     default: return EmptyScreen();
     }

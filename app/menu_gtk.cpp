@@ -11,6 +11,7 @@
 #include "base/screen_config.h"
 #include "base/settings.h"
 #include "files/file_manager.h"
+#include "app/setup.h"
 
 #include <vector>
 
@@ -131,7 +132,7 @@ void BuildHomeMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
     AddItem(menu, SensitiveItem::FreeMotion, Shown::Always, G_CALLBACK(menuMainTraceMode));
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden, G_CALLBACK(menuMainCamera));
-    AddItem(menu, SensitiveItem::Setup, Shown::Always);
+    AddItem(menu, SensitiveItem::Setup, Shown::Always, G_CALLBACK(menuMainSetup));
     AddSeparator(menu, Shown::Always);
     AddItem(menu, SensitiveItem::SetQuiltArea, Shown::Always, G_CALLBACK(menuMainExtents));
     GtkWidget* boxItem = AddItem(menu, SensitiveItem::PatternBox, Shown::Always);

@@ -96,7 +96,7 @@ std::string HexBytes(const Bytes& b) {
 const char* kHelp =
     "ok commands: hand X Y | glide X Y MS | drop N | drop-xy N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
     "slip x|y F | close | hangup | reconnect | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
-    "machine serial|buttons|held | needle-ms MS | state | journal [FROM] | stitched | "
+    "machine serial|buttons|held | needle-ms MS | delay MS | state | journal [FROM] | stitched | "
     "image [mc1|stitcher] | reset | quit";
 
 }  // namespace
@@ -210,6 +210,12 @@ std::string Simulator::Control(const std::string& text) {
         config_.needleCycleMicros = v * 1000;
         return "ok";
     }
+    if (cmd == "delay") {
+        long v;
+        if (n != 1 || !ParseLong(w[1], 0, 600000, &v)) return "error: delay needs 0..600000 milliseconds";
+        config_.replyDelayMicros = int64_t(v) * 1000;
+        return "ok";
+    }
     if (cmd == "state") return StateJson();
     if (cmd == "journal") return JournalAnswer(w);
     if (cmd == "stitched") return StitchedJson();
@@ -264,6 +270,7 @@ std::string Simulator::StateJson() const {
     s += ",\"queued\":" + std::to_string(carriage_.Queued()) + ",\"status\":" + std::to_string(StatusByte());
     s += ",\"stitching\":" + Bool(stitching_) + ",\"needle\":\"" + (NeedleCycling() ? "cycling" : "up") + "\"";
     s += ",\"machine\":\"" + std::string(MachineKindName(config_.machine)) + "\"";
+    s += ",\"delay_ms\":" + Num(config_.replyDelayMicros / 1000.0);
     s += ",\"buttons\":{\"H\":" + Bool(buttonH_) + ",\"I\":" + Bool(buttonI_) + ",\"J\":" + Bool(buttonJ_) + "}";
     s += ",\"speed\":" + std::to_string(speed_) + ",\"minimum_speed\":" + std::to_string(minimumSpeed_);
     s += ",\"stitch_length\":" + std::to_string(stitchLength_) + ",\"lock_stitches\":" + std::to_string(lockStitches_);

@@ -245,7 +245,7 @@ std::string Simulator::Reply(Bytes bytes, int64_t delay) {
         std::fill(bytes.begin(), bytes.end(), uint8_t(0xA5));
         note = " (garbage sent)";
     }
-    Pending p{now_ + delay, std::move(bytes)};
+    Pending p{now_ + delay + config_.replyDelayMicros, std::move(bytes)};
     auto at = std::upper_bound(out_.begin(), out_.end(), p.due,
                                [](int64_t due, const Pending& q) { return due < q.due; });
     out_.insert(at, std::move(p));

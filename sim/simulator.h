@@ -37,6 +37,7 @@ struct Config {
     int stitcherReply = 1;  // answer to '>': 1 robot mode, 33 handle bars not in robot mode, -1 silent
     MachineKind machine = MachineKind::Serial;
     int64_t needleCycleMicros = 300000;  // one needle cycle, down and up again
+    int64_t replyDelayMicros = 0;        // every reply is held back this long (a slow controller)
 };
 
 struct PathPoint {
