@@ -24,6 +24,7 @@
 #include "machine/controller.h"
 #include "machine/stitching_run.h"
 #include "view/thumbnail_cache.h"
+#include "patterns/navigation_mask.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

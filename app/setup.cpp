@@ -10,12 +10,12 @@
 #include <cstring>
 #include <limits>
 
-#include "app/interface.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/settings.h"
-#include "app/system_path.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
+#include "base/system_path.h"
+#include "base/ui_hooks.h"
 #include "base/atomic_file.h"
 #include "base/process_run.h"
 #include "machine/controller.h"
@@ -23,6 +23,7 @@
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/layout_recovery.h"
+#include "patterns/navigation_mask.h"
 
 Floaters floaters;
 

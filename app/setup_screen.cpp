@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/screen_config.h"
-#include "app/settings.h"
+#include "base/screen_config.h"
+#include "base/settings.h"
 #include "app/setup.h"
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "base/ui_hooks.h"
 #include "machine/point_select.h"
 #include "patterns/pattern.h"
+#include "patterns/navigation_mask.h"
 
 namespace trace_text {
 const char* const kNoResponse = "NO RESPONSE FROM MOTOR CONTROLLER.\nABORTING RECORD.";

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/setup.h"
 #include "base/process_run.h"
 #include "patterns/layout.h"

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/setup.h"
 #include "machine/controller.h"
 #include "machine/serial.h"

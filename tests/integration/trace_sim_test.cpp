@@ -14,6 +14,7 @@
 #include "support/scripted_ui.h"
 #include "support/sim_controller.h"
 #include "support/temp_dir.h"
+#include "patterns/navigation_mask.h"
 
 namespace {
 

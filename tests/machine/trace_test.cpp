@@ -9,6 +9,7 @@
 #include "patterns/pattern.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
+#include "patterns/navigation_mask.h"
 
 namespace {
 
