@@ -43,7 +43,10 @@ void menuMainLoadLayout()
     if (loaded) {
         UiShowMessage(MSG_INFO, BUTTONS_OK,
                       "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK.");
-        SetHome();
+        // The loaded area is measured from the home the quilter has just shown, so the
+        // machine's origin and the layout agree again.
+        if (SetHome())
+            homeMovedSinceArea = 0;
     } else {
         std::printf("Load Layout returned False\n");
         std::fflush(stdout);
