@@ -21,19 +21,6 @@ const char* const kFoldersOnly = kFolderOnlyFilter;
 
 namespace {
 
-std::string WithoutTrailingSlash(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-std::string BaseName(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool IsFolder(const std::string& path)
 {
     struct stat st;
