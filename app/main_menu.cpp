@@ -29,7 +29,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-void (*rotatePatternHook)(Pattern* pattern, float degrees) = nullptr;
 
 namespace {
 
@@ -54,8 +53,7 @@ void FreshTemporaryBox()
 
 void HideEditTools()
 {
-    if (releaseAllUiHook != nullptr)
-        releaseAllUiHook();
+    UiReleaseAll();
 }
 
 void ZoomAllAndRedraw()
@@ -106,8 +104,7 @@ void menuMainTraceMode()
     if (runWidgets.pauseExists) {
         runWidgets.pauseExists = false;
         runWidgets.threadShown = false;
-        if (runWidgetsChanged != nullptr)
-            runWidgetsChanged();
+        UiRunWidgetsChanged();
     }
     // The head is guided by hand: both axes free, the machine handed over.
     DisableX();
@@ -261,8 +258,8 @@ int PlaceSelectedPattern(const std::string& path)
         return -1;
     }
     pattern->rotation = WrapRotation(box->angle);
-    if (pattern->rotation != 0 && rotatePatternHook != nullptr) {
-        rotatePatternHook(pattern, float(pattern->rotation));
+    if (pattern->rotation != 0) {
+        RotatePattern(pattern, float(pattern->rotation));
         RefreshPatternPix();
     }
     if (!StorePattern(slot, pattern)) {

@@ -76,10 +76,6 @@ int PlaceSelectedPattern(const std::string& path);
 // selected: the whole decision, ending on the pattern view. Returns the slot placed or -1.
 int SelectPatternRow(const std::vector<std::string>& parents, const std::string& file);
 
-// Turns the points of a pattern by `degrees` about the centre of its bounding box, set by the
-// pattern transforms. Null until then: patterns are then placed unturned.
-extern void (*rotatePatternHook)(Pattern* pattern, float degrees);
-
 // --- Pattern pop-up menu ---------------------------------------------------------------------
 
 // The placement the pop-up menu opens for at view point (x, y): the closest one, with

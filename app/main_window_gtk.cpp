@@ -13,6 +13,7 @@
 #include "files/file_manager_screen.h"
 #include "machine/stitching_run.h"
 #include "view/pattern_view.h"
+#include "view/touch_edit.h"
 
 MainWindow mainUi;
 GtkWidget* testItem1 = nullptr;
@@ -89,8 +90,7 @@ void ShowScreen(Screen kind)
     GtkWidget* screen = BuildScreen(kind);
     PackScreen(screen, kind);
     // The run's buttons on a new stitching view show the run's state, not their defaults.
-    if (runWidgetsChanged != nullptr)
-        runWidgetsChanged();
+    UiRunWidgetsChanged();
     ProbeLater("screen");
 }
 
@@ -225,6 +225,7 @@ void InstallMainWindowHooks()
     uiHooks.redrawView = RedrawView;
     uiHooks.applySensitivity = ApplySensitivity;
     uiHooks.setCursor = SetMainCursor;
+    uiHooks.releaseAllUi = ReleaseEditTools;
 }
 
 void CreateMenuRow(GtkWidget* window, GtkWidget* mainBox)

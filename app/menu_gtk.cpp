@@ -91,9 +91,9 @@ void OnCreateSetpoint()
 // allows editing at all.
 bool undoSnapshotTaken = false;
 
-void OnUndoSnapshotChanged(int taken)
+void OnUndoSnapshotChanged(bool taken)
 {
-    undoSnapshotTaken = taken != 0;
+    undoSnapshotTaken = taken;
     GtkWidget* item = mainUi.menu.items[static_cast<int>(SensitiveItem::Undo)];
     if (item != nullptr && isWidget(item))
         gtk_widget_set_sensitive(
@@ -200,7 +200,7 @@ GtkWidget* createMenu()
     // Until a setpoint or an undo file exists there is nothing to go back to.
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::RestoreSetpoint)], FALSE);
     gtk_widget_set_sensitive(m.items[static_cast<int>(SensitiveItem::Undo)], FALSE);
-    undoSensitivityHook = OnUndoSnapshotChanged;
+    uiHooks.undoSensitivity = OnUndoSnapshotChanged;
     SetSensitivity(kMaskAtCreation);
     return m.menuBar;
 }

@@ -14,9 +14,7 @@
 #include "patterns/transform.h"
 #include "app/undo.h"
 
-std::function<int(ScaleState& state)> scaleDialogHook;
 std::function<int(int keepProportions)> autoScaleHook;
-std::function<int(PropertiesState& state)> propertiesDialogHook;
 
 namespace {
 
@@ -226,7 +224,7 @@ int ScaleDialog(LayoutNode* node)
     }
     const float keptScale = interface_.viewScale;
     state.smartScale = autoScaleHook != nullptr && CheckPatternBox(GetPatternBox(currentBox)) == 1;
-    const int response = scaleDialogHook ? scaleDialogHook(state) : RESPONSE_CANCEL;
+    const int response = UiScaleDialog(state);
     interface_.viewScale = keptScale;
     RefreshPatternPix();
     if (response == kScaleSmartScale && state.smartScale) {
@@ -419,7 +417,7 @@ int PatternPropertiesDialog(LayoutNode* node, bool* boxMoved)
     PropertiesState state;
     if (PropertiesBegin(state, node) == 0)
         return RESPONSE_CANCEL;
-    const int response = propertiesDialogHook ? propertiesDialogHook(state) : RESPONSE_CANCEL;
+    const int response = UiPropertiesDialog(state);
     if (response == RESPONSE_OK && PropertiesApply(state) == 2 && boxMoved != nullptr)
         *boxMoved = true;
     UiRedrawView();

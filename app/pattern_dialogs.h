@@ -56,15 +56,12 @@ void ScalePreviewSize(int dialogWidth, int dialogHeight, int* w, int* h);
 // array's offsets are multiplied and the array re-centred; the array's spacing follows.
 void ApplyScale(const ScaleState& state);
 
-// The widget half of the scale dialog: shows it for `state` (which it may change) and
-// returns the response. The GTK shell installs it; without it the dialog answers Cancel.
-extern std::function<int(ScaleState& state)> scaleDialogHook;
 // The linear-programming scaling run by "SMARTSCALE" (1 keep proportions, 0 not); none
 // leaves the button out.
 extern std::function<int(int keepProportions)> autoScaleHook;
 
 // The scale dialog on `node`: -90 without showing anything when there is nothing to
-// preview; otherwise the response, after OK or "SMARTSCALE" has done its work. viewScale
+// preview; otherwise the response of the seam's scaleDialog (Cancel while it is unset), after OK or "SMARTSCALE" has done its work. viewScale
 // and the pattern pictures are as before it on return.
 int ScaleDialog(LayoutNode* node);
 
@@ -110,9 +107,6 @@ int PropertiesRetrieve(PropertiesState& state, const std::function<int(int*, int
 // then zooms to show everything), 1 otherwise.
 int PropertiesApply(PropertiesState& state);
 
-// The widget half of the properties dialog (installed by the GTK shell); without it the
-// dialog answers Cancel.
-extern std::function<int(PropertiesState& state)> propertiesDialogHook;
-
-// The properties dialog on `node`; `boxMoved` tells whether "Move All" moved the box.
+// The properties dialog on `node`, shown through the seam's propertiesDialog (Cancel while it
+// is unset); `boxMoved` tells whether "Move All" moved the box.
 int PatternPropertiesDialog(LayoutNode* node, bool* boxMoved = nullptr);

@@ -146,4 +146,4 @@ void SelectPoint2()
 
 guint PointDialogTimerSource() { return crossSource; }
 
-void InstallPointSelection() { runSelectPoint = SelectPoint; }
+void InstallPointSelection() { uiHooks.runSelectPoint = SelectPoint; }

@@ -130,11 +130,6 @@ void StopWorkInProgress()
     mergePatternsActive = 0;
 }
 
-void RotatePatternForBox(Pattern* pattern, float degrees)
-{
-    RotatePattern(pattern, degrees);
-}
-
 void popupScale()
 {
     ReleaseAllUI();

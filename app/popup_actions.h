@@ -26,8 +26,6 @@ void menuEditAutoCenter(int choice);
 
 // A waiting window's Cancel: stops the fitting and the merge that may be running.
 void StopWorkInProgress();
-// A pattern placed into a turned box is turned with it (installed as rotatePatternHook).
-void RotatePatternForBox(Pattern* pattern, float degrees);
 
 // Scale (undo snapshot first), Rotate ▸ Select and Properties on the selected placement.
 void popupScale();

@@ -44,6 +44,16 @@ void FollowRunWidgets()
     }
 }
 
+// The pointer leaves the widget just pressed: down below the menu row after a toolbar
+// toggle, up off the stitching view's PAUSE and THREAD BREAK.
+void MovePointerOff(PointerMove move)
+{
+    switch (move) {
+    case PointerMove::OffToolbar: MoveMouseLocation(0, menubar_height + 15); break;
+    case PointerMove::OffRunButtons: MoveMouseLocation(0, -(menubar_height + 20)); break;
+    }
+}
+
 }  // namespace
 
 void OnStartClicked(GtkWidget*, gpointer) { startButtonReleased(); }
@@ -65,6 +75,6 @@ void OnThreadClicked(GtkButton*, gpointer) { OnBtnThreadClicked(); }
 
 void InstallRunWidgets()
 {
-    runWidgetsChanged = FollowRunWidgets;
-    runMovePointer = MoveMouseLocation;
+    uiHooks.runWidgetsChanged = FollowRunWidgets;
+    uiHooks.movePointer = MovePointerOff;
 }

@@ -165,9 +165,8 @@ int initializeUserInterface(int argc, char** argv)
     UiRunPendingEvents();
 
     // After the check for an unfinished update: a layout the last run left at a crash.
-    restoreUndoOnCancel = RestoreUndoOnCancel;
-    stopWorkOnCancel = StopWorkInProgress;
-    rotatePatternHook = RotatePatternForBox;
+    uiHooks.restoreUndoOnCancel = RestoreUndoOnCancel;
+    uiHooks.stopWorkOnCancel = StopWorkInProgress;
     RecoverLayoutAtStart();
 
     if (waitWindow != nullptr && waitWindow->window != nullptr)

@@ -41,7 +41,7 @@ void OnTraceSaveClicked(GtkButton*, gpointer) { OnBtnSaveClicked(); }
 GtkWidget* createTraceScreen()
 {
     BeginTraceScreen();
-    traceWidgetsChanged = FollowTraceWidgets;
+    uiHooks.traceWidgetsChanged = FollowTraceWidgets;
 
     GtkWidget* screen = gtk_hbox_new(FALSE, 5);
     GtkWidget* area = SetDrawingArea(DA_CAPTURE);

@@ -14,8 +14,6 @@
 #include "patterns/layout_file.h"
 #include "view/pattern_view.h"
 
-void (*undoSensitivityHook)(int sensitive) = nullptr;
-
 std::string UndoFilePath()
 {
     return SystemPath("/tmp/undo") + ".qlf";
@@ -23,9 +21,8 @@ std::string UndoFilePath()
 
 void CreateUndoFile()
 {
-    if (SaveLayout(SystemPath("/tmp/undo"), kOverwriteWithoutAsking, kNameIsPath) == 1 &&
-        undoSensitivityHook != nullptr)
-        undoSensitivityHook(1);
+    if (SaveLayout(SystemPath("/tmp/undo"), kOverwriteWithoutAsking, kNameIsPath) == 1)
+        UiUndoSensitivity(true);
     interface_.current_layout.clear();
 }
 
@@ -42,8 +39,7 @@ int RestoreUndoFile()
             unlink(path.c_str());
             std::printf("Undo file removed\n");
             std::fflush(stdout);
-            if (undoSensitivityHook != nullptr)
-                undoSensitivityHook(0);
+            UiUndoSensitivity(false);
             UiRunPendingEvents();
         }
     } else {

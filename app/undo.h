@@ -16,8 +16,5 @@ void CreateUndoFile();
 // tool, zooms to show everything, redraws and closes an open waiting window. Returns 1.
 int RestoreUndoFile();
 // What a waiting window's Cancel does when the operation asked for undo: drop the hull being
-// fitted and restore the snapshot. Start-up installs it as restoreUndoOnCancel.
+// fitted and restore the snapshot. Start-up installs it as the seam's restoreUndoOnCancel.
 void RestoreUndoOnCancel();
-
-// Set by the main window: the Undo entry's sensitivity (1 while a snapshot can be restored).
-extern void (*undoSensitivityHook)(int sensitive);

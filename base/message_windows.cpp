@@ -13,8 +13,6 @@
 WaitingWindow* waitWindow = nullptr;
 StatusWindow* statWindow = nullptr;
 int keepWaitingWindowOpen = 0;
-void (*stopWorkOnCancel)() = nullptr;
-void (*restoreUndoOnCancel)() = nullptr;
 
 int ShowMessage(int kind, int buttons, const std::string& text)
 {
@@ -169,11 +167,10 @@ void CancelWaitingWindow(WaitingWindow* window)
     if (window == nullptr)
         return;
     int undo = window->undoOnCancel;
-    if (stopWorkOnCancel != nullptr)
-        stopWorkOnCancel();
+    UiStopWorkOnCancel();
     CloseWaitingWindow(window);
-    if (undo == 1 && restoreUndoOnCancel != nullptr)
-        restoreUndoOnCancel();
+    if (undo == 1)
+        UiRestoreUndoOnCancel();
     UiSetCursor(CursorKind::Normal);
     UiRedrawView();
     UiRunPendingEvents();

@@ -2,7 +2,7 @@
 // Message, status and waiting windows, as the program's logic sees them.
 //
 // The logic never touches a widget: each window here is a small record around a handle of
-// the UI seam (app/ui_hooks.h). The GTK shell builds the real windows
+// the UI seam (base/ui_hooks.h). The GTK shell builds the real windows
 // (app/message_windows_gtk.cpp); tests script them (tests/support/scripted_ui.h).
 //
 // There is one thread. The status and waiting windows stay alive because the long operation
@@ -62,8 +62,9 @@ int RefreshWaitingWindow();
 // Destroys the window when it owns it, stops the refresh and runs pending events. Closing a
 // window twice (Cancel, then its owner) is harmless.
 void CloseWaitingWindow(WaitingWindow* window);
-// Cancel: stops the work the window waits for, closes it, undoes the operation when
-// undoOnCancel was 1, and brings the pattern view back to normal.
+// Cancel: stops the work the window waits for (the seam's stopWorkOnCancel), closes it,
+// undoes the operation when undoOnCancel was 1 (restoreUndoOnCancel), and brings the
+// pattern view back to normal.
 void CancelWaitingWindow(WaitingWindow* window);
 // The Cancel button of the window with seam handle `handle` was pressed.
 void OnBtnWaitWindowCancelClicked(void* handle);
@@ -73,12 +74,6 @@ extern WaitingWindow* waitWindow;
 extern StatusWindow* statWindow;
 // 1 while a waiting window is open: keeps its refresh running.
 extern int keepWaitingWindowOpen;
-
-// Set by the code that owns what a Cancel interrupts. Null until then.
-// Clears the flags of the work in progress (fitting, merging) so that it stops.
-extern void (*stopWorkOnCancel)();
-// Restores the layout from the undo file and drops the convex hull.
-extern void (*restoreUndoOnCancel)();
 
 // --- USB stick ------------------------------------------------------------------------------
 

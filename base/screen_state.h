@@ -19,8 +19,5 @@ extern std::string selectedFile;
 constexpr size_t kSelectedFileMax = 124;
 
 // Ends any touch tool: command -1, status line cleared, no highlighted entity, and (through
-// releaseAllUiHook) the measurement removed and the edit buttons hidden.
+// the seam's releaseAllUi) the measurement removed and the edit buttons hidden.
 void ReleaseAllUI();
-// Set by the touch editing of the pattern view: removes the measurement and hides the edit
-// buttons. Null until then.
-extern void (*releaseAllUiHook)();

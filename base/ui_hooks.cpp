@@ -130,3 +130,55 @@ void UiSetToggle(ToolbarToggle toggle, bool active)
 {
     if (uiHooks.setToggle) uiHooks.setToggle(toggle, active);
 }
+
+void UiRunWidgetsChanged()
+{
+    if (uiHooks.runWidgetsChanged) uiHooks.runWidgetsChanged();
+}
+void UiTraceWidgetsChanged()
+{
+    if (uiHooks.traceWidgetsChanged) uiHooks.traceWidgetsChanged();
+}
+void UiMovePointer(PointerMove move)
+{
+    if (uiHooks.movePointer) uiHooks.movePointer(move);
+}
+FullPattern_t* UiRunSelectPoint()
+{
+    return uiHooks.runSelectPoint ? uiHooks.runSelectPoint() : nullptr;
+}
+void UiUndoSensitivity(bool snapshotTaken)
+{
+    if (uiHooks.undoSensitivity) uiHooks.undoSensitivity(snapshotTaken);
+}
+void UiStopPollTimer()
+{
+    if (uiHooks.stopPollTimer) uiHooks.stopPollTimer();
+}
+void UiReleaseAll()
+{
+    if (uiHooks.releaseAllUi) uiHooks.releaseAllUi();
+}
+bool UiRotatePattern(Pattern* pattern, float degrees)
+{
+    if (!uiHooks.rotatePattern)
+        return false;
+    uiHooks.rotatePattern(pattern, degrees);
+    return true;
+}
+void UiStopWorkOnCancel()
+{
+    if (uiHooks.stopWorkOnCancel) uiHooks.stopWorkOnCancel();
+}
+void UiRestoreUndoOnCancel()
+{
+    if (uiHooks.restoreUndoOnCancel) uiHooks.restoreUndoOnCancel();
+}
+int UiScaleDialog(ScaleState& state)
+{
+    return uiHooks.scaleDialog ? uiHooks.scaleDialog(state) : RESPONSE_CANCEL;
+}
+int UiPropertiesDialog(PropertiesState& state)
+{
+    return uiHooks.propertiesDialog ? uiHooks.propertiesDialog(state) : RESPONSE_CANCEL;
+}

@@ -3,17 +3,41 @@
 //
 // The logic asks questions, shows progress and keeps the screen alive through the functions
 // declared here. Each forwards to the hook installed in `uiHooks`:
-//   - the GTK shell installs real windows at start-up (app/ui_gtk.cpp),
-//   - tests install a scripted implementation that expects prompts and answers them,
+//   - the GTK side installs real windows and widgets at start-up (the Install* functions of
+//     app/message_windows_gtk.cpp, app/main_window_gtk.cpp, app/run_widgets_gtk.cpp,
+//     app/toolbar_gtk.cpp, files/keyboard_dialog.cpp ... and the members set in
+//     app/startup_gtk.cpp),
+//   - tests install a scripted implementation that expects prompts and answers them and
+//     records every other call (tests/support/scripted_ui.h),
 //   - corvan-tool installs an answering one that says OK/Yes and prints the prompts.
 // With no hook installed a call behaves like the answering implementation, so the logic
 // can never crash for want of a user interface.
 //
-// Keep it narrow: what the user sees and answers, nothing else.
+// Keep it narrow: what the user sees and answers, and the few steps of work that a window or
+// a widget sets going (Cancel of a waiting window, the edit tools of the pattern view).
+//
+// Members the program does not install yet. A call falls back as the table says until the
+// feature named last installs it:
+//
+// | member           | with nothing installed                            | filled by           |
+// |------------------|---------------------------------------------------|---------------------|
+// | scaleDialog      | the scale dialog answers Cancel: nothing changes  | the scale dialog    |
+// | propertiesDialog | the properties dialog answers Cancel: nothing     | the properties      |
+// |                  | changes                                           | dialog              |
+//
+// Every other member is installed by the GTK side, at start-up or when the screen it serves
+// is built. Outside the seam, the
+// automatic scaling behind SMARTSCALE (autoScaleHook, app/pattern_dialogs.h) is unset until
+// that scaling exists: the scale dialog then leaves the button out.
 
 #include <cstdint>
 #include <functional>
 #include <string>
+
+struct FullPattern_t;
+struct Pattern;
+struct ScaleState;
+struct PropertiesState;
 
 // Message kinds (GTK message types) and button sets (GTK button sets).
 enum MessageKind { MSG_INFO = 0, MSG_WARNING = 1, MSG_QUESTION = 2, MSG_ERROR = 3 };
@@ -45,6 +69,11 @@ enum class CursorKind { Normal, Busy };
 
 // The toolbar's toggles whose state the logic reads and sets.
 enum class ToolbarToggle { Stitching, LockX, LockY };
+
+// Where the pointer goes after a press on the touch screen, so that the widget just pressed
+// does not stay under it: down off the toolbar, or up off the stitching view's buttons. The
+// distances in pixels are the GTK side's.
+enum class PointerMove { OffToolbar, OffRunButtons };
 
 struct UiHooks {
     // Message windows: return the GTK response of the button pressed.
@@ -84,6 +113,34 @@ struct UiHooks {
     // The toolbar's toggles: read one, or switch one on or off (its handler runs).
     std::function<bool(ToolbarToggle toggle)> toggleActive;
     std::function<void(ToolbarToggle toggle, bool active)> setToggle;
+
+    // The stitching run changed `runWidgets` (machine/stitching_run.h): the widgets follow
+    // it without running their handlers.
+    std::function<void()> runWidgetsChanged;
+    // The trace recording changed `traceWidgets` (machine/trace.h): the same for the trace
+    // screen's widgets.
+    std::function<void()> traceWidgetsChanged;
+    std::function<void(PointerMove move)> movePointer;
+    // "SET START": the operator picks the start point of the prepared stitch path with the
+    // machine. The point, or null when none was picked.
+    std::function<FullPattern_t*()> runSelectPoint;
+    // The Undo entry: usable (while the mask allows it) once a snapshot waits to be restored.
+    std::function<void(bool snapshotTaken)> undoSensitivity;
+    // The area setup's once-a-second position poll stops (its timer is removed).
+    std::function<void()> stopPollTimer;
+    // Ends the pattern view's edit tools: the measurement removed, the edit buttons hidden.
+    std::function<void()> releaseAllUi;
+    // Turns a pattern's points by `degrees` about the centre of its bounding box (a pattern
+    // placed in a turned box).
+    std::function<void(Pattern* pattern, float degrees)> rotatePattern;
+    // Cancel of a waiting window: the work it waits for stops (its flags are cleared) ...
+    std::function<void()> stopWorkOnCancel;
+    // ... and, when the window was opened with undo, the layout goes back to the snapshot.
+    std::function<void()> restoreUndoOnCancel;
+    // The widget halves of the pattern dialogs: show the dialog for `state` (which they may
+    // change) and return the response.
+    std::function<int(ScaleState& state)> scaleDialog;
+    std::function<int(PropertiesState& state)> propertiesDialog;
 };
 
 // The hooks in force. Replace members to change behaviour; unset members fall back to the
@@ -117,6 +174,21 @@ void UiSetCursor(CursorKind kind);
 // False when no toolbar exists.
 bool UiToggleActive(ToolbarToggle toggle);
 void UiSetToggle(ToolbarToggle toggle, bool active);
+void UiRunWidgetsChanged();
+void UiTraceWidgetsChanged();
+void UiMovePointer(PointerMove move);
+// Null when nothing is installed.
+FullPattern_t* UiRunSelectPoint();
+void UiUndoSensitivity(bool snapshotTaken);
+void UiStopPollTimer();
+void UiReleaseAll();
+// False (the pattern stays unturned) when nothing is installed.
+bool UiRotatePattern(Pattern* pattern, float degrees);
+void UiStopWorkOnCancel();
+void UiRestoreUndoOnCancel();
+// RESPONSE_CANCEL when nothing is installed.
+int UiScaleDialog(ScaleState& state);
+int UiPropertiesDialog(PropertiesState& state);
 
 // The answer the answering implementation gives to a message with these buttons.
 int AffirmativeResponse(int buttons);

@@ -38,17 +38,7 @@ int Question(int buttons, const std::string& text)
 
 void SetRunMask() { SetSensitivity(kMaskStitching); }
 
-void WidgetsChanged()
-{
-    if (runWidgetsChanged != nullptr)
-        runWidgetsChanged();
-}
-
-void MovePointer(int dx, int dy)
-{
-    if (runMovePointer != nullptr)
-        runMovePointer(dx, dy);
-}
+void WidgetsChanged() { UiRunWidgetsChanged(); }
 
 void SwitchLocksOff()
 {

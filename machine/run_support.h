@@ -20,8 +20,6 @@ int Question(int buttons, const std::string& text);
 void SetRunMask();
 // Tells the widget side that runWidgets changed.
 void WidgetsChanged();
-// Moves the pointer through the widget side's hook.
-void MovePointer(int dx, int dy);
 
 // Switches an active Lock X / Lock Y toggle off the way its handler does: the axis is
 // released.

@@ -29,9 +29,6 @@
 using run::Say;
 
 RunWidgets runWidgets;
-void (*runWidgetsChanged)() = nullptr;
-void (*runMovePointer)(int, int) = nullptr;
-FullPattern_t* (*runSelectPoint)() = nullptr;
 int runCompleted = 0;
 int runActive = 0;
 std::string runEndReason;
@@ -256,7 +253,7 @@ void startButtonReleased()
         StartPattern(0);
         return;
     }
-    FullPattern_t* picked = runSelectPoint != nullptr ? runSelectPoint() : nullptr;
+    FullPattern_t* picked = UiRunSelectPoint();
     if (picked == nullptr) {
         StopPattern();
         return;
@@ -288,12 +285,12 @@ void menuRunStitching(bool active)
         run::StitcherReady();
     else
         StitchOff();
-    run::MovePointer(0, menubar_height + 15);
+    UiMovePointer(PointerMove::OffToolbar);
 }
 
 void OnBtnPauseToggled(bool active)
 {
-    run::MovePointer(0, -(menubar_height + 20));
+    UiMovePointer(PointerMove::OffRunButtons);
     if (!runWidgets.pauseExists || !runActive)
         return;
     runWidgets.pauseToggle = active;
@@ -409,7 +406,7 @@ void OnBtnThreadClicked()
     } else {
         run::Information("PRESS OK TO CONTINUE.");
     }
-    run::MovePointer(0, -(menubar_height + 20));
+    UiMovePointer(PointerMove::OffRunButtons);
     UiRunPendingEvents();
 
     SetSpeed(MaxSpeed());

@@ -11,13 +11,13 @@
 // Everything runs on the one thread. The long waits poll the controller and run pending
 // events between polls, so the Stop, Pause and THREAD BREAK handlers run inside them; they
 // talk to the loops through `allStop` (machine/run_state.h). The operator is reached only
-// through the UI seam (app/ui_hooks.h): messages, screens, the sensitivity mask, redraws.
+// through the UI seam (base/ui_hooks.h): messages, screens, the sensitivity mask, redraws.
 //
 // The widgets of the run — the toolbar's Stitching, Lock X and Lock Y toggles and the
 // stitching view's PAUSE/START toggle and THREAD BREAK button — are plain state here
 // (`runWidgets`). The widget side keeps it current when the operator touches a widget,
-// calls the handlers below, and follows the state back (runWidgetsChanged) when the run
-// changes it. The handlers take the new toggle state as their argument.
+// calls the handlers below, and follows the state back (the seam's runWidgetsChanged) when
+// the run changes it. The handlers take the new toggle state as their argument.
 //
 // Units: path points and machine positions in thousandths of an inch; distances compared
 // with `jumpStitch` in inches.
@@ -51,17 +51,6 @@ struct RunWidgets {
     int viewSpacing = 10;
 };
 extern RunWidgets runWidgets;
-
-// Installed by the widget side: makes the widgets follow `runWidgets` without running their
-// handlers. Null: nothing to follow (headless).
-extern void (*runWidgetsChanged)();
-// Installed by the widget side: moves the pointer by (dx, dy) pixels, taking it off the
-// button just pressed on the touch screen. Null: nothing.
-extern void (*runMovePointer)(int dx, int dy);
-// Installed by point selection: lets the operator pick the start point of the prepared path
-// with the machine ("SET START"). Returns the point, or null when none was picked. Null:
-// no point can be picked.
-extern FullPattern_t* (*runSelectPoint)();
 
 // 1 once the whole path has been stitched (or travelled) to its end; 0 from every start.
 extern int runCompleted;

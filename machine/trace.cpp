@@ -18,8 +18,7 @@ const char* const kNothingRecorded = "NOTHING HAS BEEN RECORDED.";
 
 Pattern* tmpPattern = nullptr;
 TraceWidgets traceWidgets;
-void (*traceWidgetsChanged)() = nullptr;
-std::function<std::optional<std::pair<int32_t, int32_t>>()> tracePositionSource;
+std::function<std::optional<std::pair<int32_t, int32_t>>()> tracePositionSourceForTest;
 
 namespace {
 
@@ -28,13 +27,12 @@ bool recording = false;
 
 void WidgetsChanged()
 {
-    if (traceWidgetsChanged != nullptr)
-        traceWidgetsChanged();
+    UiTraceWidgetsChanged();
 }
 
 std::optional<std::pair<int32_t, int32_t>> ReadPosition()
 {
-    return tracePositionSource ? tracePositionSource() : GetCurrentLocation();
+    return tracePositionSourceForTest ? tracePositionSourceForTest() : GetCurrentLocation();
 }
 
 std::string Format(const char* format, double x, double y)

@@ -8,8 +8,8 @@
 //
 // Like the run's widgets (machine/stitching_run.h), the trace screen's Start toggle and
 // Save button are plain state here (`traceWidgets`); the widget side keeps it current when
-// the operator touches them and follows it back through traceWidgetsChanged. Everything
-// else reaches the operator through the UI seam.
+// the operator touches them and follows it back through the seam's traceWidgetsChanged.
+// Everything else reaches the operator through the UI seam.
 
 #include <cstdint>
 #include <functional>
@@ -27,13 +27,10 @@ struct TraceWidgets {
     bool saveSensitive = true;  // Save is unusable while recording
 };
 extern TraceWidgets traceWidgets;
-// Installed by the trace screen: makes its widgets follow `traceWidgets` without running
-// their handlers. Null: nothing to follow.
-extern void (*traceWidgetsChanged)();
 
-// Where the recording reads the machine position (thousandths of an inch; none = a failed
-// reading). Unset: GetCurrentLocation.
-extern std::function<std::optional<std::pair<int32_t, int32_t>>()> tracePositionSource;
+// Tests replace where the recording reads the machine position (thousandths of an inch;
+// none = a failed reading). Unset: GetCurrentLocation.
+extern std::function<std::optional<std::pair<int32_t, int32_t>>()> tracePositionSourceForTest;
 
 // A recording ends after this many failed readings, counted over the whole recording.
 constexpr int kTraceFailuresTolerated = 10;

@@ -122,11 +122,3 @@ PointArray Hull(PointArray points) {
     }
     return stack;
 }
-
-namespace {
-
-// A new pattern starts a new fit: the hull of the previous one is dropped. Never hold a
-// reference into *hull across a call that may create a pattern.
-const bool hullDroppedByNewPattern = (newPatternHook = [] { hull.reset(); }, true);
-
-}  // namespace

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 
+#include "patterns/geometry.h"
+
 PatternList* patternList = nullptr;
 
 GdkPixbuf* (*patternThumbnailHook)(const Pattern* pattern) = nullptr;
-void (*newPatternHook)() = nullptr;
 void (*patternFileSyncHook)() = [] { ::sync(); };
 
 PatternList* NewPatternList()
@@ -49,8 +50,9 @@ static void MakeThumbnail(Pattern* pattern)
 Pattern* newPattern(const std::string& path, int makeThumbnail)
 {
     Pattern* pattern = new Pattern();
-    if (newPatternHook != nullptr)
-        newPatternHook();
+    // A new pattern starts a new fit: the hull of the previous one goes. Never hold a
+    // reference into *hull across a call that may create a pattern.
+    hull.reset();
     if (!path.empty() && !openPattern(pattern, path)) {
         erasePattern(pattern);
         return nullptr;

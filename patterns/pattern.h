@@ -86,7 +86,8 @@ void FreePatternList(PatternList* list);
 
 // With an empty path: a record with every field at its creation value. With a path: the
 // pattern read by openPattern, or null when that fails. With makeThumbnail 1 the thumbnail
-// is drawn through patternThumbnailHook (when the view has set it).
+// is drawn through patternThumbnailHook (when the view has set it). The hull being fitted
+// (patterns/geometry.h) is dropped: a new pattern starts a new fit.
 Pattern* newPattern(const std::string& path = std::string(), int makeThumbnail = 0);
 // Reads a pattern file into `pattern` (cleared first). 1 on success, 0 on failure; after a
 // failure the record holds no points of the file.
@@ -122,8 +123,6 @@ void ReleasePatternSlot(int slot);
 // Draws a pattern at the pattern view's current scale; returns a new pixbuf (one reference
 // for the caller) or null. Set by the pattern view; null until then (no thumbnails).
 extern GdkPixbuf* (*patternThumbnailHook)(const Pattern* pattern);
-// Called by newPattern: the hull code drops its global hull here. Null until it is set.
-extern void (*newPatternHook)();
 // Flushes file-system buffers after a pattern file was read or written (default: sync()).
 // The fuzz target turns it off.
 extern void (*patternFileSyncHook)();

@@ -155,7 +155,7 @@ int RunStitch(const ToolArgs& args)
     InstallAnsweringUi(&problem, o.startNear);
     headX = o.nearX;
     headY = o.nearY;
-    runSelectPoint = o.startNear ? StartNearHead : nullptr;
+    uiHooks.runSelectPoint = o.startNear ? StartNearHead : nullptr;
     ResetLayout();
     if (LoadLayoutForTool(o.layout) != 1) {
         std::fprintf(stderr, "corvan-tool: cannot load the layout %s\n", o.layout.c_str());

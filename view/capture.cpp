@@ -44,7 +44,6 @@ const char* const kHomeMoved =
 
 using namespace capture_text;
 
-void (*stopPollTimerHook)() = nullptr;
 int captureMode = CAPTURE_AREA;
 
 namespace {
@@ -537,6 +536,5 @@ int CapturePollOnce()
 void StopPositionPoll()
 {
     interface_.capturePolling = 0;
-    if (stopPollTimerHook != nullptr)
-        stopPollTimerHook();
+    UiStopPollTimer();
 }

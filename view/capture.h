@@ -57,10 +57,9 @@ int CaptureBoxCancel();
 int CapturePollOnce();
 constexpr int kPromptKeepThou = 15;
 
-// Stops the position poll: capturePolling 0, and the screen's timer removed through
-// stopPollTimerHook (set by the screen while its timer runs).
+// Stops the position poll: capturePolling 0, and the screen's timer removed through the
+// seam's stopPollTimer (set by the area setup screen when it is built).
 void StopPositionPoll();
-extern void (*stopPollTimerHook)();
 
 // The machine's position in inches (negative coordinates count as 0). False when the
 // controller did not answer.

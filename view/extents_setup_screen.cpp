@@ -75,7 +75,7 @@ GtkWidget* createExtentsSetup(int target)
     gtk_fixed_put(GTK_FIXED(fixed), area, 0, 0);
 
     RemovePollTimer();
-    stopPollTimerHook = RemovePollTimer;
+    uiHooks.stopPollTimer = RemovePollTimer;
     BeginCapture(box ? CAPTURE_BOX : CAPTURE_AREA);
     g_signal_connect(area, "button-release-event", G_CALLBACK(OnScreenTap),
                      const_cast<char*>(box ? "1" : "0"));

@@ -62,17 +62,6 @@ const char* const kEditButtonFiles[5] = {"./images/Minus.png", "./images/Text.pn
                                          "./images/Plus.png", "./images/Minus.png",
                                          "./images/Plus.png"};
 
-void Install()
-{
-    // Leaving every mode removes the measurement and the buttons of the mode; the mode
-    // itself is reset by ReleaseAllUI.
-    releaseAllUiHook = [] {
-        DeleteMeasure();
-        SetEditButtons(0);
-    };
-}
-const bool installed = (Install(), true);
-
 bool InsidePadSquare(const Geometry& g, double x, double y)
 {
     return std::fabs(x - g.cx) < g.D && std::fabs(y - g.cy) < g.D;
@@ -405,6 +394,12 @@ void DeleteMeasure()
 {
     interface_.measureLine.reset();
     interface_.measureText.reset();
+}
+
+void ReleaseEditTools()
+{
+    DeleteMeasure();
+    SetEditButtons(0);
 }
 
 bool PageBox(int step)

@@ -50,6 +50,9 @@ void SetEditButtons(int mask);
 int GetButtonPressed(int x, int y);
 // Removes the measuring line and its text.
 void DeleteMeasure();
+// Leaving any mode: the measurement and the edit buttons go (the mode itself is reset by
+// ReleaseAllUI, which calls this through the seam's releaseAllUi).
+void ReleaseEditTools();
 // Shows the next (+1) or previous (-1) pattern box when it exists; false when not.
 bool PageBox(int step);
 

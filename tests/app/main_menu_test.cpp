@@ -14,6 +14,7 @@
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "patterns/transform.h"
 #include "support/scripted_ui.h"
 #include "view/capture.h"
 #include "support/temp_dir.h"
@@ -202,17 +203,13 @@ TEST(HomeMenu, AddPatternReleasesTheMachineAndTheLocks)
     ScriptedUi ui;
     std::vector<std::pair<ToolbarToggle, bool>> toggles;
     uiHooks.setToggle = [&](ToolbarToggle t, bool on) { toggles.push_back({t, on}); };
-    static int pollsStopped;
-    pollsStopped = 0;
-    stopPollTimerHook = [] { ++pollsStopped; };
     interface_.capturePolling = 1;
     ResetLayout();
     command = 9;
     menuMainAddPattern();
     EXPECT_EQ(command, -1);
-    EXPECT_EQ(pollsStopped, 1);
+    EXPECT_EQ(ui.pollTimerStops, 1);
     EXPECT_EQ(interface_.capturePolling, 0);
-    stopPollTimerHook = nullptr;
     EXPECT_EQ(toggles, (std::vector<std::pair<ToolbarToggle, bool>>{
                            {ToolbarToggle::LockX, false}, {ToolbarToggle::LockY, false}}));
     EXPECT_EQ(ui.screens, (std::vector<Screen>{Screen::PatternSelect}));
@@ -269,16 +266,21 @@ TEST(PatternSelect, PatternsTurnToTheBoxAngle)
     ScriptedUi ui;
     ResetLayout();
     BogusExtents();  // a diamond-shaped box
-    static float turnedBy;
-    turnedBy = 0;
-    rotatePatternHook = [](Pattern*, float degrees) { turnedBy = degrees; };
     int slot = SelectPatternRow({}, "square.qcc");
     ASSERT_GE(slot, 0);
     int angle = static_cast<int>(GetPatternBox(currentBox)->angle);
     EXPECT_NE(angle, 0);
-    EXPECT_EQ(GetPattern(slot)->rotation, angle);
-    EXPECT_FLOAT_EQ(turnedBy, float(angle));
-    rotatePatternHook = nullptr;
+    const Pattern* placed = GetPattern(slot);
+    EXPECT_EQ(placed->rotation, angle);
+    // The placed points are the file's points turned by the box angle.
+    Pattern* file = newPattern("./patterns/square.qcc");
+    ASSERT_NE(file, nullptr);
+    const std::vector<float> unturnedX = file->pointX;
+    ASSERT_TRUE(RotatePattern(file, float(angle)).has_value());
+    EXPECT_NE(placed->pointX, unturnedX);
+    EXPECT_EQ(placed->pointX, file->pointX);
+    EXPECT_EQ(placed->pointY, file->pointY);
+    erasePattern(file);
 }
 
 TEST(PatternSelect, RefusalsLeaveTheLayoutAlone)

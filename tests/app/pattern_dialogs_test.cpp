@@ -121,7 +121,7 @@ TEST(ScaleDialog, OkStretchesAboutTheMiddleAndCancelOrNothingChangesNothing)
     LayoutNode* node = TwoByOne();
     int shown = 0;
     int answer = RESPONSE_CANCEL;
-    scaleDialogHook = [&](ScaleState& s) {
+    uiHooks.scaleDialog = [&](ScaleState& s) {
         ++shown;
         ScaleSetWidth(s, 150);
         return answer;
@@ -144,7 +144,7 @@ TEST(ScaleDialog, OkStretchesAboutTheMiddleAndCancelOrNothingChangesNothing)
     // 100 / 100: nothing moves by even a bit.
     const std::vector<float> xs = GetPattern(0)->pointX;
     const float x = node->x, y = node->y;
-    scaleDialogHook = [&](ScaleState&) { return RESPONSE_OK; };
+    uiHooks.scaleDialog = [&](ScaleState&) { return RESPONSE_OK; };
     ScaleDialog(node);
     EXPECT_EQ(GetPattern(0)->pointX, xs);
     EXPECT_EQ(node->x, x);
@@ -152,13 +152,13 @@ TEST(ScaleDialog, OkStretchesAboutTheMiddleAndCancelOrNothingChangesNothing)
 
     // No selection, or a stale one: nothing is shown.
     shown = 0;
-    scaleDialogHook = [&](ScaleState&) { return ++shown, RESPONSE_OK; };
+    uiHooks.scaleDialog = [&](ScaleState&) { return ++shown, RESPONSE_OK; };
     EXPECT_EQ(ScaleDialog(nullptr), kScaleNothingToShow);
     EXPECT_EQ(ScaleDialog(node + 1), kScaleNothingToShow);
     interface_.selectedNode = nullptr;
     popupScale();
     EXPECT_EQ(shown, 0);
-    scaleDialogHook = nullptr;
+    uiHooks.scaleDialog = nullptr;
 }
 
 TEST(ScaleDialog, AnArrayScalesAsAWholeAboutItsMiddleAndItsSpacingFollows)
@@ -166,12 +166,12 @@ TEST(ScaleDialog, AnArrayScalesAsAWholeAboutItsMiddleAndItsSpacingFollows)
     Folder f;
     ScriptedUi ui;
     LayoutNode* parent = SmallArray();
-    scaleDialogHook = [](ScaleState& s) {
+    uiHooks.scaleDialog = [](ScaleState& s) {
         ScaleSetWidth(s, 200);
         return RESPONSE_OK;
     };
     ScaleDialog(parent->next->next);
-    scaleDialogHook = nullptr;
+    uiHooks.scaleDialog = nullptr;
     const std::vector<std::pair<float, float>> expected = {{0.5f, 0.5f}, {4.5f, 0.5f}, {0.5f, 4.5f}, {4.5f, 4.5f}};
     const auto got = Offsets();
     ASSERT_EQ(got.size(), expected.size());
@@ -184,14 +184,14 @@ TEST(ScaleDialog, AnArrayScalesAsAWholeAboutItsMiddleAndItsSpacingFollows)
 
     // A copy whose array record has gone is scaled on its own.
     RemoveArrayNode(parent->arrayIndex);
-    scaleDialogHook = [](ScaleState& s) {
+    uiHooks.scaleDialog = [](ScaleState& s) {
         EXPECT_EQ(s.copies->next, nullptr);
         ScaleSetWidth(s, 50);
         return RESPONSE_OK;
     };
     LayoutNode* last = parent->next->next->next;
     ScaleDialog(last);
-    scaleDialogHook = nullptr;
+    uiHooks.scaleDialog = nullptr;
     EXPECT_FLOAT_EQ(last->x, 5.0f);
     EXPECT_FLOAT_EQ(parent->x, 0.5f);
 }

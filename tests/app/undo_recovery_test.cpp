@@ -44,22 +44,19 @@ int Placements()
     return n;
 }
 
-int sensitive = -1;
-
 }  // namespace
 
 TEST(Undo, SnapshotRestoresOnceAndDropsTheLayoutName)
 {
     TempDir dir;
     mkdir("tmp", 0777);
-    undoSensitivityHook = [](int s) { sensitive = s; };
     SmallLayout(3);
     interface_.current_layout = "./Layout/named";
     ScriptedUi ui;
     testing::internal::CaptureStdout();
     CreateUndoFile();
     EXPECT_TRUE(dir.Exists("tmp/undo.qlf"));
-    EXPECT_EQ(sensitive, 1);
+    EXPECT_EQ(ui.undoSnapshots, std::vector<bool>{true});
     EXPECT_EQ(interface_.current_layout, "");
 
     RemoveLayoutNode(patternLayout);  // the change to undo
@@ -67,13 +64,14 @@ TEST(Undo, SnapshotRestoresOnceAndDropsTheLayoutName)
     EXPECT_EQ(RestoreUndoFile(), 1);
     EXPECT_EQ(Placements(), 3);
     EXPECT_FALSE(dir.Exists("tmp/undo.qlf"));
-    EXPECT_EQ(sensitive, 0);
+    EXPECT_EQ(ui.undoSnapshots, (std::vector<bool>{true, false}));
     EXPECT_EQ(interface_.current_layout, "");
     EXPECT_EQ(keepWaitingWindowOpen, 0);  // the loading window is closed again
 
     RemoveLayoutNode(patternLayout);
     EXPECT_EQ(RestoreUndoFile(), 1);  // nothing left to restore
     EXPECT_EQ(Placements(), 2);
+    EXPECT_EQ(ui.undoSnapshots.size(), 2u) << "no snapshot, nothing to tell the Undo entry";
     std::string log = testing::internal::GetCapturedStdout();
     const std::string path = dir / "tmp/undo.qlf";
     EXPECT_NE(log.find("checking for undo file: " + path + "\nLoad Undo Layout File: \t " + path +
@@ -88,7 +86,6 @@ TEST(Undo, EveryLoadDropsTheSelection)
 {
     TempDir dir;
     mkdir("tmp", 0777);
-    undoSensitivityHook = nullptr;
     SmallLayout(2);
     ScriptedUi ui;
     testing::internal::CaptureStdout();
@@ -110,21 +107,19 @@ TEST(Undo, FailedRestoreKeepsTheSnapshotAndCancelRestoresIt)
 {
     TempDir dir;
     mkdir("tmp", 0777);
-    sensitive = -1;
-    undoSensitivityHook = [](int s) { sensitive = s; };
     dir.Write("tmp/undo.qlf", std::string("\x01\x00\x00", 3));  // cut inside the extents
     ScriptedUi ui;
     testing::internal::CaptureStdout();
     ui.Expect("ERROR READING LAYOUT FILE.", RESPONSE_OK);
     RestoreUndoFile();
     EXPECT_TRUE(dir.Exists("tmp/undo.qlf"));
-    EXPECT_EQ(sensitive, -1);  // still possible
+    EXPECT_TRUE(ui.undoSnapshots.empty());  // still possible
 
     // Cancel of a waiting window that asked for undo rolls the operation back.
     SmallLayout(2);
     CreateUndoFile();
     SmallLayout(5);
-    restoreUndoOnCancel = RestoreUndoOnCancel;
+    uiHooks.restoreUndoOnCancel = RestoreUndoOnCancel;
     WaitingWindow* w = CreateWaitingWindow("\n\nUPDATING PATTERNS", 1);
     w->undoOnCancel = 1;
     CancelWaitingWindow(w);

@@ -82,8 +82,8 @@ protected:
     void SetUp() override
     {
         undoRestores = workStops = 0;
-        restoreUndoOnCancel = [] { ++undoRestores; };
-        stopWorkOnCancel = [] { ++workStops; };
+        uiHooks.restoreUndoOnCancel = [] { ++undoRestores; };
+        uiHooks.stopWorkOnCancel = [] { ++workStops; };
         uiHooks.waitingClose = [this](void*) { ++closes; };
         uiHooks.setCursor = [this](CursorKind k) { cursors.push_back(k); };
         uiHooks.redrawView = [this] { ++redraws; };

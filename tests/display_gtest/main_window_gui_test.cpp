@@ -83,14 +83,14 @@ TEST_F(MainWindowTest, MaskReachesMenusAndToolbar)
     EXPECT_TRUE(Sensitive(item(SensitiveItem::RestoreSetpoint)));
     // Undo needs the mask and a snapshot to go back to.
     EXPECT_FALSE(Sensitive(item(SensitiveItem::Undo)));
-    ASSERT_NE(undoSensitivityHook, nullptr);
-    undoSensitivityHook(1);
+    ASSERT_TRUE(uiHooks.undoSensitivity);
+    uiHooks.undoSensitivity(true);
     EXPECT_TRUE(Sensitive(item(SensitiveItem::Undo)));
     SetSensitivity(kMaskNoExtents);
     EXPECT_FALSE(Sensitive(item(SensitiveItem::Undo)));
     SetSensitivity(kMaskNormal);
     EXPECT_TRUE(Sensitive(item(SensitiveItem::Undo)));
-    undoSensitivityHook(0);
+    uiHooks.undoSensitivity(false);
     EXPECT_FALSE(Sensitive(item(SensitiveItem::Undo)));
 
     SetSensitivity(kMaskStitching);

@@ -154,7 +154,7 @@ TEST_F(GtkWindowsTest, StatusWindowStopIsOnlyAFlag)
 TEST_F(GtkWindowsTest, WaitingWindowAnimatesAndCancels)
 {
     static int undone = 0;
-    restoreUndoOnCancel = [] { ++undone; };
+    uiHooks.restoreUndoOnCancel = [] { ++undone; };
     WaitingWindow* w = CreateWaitingWindow("\n\nUPDATING PATTERNS", 1);
     w->undoOnCancel = 1;
     auto* gw = static_cast<GtkWaitingWindow*>(w->window);
@@ -176,7 +176,7 @@ TEST_F(GtkWindowsTest, WaitingWindowAnimatesAndCancels)
     EXPECT_EQ(w->window, nullptr);
     EXPECT_EQ(keepWaitingWindowOpen, 0);
     CloseWaitingWindow(w);  // its owner closing afterwards is harmless
-    restoreUndoOnCancel = nullptr;
+    uiHooks.restoreUndoOnCancel = nullptr;
     RunPending();
 
     // The large picture set, without Cancel; a missing picture leaves an empty image.

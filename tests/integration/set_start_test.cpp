@@ -43,12 +43,12 @@ protected:
     void SetUp() override
     {
         StitchingRun::SetUp();
-        runSelectPoint = ScriptedSelectPoint;
+        uiHooks.runSelectPoint = ScriptedSelectPoint;
         runWidgets.stitchingToggle = false;  // travel only: no lock stitches to the neighbours
     }
     void TearDown() override
     {
-        runSelectPoint = nullptr;
+        uiHooks.runSelectPoint = nullptr;
         operatorAtDialog = nullptr;
         StitchingRun::TearDown();
     }

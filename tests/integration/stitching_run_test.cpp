@@ -183,6 +183,8 @@ TEST_F(StitchingRun, PauseAndResumeSendEveryPointOnce)
     EXPECT_EQ(runCompleted, 1);
     EXPECT_EQ(ui->masks.back(), kMaskNormal);
     EXPECT_EQ(CurrentSensitivity(), kMaskNormal);
+    // The pointer left PAUSE each time it was pressed.
+    EXPECT_EQ(ui->pointerMoves, std::vector<PointerMove>(2, PointerMove::OffRunButtons));
     const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
     EXPECT_EQ(MovesAt(j, kPathSpeed), Streamed(preparedPath, nullptr, {}));
     EXPECT_TRUE(InOrder(preparedPath, StitchedVertices(sim->Control("stitched"))));
@@ -491,9 +493,24 @@ TEST_F(StitchingRun, StitchControllerNotReadySwitchesStitchingOff)
 
     sim->Control("stitcher 7");
     ui->Expect("STITCH CONTROLLER NOT PRESENT", RESPONSE_OK);
+    const int followed = ui->runWidgetChanges;
     menuRunStitching(true);
     EXPECT_FALSE(runWidgets.stitchingToggle);
+    EXPECT_GT(ui->runWidgetChanges, followed) << "the toggle is shown off again";
+    EXPECT_EQ(ui->pointerMoves, std::vector<PointerMove>{PointerMove::OffToolbar});
     EXPECT_TRUE(ui->masks.empty()) << "nothing started";
+}
+
+TEST_F(StitchingRun, SetStartWithNoPointPickedEndsIdle)
+{
+    ASSERT_TRUE(StartSim());
+    Place(kZigzag, 1, 1);
+    ui->Expect(kStart, RESPONSE_SET_START);
+    startButtonReleased();
+    EXPECT_EQ(ui->startPointPicks, 1);
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(CurrentSensitivity(), kMaskNormal);
+    EXPECT_EQ(MovesAt(Read(sim->NewJournal(), kLeadSpeed, kPathSpeed), kPathSpeed).size(), 0u);
 }
 
 // --- Lock stitches ------------------------------------------------------------------------

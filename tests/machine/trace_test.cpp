@@ -29,7 +29,7 @@ protected:
             if (onEvents) onEvents();
             else if (script.empty()) traceWidgets.startActive = false;
         };
-        tracePositionSource = [this] {
+        tracePositionSourceForTest = [this] {
             Reading r = script.empty() ? At(7, 7) : script.front();
             if (!script.empty()) script.pop_front();
             return r;
@@ -37,7 +37,7 @@ protected:
     }
     void TearDown() override
     {
-        tracePositionSource = nullptr;
+        tracePositionSourceForTest = nullptr;
         BeginTraceScreen();
     }
     TempDir dir;
@@ -56,6 +56,7 @@ TEST_F(Trace, TenFailedReadingsAreToleratedTheEleventhEndsTheRecordingPointsKept
     EXPECT_EQ(RecordTrace(), 3) << "ten failures spread over the recording";
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(passes, 1 + 14) << "events run on every pass, failed ones too";
+    EXPECT_EQ(ui.traceWidgetChanges, 2) << "the widgets followed the start and the end";
     EXPECT_EQ(ui.masks.front(), kMaskAllOff);
     EXPECT_EQ(CurrentSensitivity(), NavigationMask());
 
@@ -66,6 +67,7 @@ TEST_F(Trace, TenFailedReadingsAreToleratedTheEleventhEndsTheRecordingPointsKept
     ui.Expect(kAbort, RESPONSE_OK);
     EXPECT_EQ(RecordTrace(), 2);
     EXPECT_EQ(script.size(), 1u) << "nothing read after the eleventh failure";
+    EXPECT_EQ(ui.traceWidgetChanges, 2 + 3) << "the toggle went off at the abort, too";
     EXPECT_TRUE(traceWidgets.saveSensitive);
     ui.Type("./patterns/kept");
     dir.Write("patterns/.keep", "");
@@ -73,7 +75,7 @@ TEST_F(Trace, TenFailedReadingsAreToleratedTheEleventhEndsTheRecordingPointsKept
     EXPECT_EQ(dir.Read("patterns/kept.qcc"), "p X0.250 Y0.500\np X0.250 Y0.501\n");
 
     // A closed port is a failed reading, not a position at (0, 0).
-    tracePositionSource = nullptr;
+    tracePositionSourceForTest = nullptr;
     ClosePort();
     passes = 0;
     ui.Expect(kAbort, RESPONSE_OK);

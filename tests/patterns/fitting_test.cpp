@@ -322,8 +322,8 @@ TEST(Fitting, CancelMidwayReleasesNothingInUse)
     mkdir("tmp", 0777);
     ScriptedUi ui;
     testing::internal::CaptureStdout();
-    restoreUndoOnCancel = RestoreUndoOnCancel;
-    stopWorkOnCancel = StopWorkInProgress;
+    uiHooks.restoreUndoOnCancel = RestoreUndoOnCancel;
+    uiHooks.stopWorkOnCancel = StopWorkInProgress;
     for (int which = 0; which < 2; ++which) {
         PlaceIn(kSquare10, Make(Rect(0, 0, 20, 20)), 1, 1);
         extents = new PatternBox();
@@ -366,8 +366,8 @@ TEST(Fitting, CancelMidwayReleasesNothingInUse)
         ui.pressWaitingCancel = false;
         uiHooks.runPendingEvents = [] {};
     }
-    restoreUndoOnCancel = nullptr;
-    stopWorkOnCancel = nullptr;
+    uiHooks.restoreUndoOnCancel = nullptr;
+    uiHooks.stopWorkOnCancel = nullptr;
     testing::internal::GetCapturedStdout();
     ResetLayout();
 }

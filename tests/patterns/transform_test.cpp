@@ -344,8 +344,8 @@ TEST(Merge, CancelRollsTheLayoutBack)
     mkdir("tmp", 0777);
     ScriptedUi ui;
     testing::internal::CaptureStdout();
-    restoreUndoOnCancel = RestoreUndoOnCancel;
-    stopWorkOnCancel = StopWorkInProgress;
+    uiHooks.restoreUndoOnCancel = RestoreUndoOnCancel;
+    uiHooks.stopWorkOnCancel = StopWorkInProgress;
     interface_.selectedNode = ArrayOf({{1, 1}, {3, 1}, {5, 1}, {7, 1}}, 1, 4);
     extents = new PatternBox();  // a layout is saved only with its quilting area
     for (auto [x, y] : kSquare10)
@@ -362,7 +362,7 @@ TEST(Merge, CancelRollsTheLayoutBack)
     EXPECT_EQ(interface_.selectedNode, nullptr);
     EXPECT_EQ(mergePatternsActive, 0);
     testing::internal::GetCapturedStdout();
-    restoreUndoOnCancel = nullptr;
-    stopWorkOnCancel = nullptr;
+    uiHooks.restoreUndoOnCancel = nullptr;
+    uiHooks.stopWorkOnCancel = nullptr;
     ResetLayout();
 }

@@ -53,6 +53,20 @@ ScriptedUi::ScriptedUi()
     };
     uiHooks.showScreen = [this](Screen s) { screens.push_back(s); };
     uiHooks.applySensitivity = [this](uint32_t mask) { masks.push_back(mask); };
+    uiHooks.runWidgetsChanged = [this] { ++runWidgetChanges; };
+    uiHooks.traceWidgetsChanged = [this] { ++traceWidgetChanges; };
+    uiHooks.movePointer = [this](PointerMove move) { pointerMoves.push_back(move); };
+    uiHooks.runSelectPoint = [this]() -> FullPattern_t* {
+        ++startPointPicks;
+        if (points_.empty())
+            return nullptr;
+        FullPattern_t* point = points_.front();
+        points_.pop_front();
+        return point;
+    };
+    uiHooks.undoSensitivity = [this](bool taken) { undoSnapshots.push_back(taken); };
+    uiHooks.stopPollTimer = [this] { ++pollTimerStops; };
+    uiHooks.releaseAllUi = [this] { ++editToolReleases; };
 }
 
 ScriptedUi::~ScriptedUi()
@@ -60,6 +74,12 @@ ScriptedUi::~ScriptedUi()
     for (const auto& e : expected_)
         ADD_FAILURE() << "expected message never shown: " << e.text;
     ResetUiHooks();
+}
+
+ScriptedUi& ScriptedUi::PickStartPoint(FullPattern_t* point)
+{
+    points_.push_back(point);
+    return *this;
 }
 
 ScriptedUi& ScriptedUi::Expect(const std::string& text, int response)

@@ -22,6 +22,8 @@ public:
     ScriptedUi& Enter(double value);
     // Answer the next file chooser ("" = cancelled).
     ScriptedUi& Choose(const std::string& path);
+    // Answer the next "SET START" with this point of the stitch path (unscripted: none picked).
+    ScriptedUi& PickStartPoint(FullPattern_t* point);
     // Answer every unexpected message affirmatively instead of failing (still recorded).
     ScriptedUi& AllowUnexpected(bool allow = true);
 
@@ -31,6 +33,16 @@ public:
     std::vector<std::string> waitingMessages;
     std::vector<Screen> screens;
     std::vector<unsigned> masks;
+    // The widget side's calls: the run's and the trace's widgets followed, pointer moves,
+    // start points asked for, the Undo entry (true: a snapshot waits), the area setup's poll
+    // timer stopped, the pattern view's edit tools released.
+    int runWidgetChanges = 0;
+    int traceWidgetChanges = 0;
+    std::vector<PointerMove> pointerMoves;
+    int startPointPicks = 0;
+    std::vector<bool> undoSnapshots;
+    int pollTimerStops = 0;
+    int editToolReleases = 0;
     int pendingEventRuns = 0;
     // Set to make the next status window report STOP / waiting window report Cancel.
     bool pressStatusStop = false;
@@ -47,6 +59,7 @@ private:
     std::deque<std::pair<std::string, int>> typed_;
     std::deque<double> numbers_;
     std::deque<std::string> files_;
+    std::deque<FullPattern_t*> points_;
     bool allowUnexpected_ = false;
     int handles_ = 0;
 };

@@ -275,6 +275,7 @@ TEST(EditModes, TableOfModesAndWhoSavesTheUndoSnapshot)
 {
     TouchFixture f;
     ScriptedUi ui;
+    uiHooks.releaseAllUi = ReleaseEditTools;  // as the main window installs it
     struct Row {
         void (*enter)();
         int mode;
