@@ -20,6 +20,7 @@ void Carriage::TakeNext() {
 
 void Carriage::StopNow() {
     halted_ = true;
+    lagX_ = lagY_ = 0;
     if (current_) {
         current_.reset();
         Vertex();
@@ -43,6 +44,7 @@ bool Carriage::HandMove(double x, double y) {
     travelThou_ += std::hypot(nx - x_, ny - y_);
     x_ = nx;
     y_ = ny;
+    lagX_ = lagY_ = 0;
     Vertex();
     return true;
 }
@@ -59,17 +61,22 @@ void Carriage::Advance(int64_t dtMicros) {
         TakeNext();
         if (!current_) return;
         if (stalled_) return;
-        double dx = xDriven_ ? current_->x / 100.0 - x_ : 0.0;
-        double dy = yDriven_ ? current_->y / 100.0 - y_ : 0.0;
+        // Distances in the controller's own reckoning: a slipping axis lags behind it.
+        double dx = xDriven_ ? current_->x / 100.0 - (x_ + lagX_) : 0.0;
+        double dy = yDriven_ ? current_->y / 100.0 - (y_ + lagY_) : 0.0;
         double dist = std::hypot(dx, dy);
         double v = SpeedThouPerSecond(*current_);
         double need = dist / v;
         if (need <= seconds) {
             seconds -= need;
-            x_ += dx;
-            y_ += dy;
-            if (xDriven_) x_ = current_->x / 100.0;
-            if (yDriven_) y_ = current_->y / 100.0;
+            if (xDriven_) {
+                x_ = slipX_ < 1 ? x_ + dx * slipX_ : current_->x / 100.0;
+                lagX_ = current_->x / 100.0 - x_;
+            }
+            if (yDriven_) {
+                y_ = slipY_ < 1 ? y_ + dy * slipY_ : current_->y / 100.0;
+                lagY_ = current_->y / 100.0 - y_;
+            }
             travelThou_ += dist;
             current_.reset();
             ++movesDone_;
@@ -77,8 +84,10 @@ void Carriage::Advance(int64_t dtMicros) {
             TakeNext();
         } else {
             double frac = v * seconds / dist;
-            x_ += dx * frac;
-            y_ += dy * frac;
+            x_ += dx * frac * slipX_;
+            y_ += dy * frac * slipY_;
+            lagX_ += dx * frac * (1 - slipX_);
+            lagY_ += dy * frac * (1 - slipY_);
             travelThou_ += v * seconds;
             seconds = 0;
         }

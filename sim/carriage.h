@@ -54,10 +54,21 @@ public:
     }
     bool Halted() const { return halted_; }
 
-    void SetDriven(bool x, bool y) { xDriven_ = x; yDriven_ = y; }
+    void SetDriven(bool x, bool y) {
+        if (x != xDriven_) lagX_ = 0;  // a motor switched on or off counts from where it stands
+        if (y != yDriven_) lagY_ = 0;
+        xDriven_ = x;
+        yDriven_ = y;
+    }
     bool XDriven() const { return xDriven_; }
     bool YDriven() const { return yDriven_; }
     void SetStalled(bool s) { stalled_ = s; }
+    // A slipping axis covers only fraction f (0 < f <= 1) of each move it is driven
+    // through, like a motor whose belt slips: the move still ends, short of its target, and
+    // the controller keeps counting from where it believed it was. 1 is no slip.
+    void SetSlip(double fx, double fy) { slipX_ = fx; slipY_ = fy; }
+    double SlipX() const { return slipX_; }
+    double SlipY() const { return slipY_; }
     bool Stalled() const { return stalled_; }
 
     double X() const { return x_; }
@@ -84,6 +95,8 @@ private:
     bool halted_ = false;
     bool xDriven_ = true, yDriven_ = true;
     bool stalled_ = false;
+    double slipX_ = 1, slipY_ = 1;
+    double lagX_ = 0, lagY_ = 0;  // commanded minus actual place, from slipping
     uint64_t movesDone_ = 0;
     double travelThou_ = 0;
 };

@@ -95,7 +95,7 @@ std::string HexBytes(const Bytes& b) {
 
 const char* kHelp =
     "ok commands: hand X Y | drop N | garbage N | nak N | error C [N] | stall on|off | silent on|off | "
-    "close | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
+    "slip x|y F | close | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
     "machine serial|buttons|held | needle-ms MS | state | journal [FROM] | stitched | "
     "image [mc1|stitcher] | reset | quit";
 
@@ -147,6 +147,16 @@ std::string Simulator::Control(const std::string& text) {
         std::string r = onOff(&on);
         if (r == "ok") carriage_.SetStalled(on);
         return r;
+    }
+    if (cmd == "slip") {
+        double f;
+        if (n != 2 || (w[1] != "x" && w[1] != "y") || !ParseDouble(w[2], &f) || !(f > 0 && f <= 1))
+            return "error: slip needs x or y and a fraction 0 < F <= 1 (1 is no slip)";
+        if (w[1] == "x")
+            carriage_.SetSlip(f, carriage_.SlipY());
+        else
+            carriage_.SetSlip(carriage_.SlipX(), f);
+        return "ok";
     }
     if (cmd == "silent") return onOff(&silent_);
     if (cmd == "close") {
@@ -236,7 +246,9 @@ std::string Simulator::StateJson() const {
     s += "}";
     s += ",\"faults\":{\"drop\":" + std::to_string(dropReplies_) + ",\"garbage\":" + std::to_string(garbageReplies_) +
          ",\"nak\":" + std::to_string(nakMoves_) + ",\"error\":" + std::to_string(errorReports_ > 0 ? errorCode_ : 0) +
-         ",\"stall\":" + Bool(carriage_.Stalled()) + ",\"silent\":" + Bool(silent_) +
+         ",\"stall\":" + Bool(carriage_.Stalled()) +
+         ",\"slip\":{\"x\":" + Num(carriage_.SlipX()) + ",\"y\":" + Num(carriage_.SlipY()) + "}," +
+         "\"silent\":" + Bool(silent_) +
          ",\"needle_fail\":" + std::to_string(failNeedles_) + "}";
     double stitchedThou = 0;
     for (const Polyline& line : stitched_)

@@ -95,3 +95,26 @@ TEST(SimControl, StateJournalResetAndRefusals) {
     EXPECT_EQ(sim.Control("quit"), "ok");
     EXPECT_TRUE(sim.QuitRequested());
 }
+
+TEST(SimControl, SlippingAxisFallsShortButFinishes) {
+    Simulator sim;
+    EXPECT_EQ(sim.Control("slip x 0.8"), "ok");
+    EXPECT_NE(sim.Control("state").find("\"slip\":{\"x\":0.8,\"y\":1}"), std::string::npos);
+    Talk(sim, MovePacket(1000, -500, 100));
+    Talk(sim, MovePacket(2000, -1000, 100));
+    ASSERT_TRUE(RunToFinish(sim)) << "moves still finish";
+    EXPECT_EQ(Position(sim), std::make_pair(1600, -1000)) << "X covers 0.8 of each move, Y all of it";
+
+    // Back to a lower target: the slip shortens the way back too, from the controller's reckoning.
+    Talk(sim, MovePacket(1000, 0, 100));
+    ASSERT_TRUE(RunToFinish(sim));
+    EXPECT_EQ(Position(sim), std::make_pair(800, 0));
+
+    for (const char* bad : {"slip x 0", "slip z 0.5", "slip x 1.5", "slip x", "slip y -1", "slip x nan"})
+        EXPECT_EQ(sim.Control(bad).rfind("error:", 0), 0u) << "'" << bad << "'";
+    EXPECT_EQ(sim.Control("reset"), "ok");
+    EXPECT_NE(sim.Control("state").find("\"slip\":{\"x\":1,\"y\":1}"), std::string::npos);
+    Talk(sim, MovePacket(1000, 0, 100));
+    ASSERT_TRUE(RunToFinish(sim));
+    EXPECT_EQ(Position(sim), std::make_pair(1000, 0)) << "reset takes the slip away";
+}
