@@ -11,6 +11,7 @@
 #include "app/screen_config.h"
 #include "app/settings.h"
 #include "files/file_manager.h"
+#include "machine/test_run.h"
 
 #include <vector>
 
@@ -143,7 +144,7 @@ void BuildHomeMenu(GtkWidget* menu)
     AddItem(boxMenu, SensitiveItem::RemoveCurrentBox, Shown::Always,
             G_CALLBACK(OnPatternBoxChoice), GINT_TO_POINTER(2));
     AddSeparator(menu, Shown::Always);
-    AddItem(menu, SensitiveItem::Demo, Shown::Always);
+    AddItem(menu, SensitiveItem::Demo, Shown::Always, G_CALLBACK(menuRunTest));
 }
 
 void BuildEditMenu(GtkWidget* menu)

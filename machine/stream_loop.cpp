@@ -31,6 +31,22 @@ constexpr int kPollsPerProgress = 20;
 
 bool Drained(unsigned char status) { return status == BUFFER_EMPTY || status == BUFFER_FINISHED; }
 
+// The end of an endurance pass: the path is done as at the end of a run, but the run goes on.
+void FinishPass(bool stitching)
+{
+    run::SendPointMove(fpTemp, fpTemp->feed);
+    if (!WaitForBuffer())
+        return;
+    if (stitching) {
+        LockStitch(0);
+        if (run::Ended() || !WaitForBuffer())
+            return;
+    }
+    FreeStitchList();
+    interface_.measureLine.reset();
+    UiRunPendingEvents();
+}
+
 // Stops the run unless a deeper call already did; always false, for `return Abort();`.
 bool Abort()
 {
@@ -167,6 +183,40 @@ bool HandleJump(bool stitching)
     return true;
 }
 
+// The endurance run's jump: no tie-in, no questions for the operator; the carriage ties off
+// when stitching, travels and goes on. False when the pass ended here.
+bool HandleEnduranceJump(bool stitching)
+{
+    if (!Wait())
+        return false;
+    if (stitching) {
+        LockStitch(0);
+        if (run::Ended() || !Wait())
+            return false;
+        StitchOff();
+    }
+    run::SendPointMove(fpTemp, fpTemp->feed);
+    fpTemp = fpTemp->next;
+    while (fpTemp != nullptr && fpTemp->interpolated)
+        fpTemp = fpTemp->next;
+    if (fpTemp == nullptr) {
+        StopPattern();
+        return false;
+    }
+    if (SendLeadLine(0, nullptr) == nullptr) {
+        StopPattern();
+        return false;
+    }
+    if (!Wait())
+        return false;
+    Halt();
+    SendFortyNine();
+    if (stitching)
+        StitchOn();
+    Resume();
+    return true;
+}
+
 int processDepth = 0;
 
 struct DepthGuard {
@@ -178,7 +228,15 @@ struct DepthGuard {
 
 bool ProcessPatternRunning() { return processDepth > 0; }
 
-int ProcessPattern()
+namespace {
+
+// What the endurance run's passes do differently from a stitching run.
+struct StreamOptions {
+    bool endurance = false;
+    int pollsPerProgress = kPollsPerProgress;
+};
+
+int StreamPath(const StreamOptions& options)
 {
     if (fpTemp == nullptr || run::Ended()) {
         Abort();
@@ -186,10 +244,12 @@ int ProcessPattern()
     }
     DepthGuard guard;
     const bool stitching = runWidgets.stitchingToggle;
-    command = 10;
-    SetSpeed(static_cast<int>(maxSpeed));
-    runWidgets.stitchingSensitive = false;
-    run::WidgetsChanged();
+    if (!options.endurance) {
+        command = 10;
+        SetSpeed(static_cast<int>(maxSpeed));
+        runWidgets.stitchingSensitive = false;
+        run::WidgetsChanged();
+    }
     run::SwitchLocksOff();
     run::SetRunMask();
     // Stitching goes on for a start or a resume inside a stitched run. That includes a
@@ -197,6 +257,8 @@ int ProcessPattern()
     // the fill ahead to send anything past it: otherwise that run would only be travelled.
     if (stitching && (fpTemp->prev == nullptr || fpTemp->prev->jump != 1))
         StitchOn();
+    if (options.endurance)
+        SetSpeed(static_cast<int>(maxSpeed));
     Resume();
 
     float originX = 0.0f, originY = 0.0f;
@@ -216,11 +278,15 @@ int ProcessPattern()
             // raises the needle, so the quilt is free when the machine comes to rest.
             allStop = RUN_GO;
             StopPattern();
+            // The endurance run reads the request after the pass: no further pass follows.
+            if (options.endurance)
+                allStop = RUN_STOP;
             return 0;
         }
         if (run::Ended())
             return 0;
-        if (allStop == RUN_PAUSE)
+        // A pause in the endurance run lets the pass complete; the run ends after it.
+        if (allStop == RUN_PAUSE && !options.endurance)
             break;
 
         unsigned char status = 0;
@@ -252,7 +318,7 @@ int ProcessPattern()
             return 0;
         }
 
-        if (++polls > kPollsPerProgress && status <= BUFFER_EMPTY) {
+        if (++polls > options.pollsPerProgress && status <= BUFFER_EMPTY) {
             polls = 0;
             UpdateProgress(status, originX, originY);
         }
@@ -262,6 +328,10 @@ int ProcessPattern()
 
         if (fpTemp->next == nullptr) {
             if (Drained(status)) {
+                if (options.endurance) {
+                    FinishPass(stitching);
+                    return 0;
+                }
                 FinishPath(stitching);
                 return runCompleted ? 1 : 0;
             }
@@ -269,7 +339,7 @@ int ProcessPattern()
         }
         if (fpTemp->jump == 1) {
             if (Drained(status)) {
-                if (!HandleJump(stitching))
+                if (!(options.endurance ? HandleEnduranceJump(stitching) : HandleJump(stitching)))
                     return 0;
                 watch.Progress();
             }
@@ -290,4 +360,16 @@ int ProcessPattern()
         NeedleUp();
     }
     return 2;
+}
+
+}  // namespace
+
+int ProcessPattern() { return StreamPath(StreamOptions{}); }
+
+int ProcessPattern2()
+{
+    StreamOptions endurance;
+    endurance.endurance = true;
+    endurance.pollsPerProgress = 2;  // every third poll
+    return StreamPath(endurance);
 }
