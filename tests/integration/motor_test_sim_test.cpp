@@ -45,6 +45,7 @@ TEST(MotorTestOnSimulator, XTestFromWhereTheCarriageStands)
     START_SIM(sim, {"--time-scale", "20"});
     ScriptedUi ui;
     maxSpeed = 50;
+    acceleration = 40.0f;
     DisableX();
     DisableY();
     ASSERT_EQ(sim.Control("hand 500 700"), "ok 500 700");
@@ -98,6 +99,7 @@ TEST(MotorTestOnSimulator, SlippingAxisFailsAndTestAllReportsTheStitcher)
     START_SIM(sim, {"--time-scale", "20"});
     ScriptedUi ui;
     maxSpeed = 50;
+    acceleration = 40.0f;
     needleUpMethod = MACHINE_TYPE_SERIAL;
     testing::internal::CaptureStdout();
 
