@@ -18,6 +18,7 @@
 #include "patterns/transform.h"
 #include "app/message_windows.h"
 #include "app/system_path.h"
+#include "view/capture.h"
 #include "view/pattern_view.h"
 #include "patterns/layout_file.h"
 #include "view/thumbnail_cache.h"
@@ -67,8 +68,10 @@ void ScaleToExtents()
 {
     if (extents == nullptr || view_area_width <= 0 || view_area_height <= 0)
         return;
-    interface_.viewScale = std::max(extents->width / float(view_area_width),
-                                    extents->height / float(view_area_height));
+    const float scale = std::max(extents->width / float(view_area_width),
+                                 extents->height / float(view_area_height));
+    // An area of no size (or a garbled one) must not give a scale that divides by zero.
+    interface_.viewScale = scale >= 0.001f ? scale : 0.001f;
 }
 
 }  // namespace
@@ -146,6 +149,8 @@ void menuMainPatternbox(int choice)
         SetSensitivity(kMaskNoExtents);
         return;
     }
+    if (choice == 0 || choice == 1)
+        NotePlaceholderBox(-1, currentBox);
     switch (choice) {
     case 1: {
         int slot = CreatePatternBox();
@@ -153,6 +158,8 @@ void menuMainPatternbox(int choice)
             UiShowMessage(MSG_ERROR, BUTTONS_OK, "NO MORE PATTERN BOXES CAN BE ADDED.");
             return;
         }
+        // Only a stand-in until the capture gives the outline; gone again if it gives none.
+        NotePlaceholderBox(slot, currentBox);
         currentBox = slot;
         PatternBox* box = GetPatternBox(slot);
         AddPatternBoxPoint(box, 2, 14, 1, 0);

@@ -18,8 +18,9 @@ void ConnectExposeHandlers(GtkWidget* widget)
 {
     if (cursorExposeHandler != nullptr)
         g_signal_connect(widget, "expose-event", G_CALLBACK(cursorExposeHandler), nullptr);
+    // After the window's own drawing: connected before it, the frame would be painted over.
     if (drawFrameHandler != nullptr)
-        g_signal_connect(widget, "expose-event", G_CALLBACK(drawFrameHandler), nullptr);
+        g_signal_connect_after(widget, "expose-event", G_CALLBACK(drawFrameHandler), nullptr);
 }
 
 void RunAllPendingEvents()

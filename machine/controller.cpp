@@ -92,6 +92,7 @@ int QueryByte(unsigned char command, int timeoutMs, unsigned char* out, const ch
         ReportReplyFailure(SERIAL_CLOSED, timedOut);
         return 2;
     }
+    SettleLine();
     SendCommand(command);
     unsigned char byte = 0;
     int r = GetChar(timeoutMs, &byte, 0);
@@ -108,12 +109,21 @@ int QueryVersion(unsigned char command, float* version)
 {
     if (PortClosed())
         return -1;
+    SettleLine();
     ClearBuffer();
     SendCommand(command);
     if (WaitForReplyMs(1000) != 0)
         return -2;
     float v = 0.0f;
     if (GetFloat(1000, &v) != SERIAL_OK) {
+        *version = 0.0f;
+        return -3;
+    }
+    if (!std::isfinite(v) || std::fabs(v) >= 1.0e6f) {
+        // Not a version at all (a garbled reply): refused before anyone compares or casts it.
+        std::printf("ERROR: version reply is not a number\n");
+        std::fflush(stdout);
+        MarkLineOutOfStep();
         *version = 0.0f;
         return -3;
     }
@@ -198,27 +208,38 @@ int EnableX() { return SendCommand(CMD_ENABLE_X); }
 int DisableY() { return SendCommand(CMD_DISABLE_Y); }
 int EnableY() { return SendCommand(CMD_ENABLE_Y); }
 int Resume() { return SendCommand(CMD_RESUME); }
-int SetHome() { return SendCommand(CMD_SET_HOME); }
+int homeMovedSinceArea = 0;
+
+int SetHome()
+{
+    const int sent = SendCommand(CMD_SET_HOME);
+    if (sent)
+        homeMovedSinceArea = 1;
+    return sent;
+}
 int Halt() { return SendCommand(CMD_HALT); }
 int ClearMCBuffer() { return SendCommand(CMD_CLEAR_BUFFER); }
 int SetExtents() { return SendCommand(CMD_SET_EXTENTS); }
 int ClearExtents() { return SendCommand(CMD_CLEAR_EXTENTS); }
 
-int GetXY(int* x, int* y)
+int GetXY(int* x, int* y) { return GetXYWithin(x, y, 1000); }
+
+int GetXYWithin(int* x, int* y, int timeoutMs)
 {
     *x = 0;
     *y = 0;
     if (PortClosed())
         return 0;
+    SettleLine();
     ClearPort();
     SendCommand(CMD_GET_XY);
-    int r = GetInt(1000, x);
+    int r = GetInt(timeoutMs, x);
     if (r != SERIAL_OK) {
         *x = 0;
         return r;
     }
     PauseMs(40);
-    r = GetInt(1000, y);
+    r = GetInt(timeoutMs, y);
     if (r != SERIAL_OK)
         *y = 0;
     return r;
@@ -261,6 +282,7 @@ int GetErrors(int* code)
     *code = 0;
     if (PortClosed())
         return 0;
+    SettleLine();
     ClearPort();
     SendCommand(CMD_GET_ERRORS);
     int r = GetInt(1000, code);
@@ -274,6 +296,8 @@ int CheckBuffer(unsigned char* status, int* code)
 {
     if (PortClosed())
         return 1;
+    // A late or stray byte read as the status would be taken for free places.
+    SettleLine();
     SendCommand(CMD_CHECK_BUFFER);
     unsigned char byte = 0;
     int r = GetChar(1000, &byte, 0);
@@ -289,6 +313,8 @@ int CheckBuffer(unsigned char* status, int* code)
         return 2;
     }
     *status = byte;
+    if (byte > BUFFER_EMPTY && byte < BUFFER_FINISHED)
+        MarkLineOutOfStep();  // no status has this value: something else was read
     if (byte != BUFFER_ERROR)
         return 0;
 
@@ -300,6 +326,9 @@ int CheckBuffer(unsigned char* status, int* code)
     // A controller that does not tell its version is taken to be new enough.
     float version = 1.27f;
     GetMotorVersion(&version);
+    // A version far outside any firmware's cannot be cast to an int: taken as new enough.
+    if (!(std::fabs(version) < 1.0e6f))
+        version = 1.27f;
     if (static_cast<int>((version + 0.005) * 1000) <= 1269) {
         Say("Get Errors\n");
         int fresh = 0;
@@ -326,6 +355,9 @@ int SendMove(double x, double y, double feed)
     PutLittleEndian(packet + 9, static_cast<uint32_t>(F));
     PutLittleEndian(packet + 13, sum);
 
+    // A late acknowledgement still queued would be taken for this packet's, and the move
+    // sent again on top of it.
+    SettleLine();
     sendMoveActive = 1;
     Send(packet, sizeof packet);
     unsigned char reply = 0;
@@ -341,9 +373,9 @@ int SendMove(double x, double y, double feed)
     } else {
         std::printf("ERROR: CRC Response = %d\n", reply);
         std::fflush(stdout);
-        int cleared = ClearBuffer();
-        std::printf("%d bytes cleared from the buffer\n", cleared);
-        std::fflush(stdout);
+        // The real acknowledgement may still be on its way: the line is drained before the
+        // next command, not now.
+        MarkLineOutOfStep();
         result = 2;
     }
     sendMoveActive = 0;
@@ -402,6 +434,7 @@ int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpe
 {
     if (PortClosed())
         return 2;
+    SettleLine();
     SendCommand(CMD_STITCH_SETTINGS);
     bool arrived = false;
     for (int check = 0; check < 11 && !arrived; ++check) {

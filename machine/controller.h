@@ -87,6 +87,9 @@ int ClearExtents();
 // GetInt code (-1 time-out, -2 closed) with what was read so far and 0 for the rest.
 // With the port closed: 0 and (0, 0).
 int GetXY(int* x, int* y);
+// The same with each of the two values given `timeoutMs` to arrive instead of a second:
+// for a poll that must not hold the screen up while the controller is silent.
+int GetXYWithin(int* x, int* y, int timeoutMs);
 
 // The controller's eight constants, in the order XKp, XKi, YKp, YKi, YKd, Err, TOut, XKd.
 // 0 all read; 1 time-out (the first shows "COULD NOT RETRIEVE VALUES..."); 2 port closed.
@@ -137,3 +140,8 @@ int SerialBytesWaiting();
 // Milliseconds on a clock that never jumps, for the waits of the command layer: no time-out
 // stretches or shrinks when the wall clock is set.
 long MonotonicMs();
+
+// 1 once SetHome has moved the machine's origin and no quilting area has been completed in
+// the new frame: every position of the layout now means another place on the quilt, so no
+// run may start until the area is captured again. Cleared by the capture that completes it.
+extern int homeMovedSinceArea;

@@ -112,6 +112,7 @@ int SendPoints(FullPattern_t* list)
         if (result != 0 || (status > BUFFER_EMPTY && status < BUFFER_ERROR && status != BUFFER_FINISHED)) {
             // No answer, or a status byte that means nothing: the line is garbled.
             if (++failures > kLeadLineQueryFailures) {
+                run::NoteMachineEnd("the controller did not answer while a lead line was sent");
                 run::Error("UNABLE TO SEND ALL POINTS");
                 Resume();
                 return 0;
@@ -134,9 +135,12 @@ int SendPoints(FullPattern_t* list)
                 Say("Send Point Failed");
             }
         }
-        if (watch.RanOut()) {
+        // A silent line is judged by the failure count above, which ends with its own
+        // message; the watch only judges a controller that answers.
+        if (result == 0 && watch.RanOut()) {
             // The buffer never drains or no move is taken: the carriage is stuck.
             Say("SLL: no progress for 10 s");
+            run::NoteMachineEnd("the carriage did not take the lead line for 10 s");
             if (!started)
                 Resume();
             return 0;
@@ -206,6 +210,7 @@ unsigned WaitForBuffer()
         return 0;
     case BufferWait::Stalled:
         Say("WFB: no progress for 10 s");
+        run::NoteMachineEnd("the controller made no progress for 10 s");
         StopPattern();
         return 0;
     }
@@ -227,11 +232,12 @@ int SendFortyNine()
     }
     // Sends from the cursor on, up to the end of the stitched run: the point before a jump
     // and the jump's point are left to the streaming loop, which waits for the buffer to
-    // drain before it handles the jump.
+    // drain before it handles the jump. A cursor standing on a jump's point (a restart
+    // there, or a run of one point) sends nothing: the next point lies across the jump.
     const int limit = 98 - stitchRep;
     int sent = 0;
     FullPattern_t* p = fpTemp;
-    while (sent < limit && p->next != nullptr && p->next->jump != 1) {
+    while (sent < limit && p->jump != 1 && p->next != nullptr && p->next->jump != 1) {
         if (!run::SendPointMove(p, p->feed))
             return 0;
         fpTemp = p;

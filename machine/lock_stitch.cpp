@@ -36,20 +36,36 @@ bool Elsewhere(const FullPattern_t* a, const FullPattern_t* b)
     return a->x != b->x || a->y != b->y;
 }
 
+// The neighbours never lie across a jump: a point with `jump` 1 ends its stitched run, and
+// a lock stitch to the next run would sew the jump.
 FullPattern_t* LaterElsewhere(FullPattern_t* c)
 {
-    for (FullPattern_t* p = c->next; p != nullptr; p = p->next)
+    if (c->jump == 1)
+        return nullptr;
+    for (FullPattern_t* p = c->next; p != nullptr; p = p->next) {
         if (Elsewhere(p, c))
             return p;
+        if (p->jump == 1)
+            break;
+    }
     return nullptr;
 }
 
 FullPattern_t* EarlierElsewhere(FullPattern_t* c)
 {
-    for (FullPattern_t* p = c->prev; p != nullptr; p = p->prev)
+    for (FullPattern_t* p = c->prev; p != nullptr && p->jump != 1; p = p->prev)
         if (Elsewhere(p, c))
             return p;
     return nullptr;
+}
+
+// True when `early` and `late` (later along the path) belong to one stitched run.
+bool SameRun(const FullPattern_t* early, const FullPattern_t* late)
+{
+    for (const FullPattern_t* p = early; p != nullptr && p != late; p = p->next)
+        if (p->jump == 1)
+            return false;
+    return true;
 }
 
 // The two ends of the lock stitches, A first; false when there is no neighbour to stitch to.
@@ -62,7 +78,8 @@ bool ChooseEnds(FullPattern_t* c, int mode, FullPattern_t** a, FullPattern_t** b
         *a = n;
         *b = c;
     } else if (first != nullptr && run::Distance_thou(c, first) < kNearFirst_thou) {
-        n = (c->x != first->x && c->y != first->y) ? first : EarlierElsewhere(c);
+        n = (c->x != first->x && c->y != first->y && SameRun(first, c)) ? first
+                                                                         : EarlierElsewhere(c);
         *a = c;
         *b = n;
     } else if (c->prev == nullptr || mode == 1) {
@@ -108,8 +125,11 @@ void LockStitch(int mode)
     FullPattern_t* c = fpTemp;
     FullPattern_t* a = nullptr;
     FullPattern_t* b = nullptr;
-    if (c == nullptr || !ChooseEnds(c, mode, &a, &b))
+    if (c == nullptr || !ChooseEnds(c, mode, &a, &b)) {
+        // No stitches, but the moves that follow still run at the stitching speed.
+        SetSpeed(static_cast<int>(maxSpeed));
         return;
+    }
 
     Resume();
     SetSpeed(kLockStitchSpeed);

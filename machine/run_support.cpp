@@ -85,6 +85,11 @@ bool StitcherReady()
     return false;
 }
 
+void NoteMachineEnd(const char* what)
+{
+    runEndReason = SerialLineHungUp() ? "the line to the controller was hung up" : what;
+}
+
 bool Ended() { return ended; }
 void MarkEnded(bool e) { ended = e; }
 
@@ -111,7 +116,11 @@ void StallWatch::Progress() { deadlineMs_ = MonotonicMs() + kPeriodMs; }
 
 void StallWatch::Status(int status)
 {
-    if (status >= 0 && status != lastStatus_)
+    // An unanswered poll tells nothing: it neither counts as a change nor hides one, so
+    // answered and unanswered polls taking turns do not keep a stalled carriage alive.
+    if (status < 0)
+        return;
+    if (status != lastStatus_)
         Progress();
     lastStatus_ = status;
 }

@@ -41,6 +41,10 @@ void MarkEnded(bool ended);
 // answer, a bounded number of times. True once accepted (or with the port closed).
 bool SendPointMove(const FullPattern_t* p, float feed);
 
+// Records why the machine ended the run (for runEndReason): `what` happened, or the line
+// was hung up, which explains any silence.
+void NoteMachineEnd(const char* what);
+
 // Straight distance between two points of the path, thousandths of an inch.
 float Distance_thou(const FullPattern_t* a, const FullPattern_t* b);
 
@@ -53,7 +57,7 @@ public:
     static constexpr long kSecondLookMs = 1000;
     StallWatch();
     void Progress();
-    // Feeds an answered buffer status (-1 for an unanswered poll).
+    // Feeds an answered buffer status (-1 for an unanswered poll, which changes nothing).
     void Status(int status);
     // True when no progress has been seen for a whole period.
     bool RanOut();

@@ -226,11 +226,14 @@ int OpenPort()
     return sp;
 }
 
+void ForgetLineState();  // below: a new or closed line has nothing out of step
+
 void ClosePort()
 {
     if (sp >= 0)
         close(sp);
     sp = -1;
+    ForgetLineState();
 }
 
 int ClearPort()
@@ -275,17 +278,62 @@ int WriteBlock(const void* data, int len)
     return len;
 }
 
+namespace {
+bool outOfStep = false;
+// Replies follow their command within a few milliseconds; this long without a byte means
+// nothing late is still on its way.
+constexpr int kQuietMs = 60;
+// A line that keeps sending is given up on after this long: the next read will tell.
+constexpr int kSettleLimitMs = 1000;
+}  // namespace
+
+void MarkLineOutOfStep() { outOfStep = true; }
+
+void ForgetLineState() { outOfStep = false; }
+
+bool SerialLineHungUp()
+{
+    if (sp < 0)
+        return false;
+    pollfd p{sp, POLLIN, 0};
+    return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+int SettleLine()
+{
+    if (sp < 0 || !outOfStep)
+        return 0;
+    outOfStep = false;
+    const int64_t limit = MonotonicMs() + kSettleLimitMs;
+    int dropped = Discard();
+    for (;;) {
+        const int64_t quietUntil = std::min<int64_t>(MonotonicMs() + kQuietMs, limit);
+        if (WaitForBytes(1, quietUntil) < 1 || MonotonicMs() >= limit)
+            break;
+        dropped += Discard();
+    }
+    if (dropped > 0) {
+        std::printf("%d stale bytes cleared from the line\n", dropped);
+        std::fflush(stdout);
+    }
+    return dropped;
+}
+
 int GetChar(int timeoutMs, unsigned char* out, int acceptZero)
 {
     if (sp < 0)
         return SERIAL_CLOSED;
     if (timeoutMs <= 0)
         return SERIAL_TIMEOUT;
-    if (WaitForBytes(1, MonotonicMs() + timeoutMs) < 1)
+    if (WaitForBytes(1, MonotonicMs() + timeoutMs) < 1) {
+        outOfStep = true;
         return SERIAL_TIMEOUT;
+    }
     unsigned char byte = 0;
-    if (!ReadWaiting(&byte, 1))
+    if (!ReadWaiting(&byte, 1)) {
+        outOfStep = true;
         return SERIAL_TIMEOUT;
+    }
     *out = byte;
     if (byte != 0 || acceptZero != 0 || Waiting() == 0)
         return SERIAL_OK;
@@ -294,6 +342,7 @@ int GetChar(int timeoutMs, unsigned char* out, int acceptZero)
     ReadWaiting(&next, 1);
     std::printf("Buffer[0] == 0x00. Next Byte: 0x%2.2X\n", next);
     std::fflush(stdout);
+    outOfStep = true;
     return SERIAL_FRAMING;
 }
 
@@ -304,6 +353,7 @@ int GetInt(int timeoutMs, int* out)
     unsigned char b[4];
     if (WaitForBytes(4, MonotonicMs() + timeoutMs) < 4 || !ReadWaiting(b, 4)) {
         *out = 0;
+        outOfStep = true;
         return SERIAL_TIMEOUT;
     }
     *out = static_cast<int32_t>(LittleEndian32(b));
@@ -315,8 +365,10 @@ int GetFloat(int timeoutMs, float* out)
     if (sp < 0)
         return SERIAL_CLOSED;
     unsigned char b[4];
-    if (WaitForBytes(4, MonotonicMs() + timeoutMs) < 4 || !ReadWaiting(b, 4))
+    if (WaitForBytes(4, MonotonicMs() + timeoutMs) < 4 || !ReadWaiting(b, 4)) {
+        outOfStep = true;
         return SERIAL_TIMEOUT;
+    }
     uint32_t bits = LittleEndian32(b);
     std::memcpy(out, &bits, sizeof bits);
     return SERIAL_OK;

@@ -26,4 +26,17 @@ int GetInt(int timeoutMs, int* out);
 int GetFloat(int timeoutMs, float* out);
 int ReadBlock(int timeoutMs, void* buffer, int length);
 int WaitForData(int timeoutSeconds);
+
+// A reply that did not come in time, came incomplete, or was not what the command expects
+// leaves the line out of step: a late or stray byte may still arrive and would be read as
+// the answer to the next command. Such reads mark the line; MarkLineOutOfStep does it for
+// a reply that arrived but made no sense. SettleLine, called before each command that reads
+// a reply, then drains the input until the line has been quiet for a moment (bounded), and
+// returns the number of bytes dropped.
+void MarkLineOutOfStep();
+int SettleLine();
+
+// True when the open port's line has been hung up (the device or cable went away): every
+// read then times out and every write fails until the port is opened again.
+bool SerialLineHungUp();
 int DoNothing(int milliseconds);

@@ -47,6 +47,17 @@ int Ms(float setting)
     return static_cast<int>(setting);
 }
 
+// A momentary press of a machine button. A press of 0 ms would leave the button held (that
+// is how the held stitch-regulator button of the AR18 is sent), and settings below 1 ms
+// truncate to 0; such a press is made as long as the one every button machine type is set
+// up with, which the machines are known to see.
+constexpr int kUsualPressMs = 100;
+int PressMs(float setting)
+{
+    const int ms = Ms(setting);
+    return ms >= 1 ? ms : kUsualPressMs;
+}
+
 // Sleeps `ms` but never past `deadline`.
 void SleepUntilAtMost(long deadline, int ms)
 {
@@ -119,7 +130,7 @@ int StitchOn()
         Say("Stitching On AR18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
-                          Ms(stitchRegPress), Ms(stitchRegTime));
+                          PressMs(stitchRegPress), Ms(stitchRegTime));
         Say("Stitching On\n");
     }
     return 1;
@@ -143,7 +154,7 @@ int StitchOff()
         Say("Stitching Off 18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
-                          Ms(stitchRegPress), 0);
+                          PressMs(stitchRegPress), 0);
         Say("Stitching Off\n");
     }
     return 1;
@@ -154,6 +165,7 @@ int NeedleUp()
     if (PortClosed())
         return 1;
     if (needleUpMethod == MACHINE_TYPE_SERIAL) {
+        SettleLine();
         SendCommand(CMD_NEEDLE_UP);
         WaitForNeedle();
         DoNothing(50);
@@ -161,7 +173,7 @@ int NeedleUp()
         Say("No needle up on AR18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_NEEDLE_UP, BUTTON_PRESSED, BUTTON_RELEASED,
-                          Ms(needleUpPress), 0);
+                          PressMs(needleUpPress), 0);
         Say("Needle Up\n");
         PauseForNeedle();
     }
@@ -216,9 +228,12 @@ int PauseForNeedle()
     bool seenDown = false;
     for (long left = waitMs; left > 0; left = deadline - MonotonicMs()) {
         if (sendMoveActive != 1) {
+            SettleLine();
             SendCommand(CMD_NEEDLE_POLL);
             unsigned char reply = 0;
             if (GetChar(static_cast<int>(std::min<long>(50, left)), &reply, 1) == SERIAL_OK) {
+                if (reply > 1)
+                    MarkLineOutOfStep();
                 if (reply == 0) {
                     seenDown = true;
                 } else if (reply == 1 && seenDown) {

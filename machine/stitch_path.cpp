@@ -160,11 +160,16 @@ std::vector<int> StrokeStartsBefore(const Pattern& pattern, int pointCount)
     return starts;
 }
 
+// A step digitised at exactly one stitch length is a stitch: the single-precision sums that
+// place it may land a hair short of 50 thousandths, which must not drop the point.
+constexpr float kStitchRounding_thou = 0.01f;
+
 bool CloserThanOneStitch(const FullPattern_t& last, float x_thou, float y_thou)
 {
     const float dx = x_thou - last.x;
     const float dy = y_thou - last.y;
-    return dx * dx + dy * dy < kMinStitch_thou * kMinStitch_thou;
+    const float shortest = kMinStitch_thou - kStitchRounding_thou;
+    return dx * dx + dy * dy < shortest * shortest;
 }
 
 // Appends the points of one placement after `last`; returns the new last point. `first`

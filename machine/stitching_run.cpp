@@ -19,6 +19,7 @@
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"
+#include "machine/serial.h"
 #include "machine/stitch_control.h"
 #include "machine/stitch_path.h"
 #include "patterns/layout.h"
@@ -32,8 +33,10 @@ void (*runMovePointer)(int, int) = nullptr;
 FullPattern_t* (*runSelectPoint)() = nullptr;
 int runCompleted = 0;
 int runActive = 0;
+std::string runEndReason;
 
-bool ProcessPatternRunning();  // stream_loop.cpp
+bool ProcessPatternRunning();     // stream_loop.cpp
+void AskThreadBreakAfterPause();  // stream_loop.cpp
 
 namespace {
 
@@ -43,6 +46,18 @@ const char* const kBobbinQuestion =
     "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK";
 
 int MaxSpeed() { return static_cast<int>(maxSpeed); }
+
+// Handler frames of a run still on the stack. StopPattern puts the screen back to idle at
+// once, but the frames that ran the run unwind only afterwards (a second StopPattern, its
+// events): a new run started inside them would free the stitch list under their pointers.
+int runFrames = 0;
+
+struct RunFrame {
+    RunFrame() { ++runFrames; }
+    ~RunFrame() { --runFrames; }
+    RunFrame(const RunFrame&) = delete;
+    RunFrame& operator=(const RunFrame&) = delete;
+};
 
 bool BoxHasPlacement()
 {
@@ -83,7 +98,9 @@ bool LeadInAndTieIn(int fromSelectedPoint)
     if (fromSelectedPoint == 0)
         Say("Done with lead line");
     if (!WaitForBuffer()) {
-        if (fromSelectedPoint == 0 && allStop == RUN_GO && !run::Ended())
+        // The wait may have stopped the run itself (no progress for 10 s): the operator is
+        // still told, unless it was the operator who stopped.
+        if (fromSelectedPoint == 0 && allStop == RUN_GO)
             run::Error("ROBOT NOT RESPONSIVE. ERR: WFB100");
         return Stop();
     }
@@ -115,6 +132,9 @@ bool LeadInAndTieIn(int fromSelectedPoint)
             return Stop();
     }
     Halt();
+    // Without a tie-in the lead line's speed is still set: the moves queued ahead run at
+    // the stitching speed.
+    SetSpeed(MaxSpeed());
     if (allStop == RUN_GO && !SendFortyNine())
         return Stop();
     return !run::Ended() && allStop != RUN_STOP;
@@ -127,6 +147,7 @@ int StartPattern(int fromSelectedPoint)
     command = 10;
     runActive = 1;
     runCompleted = 0;
+    runEndReason.clear();
     run::MarkEnded(false);
     run::SetRunMask();
     UiRunPendingEvents();
@@ -189,6 +210,23 @@ void startButtonReleased()
 {
     if (runActive)
         return;  // the button is insensitive during a run; a late click changes nothing
+    if (runFrames > 0) {
+        Say("Start ignored: the last run is still stopping");
+        return;
+    }
+    RunFrame frame;
+    if (SerialLineHungUp()) {
+        // The line went away during an earlier run; it may be back by now.
+        Say("The line to the controller was hung up: opening it again");
+        if (OpenPort() < 0)
+            return;
+    }
+    if (homeMovedSinceArea) {
+        // The layout was laid out against the old home: stitched now, every stitch would land
+        // offset on the quilt.
+        run::Error("THE MACHINE'S HOME HAS MOVED.\nSET THE QUILTING AREA AGAIN.");
+        return;
+    }
     SendCommand(CMD_RUN_START);
     ReleaseAllUI();
     run::SwitchLocksOff();
@@ -274,8 +312,10 @@ void OnBtnPauseToggled(bool active)
     run::WidgetsChanged();
     UiRunPendingEvents();
     // Paused and resumed within one pass of events: the loop never left, it just goes on.
+    // Resumed while the pause is carried out: the loop goes on once it is complete.
     if (ProcessPatternRunning() || allStop != RUN_GO || run::Ended())
         return;
+    RunFrame frame;
     ProcessPattern();
 }
 
@@ -323,6 +363,8 @@ int SetNeedle()
         if (!WaitForBuffer())
             return 3;
         NeedleUp();
+        if (allStop == RUN_STOP)
+            return 1;  // stopped during the needle cycle: nothing more is asked
         if (run::Question(BUTTONS_YES_NO, "IS THIS WHERE YOU WANT TO RESTART?") == RESPONSE_YES) {
             fpTemp = nearest;
             return 0;
@@ -333,8 +375,15 @@ int SetNeedle()
 
 void OnBtnThreadClicked()
 {
-    if (!runActive || !runWidgets.pauseExists || !runWidgets.pauseToggle || ProcessPatternRunning())
+    if (!runActive || !runWidgets.pauseExists || !runWidgets.pauseToggle)
         return;  // only while paused
+    if (ProcessPatternRunning()) {
+        // The pause is still being carried out: the recovery begins once it is complete.
+        Say("THREAD BREAK waits for the pause to complete");
+        AskThreadBreakAfterPause();
+        return;
+    }
+    RunFrame frame;
     runWidgets.threadSensitive = false;
     runWidgets.pauseSensitive = false;
     run::WidgetsChanged();
@@ -385,6 +434,7 @@ void OnBtnThreadClicked()
         return;
     }
     allStop = RUN_GO;
+    SetSpeed(MaxSpeed());  // not the lead line's, which is still set when nothing tied in
     if (!SendFortyNine()) {
         Stop();
         return;

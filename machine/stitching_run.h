@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 // The stitching run: the current pattern box stitched from its prepared stitch path.
 //
 // Start prepares the path, drives a lead line to its start, lets the operator pull up the
@@ -71,6 +72,10 @@ extern FullPattern_t* (*runSelectPoint)();
 extern int runCompleted;
 // 1 from StartPattern until the run is stopped or completed (a pause keeps it 1).
 extern int runActive;
+// Why the last run ended without completing when the machine, not the operator, ended it
+// (the controller stopped answering, the line was hung up ...); empty otherwise. Cleared at
+// every start.
+extern std::string runEndReason;
 
 // --- Handlers ---------------------------------------------------------------------------
 

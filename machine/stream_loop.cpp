@@ -18,6 +18,7 @@
 #include "machine/stitch_control.h"
 #include "machine/stitch_path.h"
 #include "machine/stitching_run.h"
+#include "machine/test_run.h"
 #include "patterns/pattern_box.h"
 
 using run::Say;
@@ -145,13 +146,20 @@ bool HandleJump(bool stitching)
     if (SendLeadLine(0, nullptr) == nullptr || !Wait())
         return Abort();
 
+    // The tie-in goes on the run's second point, sewing back to its first; a run of one
+    // point has no second point (the next one lies across another jump), so its tie-in
+    // stays on it.
     if (stitching && tied == 1) {
         UiRunPendingEvents();
         if (allStop == RUN_STOP)
             return Abort();
         FullPattern_t* previous = fpTemp->prev;
-        fpTemp = fpTemp->next;
+        if (fpTemp->jump != 1)
+            fpTemp = fpTemp->next;
         NeedleUp();
+        // A Stop during the needle cycle ends the run before the operator is asked anything.
+        if (allStop == RUN_STOP)
+            return Abort();
         if (run::Distance_thou(previous, fpTemp) / 1000.0f > jumpStitch) {
             DisableX();
             DisableY();
@@ -224,11 +232,7 @@ struct DepthGuard {
     ~DepthGuard() { --processDepth; }
 };
 
-}  // namespace
-
-bool ProcessPatternRunning() { return processDepth > 0; }
-
-namespace {
+bool threadBreakAsked = false;
 
 // What the endurance run's passes do differently from a stitching run.
 struct StreamOptions {
@@ -236,7 +240,48 @@ struct StreamOptions {
     int pollsPerProgress = kPollsPerProgress;
 };
 
-int StreamPath(const StreamOptions& options)
+// Streams until the path is done (1), the run ends (0) or a pause has been carried out (2).
+// An endurance pass returns 0 at the end of its path and does not stop for a pause.
+int Stream(const StreamOptions& options);
+
+}  // namespace
+
+bool ProcessPatternRunning() { return processDepth > 0; }
+
+void AskThreadBreakAfterPause() { threadBreakAsked = true; }
+
+int ProcessPattern()
+{
+    threadBreakAsked = false;
+    for (;;) {
+        const int result = Stream(StreamOptions{});
+        if (result != 2 || run::Ended() || allStop == RUN_STOP)
+            return result;
+        // Taps made while the pause was carried out (halt, needle up) are honoured now that
+        // it is complete: the loop had already left when they came.
+        if (allStop == RUN_GO && !runWidgets.pauseToggle) {
+            Say("Resumed during the pause");
+            continue;
+        }
+        if (threadBreakAsked) {
+            threadBreakAsked = false;
+            OnBtnThreadClicked();
+        }
+        return result;
+    }
+}
+
+int ProcessPattern2()
+{
+    StreamOptions endurance;
+    endurance.endurance = true;
+    endurance.pollsPerProgress = 2;  // every third poll
+    return Stream(endurance);
+}
+
+namespace {
+
+int Stream(const StreamOptions& options)
 {
     if (fpTemp == nullptr || run::Ended()) {
         Abort();
@@ -306,6 +351,7 @@ int StreamPath(const StreamOptions& options)
             watch.Status(-1);
             if (watch.RanOut()) {
                 Say("No answer from the controller for 10 s");
+                run::NoteMachineEnd("the controller has not answered for 10 s");
                 Abort();
                 return 0;
             }
@@ -314,6 +360,7 @@ int StreamPath(const StreamOptions& options)
         watch.Status(status);
         if (watch.RanOut()) {
             Say("The carriage has not moved for 10 s");
+            run::NoteMachineEnd("the carriage has not moved for 10 s");
             Abort();
             return 0;
         }
@@ -363,13 +410,3 @@ int StreamPath(const StreamOptions& options)
 }
 
 }  // namespace
-
-int ProcessPattern() { return StreamPath(StreamOptions{}); }
-
-int ProcessPattern2()
-{
-    StreamOptions endurance;
-    endurance.endurance = true;
-    endurance.pollsPerProgress = 2;  // every third poll
-    return StreamPath(endurance);
-}

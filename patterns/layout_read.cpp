@@ -409,6 +409,8 @@ int LoadLayout(const std::string& path, int /*discardCurrent*/, int skipQuestion
 
     UiRunPendingEvents();
     ReleaseLayout();
+    // Every placement is gone: a selection kept now would point at freed memory.
+    interface_.selectedNode = nullptr;
 
     RecordSource in(fd, static_cast<long long>(st.st_size));
     ReadResult result = ReadRecords(in);

@@ -94,8 +94,8 @@ std::string HexBytes(const Bytes& b) {
 }
 
 const char* kHelp =
-    "ok commands: hand X Y | drop N | garbage N | nak N | error C [N] | stall on|off | silent on|off | "
-    "slip x|y F | close | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
+    "ok commands: hand X Y | drop N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
+    "slip x|y F | close | hangup | reconnect | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
     "machine serial|buttons|held | needle-ms MS | state | journal [FROM] | stitched | "
     "image [mc1|stitcher] | reset | quit";
 
@@ -121,6 +121,11 @@ std::string Simulator::Control(const std::string& text) {
     if (cmd == "hand") return Hand(w);
     if (cmd == "drop") return count(&dropReplies_);
     if (cmd == "garbage") return count(&garbageReplies_);
+    if (cmd == "stray") {
+        const std::string r = count(&strayEvery_);
+        if (r == "ok") replies_ = 0;
+        return r;
+    }
     if (cmd == "nak") return count(&nakMoves_);
     if (cmd == "needle-fail") return count(&failNeedles_);
     if (cmd == "loader-nak") {
@@ -159,6 +164,18 @@ std::string Simulator::Control(const std::string& text) {
         return "ok";
     }
     if (cmd == "silent") return onOff(&silent_);
+    if (cmd == "hangup") {
+        // Like a cable pulled: the line goes away with everything on it, and nothing that
+        // was still being carried out answers later.
+        lineHungUp_ = true;
+        out_.clear();
+        return "ok";
+    }
+    if (cmd == "reconnect") {
+        if (lineClosed_) return "error: the line is closed for good";
+        lineHungUp_ = false;
+        return "ok";
+    }
     if (cmd == "close") {
         lineClosed_ = true;
         out_.clear();
@@ -229,7 +246,7 @@ std::string Simulator::StateJson() const {
     std::string s = "{";
     s += "\"time_ms\":" + Num(now_ / 1000.0);
     s += ",\"mode\":\"" + mode + "\"";
-    s += ",\"line\":\"" + std::string(lineClosed_ ? "closed" : "open") + "\"";
+    s += ",\"line\":\"" + std::string(lineClosed_ ? "closed" : lineHungUp_ ? "hung up" : "open") + "\"";
     s += ",\"x\":" + Num(carriage_.X()) + ",\"y\":" + Num(carriage_.Y());
     s += ",\"x_driven\":" + Bool(carriage_.XDriven()) + ",\"y_driven\":" + Bool(carriage_.YDriven());
     s += ",\"halted\":" + Bool(carriage_.Halted()) + ",\"moving\":" + Bool(carriage_.Executing());

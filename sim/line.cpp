@@ -74,6 +74,11 @@ LineServer::~LineServer() {
 void LineServer::RequestStop() { gStop = 1; }
 
 bool LineServer::Open(std::string* error) {
+    if (!OpenPty(error)) return false;
+    return OpenRest(error);
+}
+
+bool LineServer::OpenPty(std::string* error) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
         *error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
@@ -114,7 +119,10 @@ bool LineServer::Open(std::string* error) {
             return false;
         }
     }
+    return true;
+}
 
+bool LineServer::OpenRest(std::string* error) {
     if (!options_.control.empty()) {
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
@@ -294,6 +302,19 @@ void LineServer::Run() {
             }
         }
         if (sim_.LineClosed() && master_ >= 0) CloseLine();
+        if (sim_.LineHungUp() && master_ >= 0) {
+            // The program's end of the line sees a hang-up; the link no longer leads anywhere.
+            CloseLine();
+            if (!options_.link.empty()) unlink(options_.link.c_str());
+        }
+        if (!sim_.LineHungUp() && !sim_.LineClosed() && master_ < 0) {
+            std::string error;
+            if (OpenPty(&error))
+                std::printf("%s\n", slavePath_.c_str());
+            else
+                std::fprintf(stderr, "mc1sim: reconnecting: %s\n", error.c_str());
+            std::fflush(stdout);
+        }
     }
 }
 

@@ -55,6 +55,9 @@ private:
     void AcceptClients();
     bool ServeClient(Client& c);  // false: the client is gone
     void CloseLine();
+    // The pseudo-terminal (and the link to it, when one is made); false with `error` set.
+    bool OpenPty(std::string* error);
+    bool OpenRest(std::string* error);
     Clock::duration PollTimeout(Clock::time_point now) const;
 
     Simulator& sim_;

@@ -107,6 +107,7 @@ void Simulator::ResetAll() {
     frame_.clear();
     ffRun_ = 0;
     lineClosed_ = false;
+    lineHungUp_ = false;
     carriage_ = Carriage();
     carriage_.onVertex = [this] { OnVertex(); };
     std::copy(std::begin(kFactoryConstants), std::end(kFactoryConstants), constants_);
@@ -128,6 +129,8 @@ void Simulator::ResetAll() {
     needles_.clear();
     errorCode_ = errorReports_ = lastError_ = 0;
     dropReplies_ = garbageReplies_ = nakMoves_ = failNeedles_ = loaderRefusals_ = 0;
+    strayEvery_ = 0;
+    replies_ = 0;
     silent_ = false;
     commands_ = movesAccepted_ = movesRejected_ = polls_ = 0;
 }
@@ -233,6 +236,10 @@ std::string Simulator::Reply(Bytes bytes, int64_t delay) {
         return " (reply dropped)";
     }
     std::string note;
+    if (strayEvery_ > 0 && ++replies_ % uint64_t(strayEvery_) == 0) {
+        bytes.insert(bytes.begin(), uint8_t(0xA5));
+        note = " (stray byte before)";
+    }
     if (garbageReplies_ > 0) {
         --garbageReplies_;
         std::fill(bytes.begin(), bytes.end(), uint8_t(0xA5));

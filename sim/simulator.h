@@ -65,6 +65,8 @@ public:
     std::string Control(const std::string& line);
     bool QuitRequested() const { return quit_; }
     bool LineClosed() const { return lineClosed_; }
+    // The line is hung up (the pseudo-terminal goes away) until `reconnect`.
+    bool LineHungUp() const { return lineHungUp_; }
 
     // Called with every journal line as it is made (the executable's --journal file).
     std::function<void(int64_t micros, const std::string& line)> onJournal;
@@ -125,6 +127,7 @@ private:
     Bytes frame_;
     int ffRun_ = 0;  // 0xFF bytes seen at a frame boundary (the reset sequence begins so)
     bool lineClosed_ = false;
+    bool lineHungUp_ = false;
     bool quit_ = false;
 
     // the motion controller
@@ -152,6 +155,8 @@ private:
     // injected faults
     int dropReplies_ = 0;
     int garbageReplies_ = 0;
+    int strayEvery_ = 0;       // a stray byte goes before every strayEvery_-th reply (0 never)
+    uint64_t replies_ = 0;     // replies queued, for strayEvery_
     int nakMoves_ = 0;
     int failNeedles_ = 0;
     int loaderRefusals_ = 0;

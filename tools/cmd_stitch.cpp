@@ -135,6 +135,7 @@ int RunStitch(const ToolArgs& args)
 
     startButtonReleased();
     const bool completed = runCompleted == 1;
+    const std::string reason = runEndReason;
     ClosePort();
     ResetLayout();
     if (completed) {
@@ -143,6 +144,8 @@ int RunStitch(const ToolArgs& args)
         return kToolOk;
     }
     std::fprintf(stderr, "corvan-tool: the run did not complete: %s\n",
-                 problem.empty() ? "it was stopped" : problem.c_str());
+                 !problem.empty()  ? problem.c_str()
+                 : !reason.empty() ? reason.c_str()
+                                   : "it was stopped");
     return kToolFailed;
 }

@@ -6,12 +6,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "app/interface.h"
 #include "app/main_menu.h"
 #include "app/sensitivity.h"
 #include "app/ui_hooks.h"
 #include "machine/controller.h"
+#include "machine/serial.h"
+#include "patterns/geometry.h"
 #include "patterns/pattern_box.h"
 #include "view/pattern_view.h"
 
@@ -35,6 +38,9 @@ const char* const kBoxNextPoint =
 const char* const kBoxLinesCross = "PATTERN BOX LINES MAY NOT CROSS";
 const char* const kNoPointsAdded = "NO POINTS ADDED. ABORTING.";
 const char* const kCannotCreateBox = "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING.";
+const char* const kHomeMoved =
+    "THE MACHINE'S HOME HAS MOVED.\nTHE OLD QUILTING AREA NO LONGER FITS THE QUILT.\n\n"
+    "SET THE QUILTING AREA AGAIN.";
 }  // namespace capture_text
 
 using namespace capture_text;
@@ -43,6 +49,9 @@ void (*stopPollTimerHook)() = nullptr;
 int captureMode = CAPTURE_AREA;
 
 namespace {
+
+// The poll has said that the controller does not answer (said once per silence).
+bool pollFailing = false;
 
 // The machine's position in thousandths of an inch, negative coordinates as 0.
 bool ReadThou(int* x, int* y)
@@ -130,7 +139,64 @@ void ReplaceCurrentBox(PatternBox* box)
 
 int PatternBoxCount() { return patternBoxList ? patternBoxList->count : 0; }
 
+int placeholderSlot = -1;
+int boxBeforePlaceholder = 0;
+
+// The capture ended without a new outline: the placeholder box goes, the box current
+// before it is current again.
+void DropPlaceholderBox()
+{
+    if (placeholderSlot >= 0 && placeholderSlot == currentBox &&
+        GetPatternBox(placeholderSlot) != nullptr) {
+        RemovePatternBox(placeholderSlot);
+        if (GetPatternBox(boxBeforePlaceholder) != nullptr)
+            currentBox = boxBeforePlaceholder;
+    }
+    placeholderSlot = -1;
+}
+
+// Twice the signed area of the outline, square inches.
+double TwiceArea(const PatternBox* box)
+{
+    double sum = 0.0;
+    for (const BoxPoint* p = box->corners; p != nullptr; p = p->next) {
+        const BoxPoint* q = p->next != nullptr ? p->next : box->corners;
+        sum += double(p->x) * q->y - double(q->x) * p->y;
+    }
+    return sum;
+}
+
+// The side that closes the outline (last corner back to the first) neither crosses nor
+// runs along another side, and the outline encloses an area. Each corner added was tested
+// only against the sides before it.
+bool ClosingSideSound(const PatternBox* box)
+{
+    std::vector<Point> c;
+    for (const BoxPoint* p = box->corners; p != nullptr; p = p->next)
+        c.push_back(Point{p->x, p->y});
+    const size_t n = c.size();
+    if (n < 3)
+        return true;
+    if (std::fabs(TwiceArea(box)) < 1e-6)
+        return false;
+    const Point last = c[n - 1], first = c[0];
+    // The sides that share a corner with it may only meet it there.
+    if (Between(first, c[1], last) || Between(last, first, c[1]) ||
+        Between(c[n - 2], last, first) || Between(last, first, c[n - 2]))
+        return false;
+    for (size_t i = 1; i + 2 < n; ++i)
+        if (Intersect(c[i], c[i + 1], last, first))
+            return false;
+    return true;
+}
+
 }  // namespace
+
+void NotePlaceholderBox(int slot, int previous)
+{
+    placeholderSlot = slot;
+    boxBeforePlaceholder = previous;
+}
 
 bool ReadCapturePosition(float* x, float* y)
 {
@@ -155,6 +221,7 @@ void BeginCapture(int mode)
     // A new screen always starts from its first corner.
     ClearPatternBox(EnsureTemporaryBox());
     captureMode = mode == CAPTURE_BOX ? CAPTURE_BOX : CAPTURE_AREA;
+    pollFailing = false;
     stopPositionPollHook = StopPositionPoll;
     if (mode != CAPTURE_BOX) {
         interface_.capturePolling = 0;
@@ -227,6 +294,7 @@ int FinishArea(float x, float y)
 
     ClearExtents();
     SetExtents();
+    homeMovedSinceArea = 0;  // the area now matches the machine's home
     SetPatternBoxOrigin(area);
     FreePatternBox(extents);
     extents = area;
@@ -258,9 +326,13 @@ int CaptureAreaAdd()
 {
     PatternBox* box = EnsureTemporaryBox();
     if (box->cornerCount == 0) {
+        // From now on every position is measured from this corner. Without a port there is
+        // no machine whose home could move.
+        if (SetHome() == 0 && sp >= 0) {
+            Refuse(kCommandFailed);
+            return 0;
+        }
         AddPatternBoxPoint(box, 0.0f, 0.0f, 1, 0);
-        // From now on every position is measured from this corner.
-        SetHome();
         Prompt(kAreaBackRight);
         return 0;
     }
@@ -284,6 +356,15 @@ int CaptureAreaCancel()
     // Without an area there is nothing to go back to: the program needs one.
     if (extents == nullptr)
         return 0;
+    // Once the first corner has made the machine's home, the old area and every placement
+    // in it lie elsewhere on the quilt: there is no going back to them, the area is asked
+    // for again from its first corner.
+    if (homeMovedSinceArea) {
+        Refuse(kHomeMoved);
+        ClearPatternBox(EnsureTemporaryBox());
+        Prompt(kAreaBackLeft);
+        return 0;
+    }
     return ReturnToPatternView();
 }
 
@@ -294,7 +375,9 @@ namespace {
 // Reads the machine and fixes the live corner there. False (after the message) when the
 // position could not be read or the new side would cross the outline; the live corner is
 // then back at the machine and the entry goes on.
-bool FixLiveCorner()
+// A second tap at the same place (a double tap) fixes no second corner there: Plus then
+// changes nothing, and Check finishes with the corners already fixed.
+bool FixLiveCorner(bool finishing)
 {
     float x = 0.0f, y = 0.0f;
     if (!ReadCapturePosition(&x, &y)) {
@@ -302,6 +385,17 @@ bool FixLiveCorner()
         return false;
     }
     PatternBox* box = EnsureTemporaryBox();
+    if (box->cornerCount >= 2) {
+        const BoxPoint* previous = box->corners;
+        while (previous->next != nullptr && previous->next->next != nullptr)
+            previous = previous->next;
+        if (previous->x == x && previous->y == y) {
+            if (!finishing)
+                return false;
+            DropLastCorner(box);
+            return true;
+        }
+    }
     DropLastCorner(box);
     if (!AddPatternBoxPoint(box, x, y, 0, 1)) {
         AddPatternBoxPoint(box, x, y, 0, 0);
@@ -316,7 +410,7 @@ bool FixLiveCorner()
 
 int CaptureBoxPlus()
 {
-    if (!FixLiveCorner())
+    if (!FixLiveCorner(false))
         return 0;
     const BoxPoint* fixed = LastCorner(pbTemp);
     AddPatternBoxPoint(pbTemp, fixed->x, fixed->y, 0, 0);
@@ -326,23 +420,33 @@ int CaptureBoxPlus()
 
 int CaptureBoxCheck()
 {
-    if (!FixLiveCorner())
+    if (!FixLiveCorner(true))
         return 0;
+    if (pbTemp->cornerCount > 2 && !ClosingSideSound(pbTemp)) {
+        // The corner just fixed stays the live one: the quilter moves and taps again.
+        UiRedrawView();
+        Refuse(kBoxLinesCross);
+        return 0;
+    }
     StopPositionPoll();
     if (pbTemp->cornerCount < 2) {
         Refuse(kNoPointsAdded);
+        DropPlaceholderBox();
     } else if (pbTemp->cornerCount > 2) {
         SetPatternBoxOrigin(pbTemp);
         ReplaceCurrentBox(CopyPatternBox(pbTemp));
+        placeholderSlot = -1;
     } else {
         const BoxPoint* a = pbTemp->corners;
         const BoxPoint* b = a->next;
         PatternBox* box = new PatternBox();
         if (BaselineRectangle(a->x, a->y, b->x, b->y, box)) {
             ReplaceCurrentBox(box);
+            placeholderSlot = -1;
         } else {
             FreePatternBox(box);
             Refuse(kCannotCreateBox);
+            DropPlaceholderBox();
         }
     }
     return ReturnToPatternView();
@@ -351,6 +455,7 @@ int CaptureBoxCheck()
 int CaptureBoxCancel()
 {
     StopPositionPoll();
+    DropPlaceholderBox();
     return ReturnToPatternView();
 }
 
@@ -387,13 +492,33 @@ bool BaselineRectangle(float x0, float y0, float x1, float y1, PatternBox* box)
 
 // --- Position poll ----------------------------------------------------------------------
 
+namespace {
+// A reply to a position query takes a few milliseconds; the poll waits this long at most,
+// so that a silent controller leaves the screen's taps served (the wait and the quiet
+// period after it together stay well under a third of a second).
+constexpr int kPollReplyMs = 150;
+}  // namespace
+
 int CapturePollOnce()
 {
     if (interface_.capturePolling != 1 || pbTemp == nullptr || pbTemp->cornerCount == 0)
         return 0;
     int xThou = 0, yThou = 0;
-    if (!ReadThou(&xThou, &yThou))
+    if (GetXYWithin(&xThou, &yThou, kPollReplyMs) != 0) {
+        // Said once per silence, not every second.
+        if (!pollFailing)
+            std::puts("Position poll: the controller does not answer");
+        std::fflush(stdout);
+        pollFailing = true;
         return 0;
+    }
+    if (pollFailing) {
+        std::puts("Position poll: the controller answers again");
+        std::fflush(stdout);
+    }
+    pollFailing = false;
+    if (xThou < 0) xThou = 0;
+    if (yThou < 0) yThou = 0;
     BoxPoint* live = LastCorner(pbTemp);
     if (interface_.capturePrompt) {
         const long liveX = std::lround(double(live->x) * 1000.0);

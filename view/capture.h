@@ -71,6 +71,12 @@ bool ReadCapturePosition(float* x, float* y);
 // the baseline runs along an axis, which spans no rectangle.
 bool BaselineRectangle(float x0, float y0, float x1, float y1, struct PatternBox* box);
 
+// "Add Pattern Box" makes a placeholder box current before the capture begins: `slot`, with
+// `previous` the box current before it (slot -1: the capture adjusts an existing box). A
+// capture that ends without a new outline removes the placeholder and makes `previous`
+// current again.
+void NotePlaceholderBox(int slot, int previous);
+
 // Every text of the capture screen.
 namespace capture_text {
 extern const char* const kAreaBackLeft;
@@ -83,6 +89,7 @@ extern const char* const kBoxNextPoint;
 extern const char* const kBoxLinesCross;
 extern const char* const kNoPointsAdded;
 extern const char* const kCannotCreateBox;
+extern const char* const kHomeMoved;
 }  // namespace capture_text
 
 // The mode of the capture now on screen (set by BeginCapture), for the picture.

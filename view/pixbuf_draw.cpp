@@ -10,6 +10,7 @@
 #include "app/interface.h"
 #include "patterns/geometry.h"
 #include "patterns/pattern.h"
+#include "view/view_paint.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ struct Target {
             gdk_pixbuf_get_bits_per_sample(buffer) != 8 || !gdk_pixbuf_get_has_alpha(buffer) ||
             gdk_pixbuf_get_n_channels(buffer) != 4)
             return;
+        // Drawn into in place: a surface converted from the old pixels is stale now.
+        view_paint::ForgetCachedSurface(buffer);
         pixels = gdk_pixbuf_get_pixels(buffer);
         width = gdk_pixbuf_get_width(buffer);
         height = gdk_pixbuf_get_height(buffer);

@@ -93,10 +93,40 @@ cairo_surface_t* SurfaceFromPixbuf(const GdkPixbuf* pixbuf)
     return surface;
 }
 
+namespace {
+
+GQuark SurfaceQuark()
+{
+    static const GQuark quark = g_quark_from_static_string("corvan-converted-surface");
+    return quark;
+}
+
+void DestroySurface(gpointer surface) { cairo_surface_destroy(static_cast<cairo_surface_t*>(surface)); }
+
+}  // namespace
+
+cairo_surface_t* CachedSurface(const GdkPixbuf* pixbuf)
+{
+    if (pixbuf == nullptr) return nullptr;
+    // The cache belongs to the pixbuf object, not to its pixels: const in spirit.
+    GObject* object = G_OBJECT(const_cast<GdkPixbuf*>(pixbuf));
+    auto* surface = static_cast<cairo_surface_t*>(g_object_get_qdata(object, SurfaceQuark()));
+    if (surface == nullptr) {
+        surface = SurfaceFromPixbuf(pixbuf);
+        g_object_set_qdata_full(object, SurfaceQuark(), surface, DestroySurface);
+    }
+    return surface;
+}
+
+void ForgetCachedSurface(GdkPixbuf* pixbuf)
+{
+    if (pixbuf != nullptr) g_object_set_qdata(G_OBJECT(pixbuf), SurfaceQuark(), nullptr);
+}
+
 void Pixbuf(cairo_t* cr, const GdkPixbuf* pixbuf, double x, double y, int w, int h)
 {
     if (pixbuf == nullptr) return;
-    cairo_surface_t* surface = SurfaceFromPixbuf(pixbuf);
+    cairo_surface_t* surface = CachedSurface(pixbuf);
     cairo_save(cr);
     if (w > 0 && h > 0) {
         cairo_rectangle(cr, x, y, w, h);
@@ -105,20 +135,18 @@ void Pixbuf(cairo_t* cr, const GdkPixbuf* pixbuf, double x, double y, int w, int
     cairo_set_source_surface(cr, surface, x, y);
     cairo_paint(cr);
     cairo_restore(cr);
-    cairo_surface_destroy(surface);
 }
 
 void PixbufScaled(cairo_t* cr, const GdkPixbuf* pixbuf, int w, int h)
 {
     if (pixbuf == nullptr || w <= 0 || h <= 0) return;
     const int pw = gdk_pixbuf_get_width(pixbuf), ph = gdk_pixbuf_get_height(pixbuf);
-    cairo_surface_t* surface = SurfaceFromPixbuf(pixbuf);
+    cairo_surface_t* surface = CachedSurface(pixbuf);
     cairo_save(cr);
     cairo_scale(cr, double(w) / pw, double(h) / ph);
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_paint(cr);
     cairo_restore(cr);
-    cairo_surface_destroy(surface);
 }
 
 namespace {

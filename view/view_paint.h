@@ -27,6 +27,12 @@ void Pixbuf(cairo_t* cr, const GdkPixbuf* pixbuf, double x, double y, int w = 0,
 void PixbufScaled(cairo_t* cr, const GdkPixbuf* pixbuf, int w, int h);
 // A cairo surface with the pixbuf's picture (premultiplied); the caller destroys it.
 cairo_surface_t* SurfaceFromPixbuf(const GdkPixbuf* pixbuf);
+// The converted surface of a pixbuf, made once and kept with the pixbuf (it goes when the
+// pixbuf goes): a repaint pastes every placement's picture and must not convert each one
+// again. The caller does not own it. Null for no pixbuf.
+cairo_surface_t* CachedSurface(const GdkPixbuf* pixbuf);
+// Drops the kept surface of a pixbuf about to be drawn into in place.
+void ForgetCachedSurface(GdkPixbuf* pixbuf);
 
 enum class Align { Left, Centre };
 // Text in "Sans 10" in the current colour; (x, y) is its top-left corner, or, centred, the

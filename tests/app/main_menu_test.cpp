@@ -160,6 +160,24 @@ TEST(HomeMenu, PatternBoxChoices)
     EXPECT_EQ(interface_.selectedNode, nullptr);
 }
 
+TEST(HomeMenu, AnAreaOfNoSizeStillGivesAUsableScale)
+{
+    ScriptedUi ui;
+    ParseConfig();
+    AreaWithOneBox();
+    // A loaded area whose corners all lie on one spot.
+    FreePatternBox(extents);
+    extents = new PatternBox();
+    for (int i = 0; i < 4; ++i)
+        AddPatternBoxPoint(extents, 3, 3, i == 0, 0);
+    SetPatternBoxOrigin(extents);
+    ASSERT_EQ(extents->width, 0.0f);
+    interface_.viewScale = 7.0f;
+    menuMainPatternbox(0);
+    EXPECT_FLOAT_EQ(interface_.viewScale, 0.001f);
+    ResetLayout();
+}
+
 TEST(HomeMenu, SetQuiltAreaStartsFromAnEmptyOutline)
 {
     ScriptedUi ui;

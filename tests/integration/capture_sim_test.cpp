@@ -9,8 +9,12 @@
 
 #include "app/interface.h"
 #include "app/sensitivity.h"
+#include "machine/controller.h"
 #include "machine/serial.h"
+#include "machine/stitching_run.h"
+#include "app/main_menu.h"
 #include "patterns/layout.h"
+#include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
 #include "support/sim_controller.h"
@@ -49,6 +53,9 @@ struct Machine {
         if (!sim.ok()) return;
         open = OpenPort() >= 0;
         ReleaseMachineForCapture();
+        // The hand pushes go through the control socket, which the simulator may read before
+        // the release bytes on the line: push only once both axes are free.
+        released = sim.WaitForState("x_driven", "false") && sim.WaitForState("y_driven", "false");
     }
     ~Machine() { ClosePort(); }
     // Pushes the carriage to (x, y) inches.
@@ -60,6 +67,7 @@ struct Machine {
     }
     SimController sim;
     bool open = false;
+    bool released = false;
 };
 
 #define START_MACHINE(m)                          \
@@ -67,6 +75,8 @@ struct Machine {
     Machine m;                                    \
     ASSERT_TRUE(m.sim.ok()) << m.sim.problem();   \
     ASSERT_TRUE(m.open) << m.sim.ttyPath();       \
+    ASSERT_TRUE(m.released);                      \
+    homeMovedSinceArea = 0;                       \
     ResetLayout()
 
 // A layout with a 60 x 40 area and one box, the state a box capture starts from.
@@ -351,4 +361,171 @@ TEST(CaptureBox, ThePollMovesTheLiveCornerAndDropsThePromptOnceTheHeadLeaves)
     m.sim.NewJournal();
     EXPECT_EQ(CapturePollOnce(), 0);
     EXPECT_TRUE(m.sim.NewJournal().empty());
+}
+
+// --- Outlines that must not be accepted, and taps that must change nothing ------------------
+
+TEST(CaptureArea, CancelAfterTheHomeMovedAsksForTheAreaAgainAndNoRunStarts)
+{
+    START_MACHINE(m);
+    AreaWithOneBox();
+    ScriptedUi ui;
+    m.Push(5, 5);
+    BeginCapture(CAPTURE_AREA);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 0);  // the home is now (5, 5)
+    EXPECT_EQ(homeMovedSinceArea, 1);
+
+    // Cancel cannot go back to an area laid out from the old home.
+    ui.Expect(capture_text::kHomeMoved, RESPONSE_OK);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_MIDDLE), 0);
+    ASSERT_NE(pbTemp, nullptr);
+    EXPECT_EQ(pbTemp->cornerCount, 0);
+    EXPECT_EQ(interface_.capturePrompt.value_or(""), capture_text::kAreaBackLeft);
+
+    // Left through another screen anyway: Start refuses and nothing moves.
+    Pattern* p = newPattern();
+    addData(p, "pX0Y0", 1);
+    addData(p, "pX1Y1", 1);
+    StorePattern(0, p);
+    NewPatternLayoutNode(0, -1, 0, 1, 1);
+    m.sim.NewJournal();
+    ui.Expect("THE MACHINE'S HOME HAS MOVED.\nSET THE QUILTING AREA AGAIN.", RESPONSE_OK);
+    startButtonReleased();
+    EXPECT_EQ(runActive, 0);
+    EXPECT_TRUE(m.sim.NewJournal().empty());
+
+    // A completed area is in the new frame: runs may start again.
+    ui.Expect("TABLE WIDTH = 30.000 IN.\nTABLE HEIGHT = 20.000 IN.", RESPONSE_OK);
+    m.Push(0, 0);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 0);
+    m.Push(30, 0);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 0);
+    m.Push(30, 20);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 1);
+    EXPECT_EQ(homeMovedSinceArea, 0);
+    ResetLayout();
+}
+
+TEST(CaptureBox, OutlinesThatCrossOrEncloseNothingAreRefused)
+{
+    START_MACHINE(m);
+    AreaWithOneBox();
+    ScriptedUi ui;
+    struct Case {
+        const char* what;
+        Corners corners;
+    };
+    const Case cases[] = {
+        {"a bow-tie", {{10, 10}, {20, 10}, {10, 20}, {20, 20}}},
+        {"three corners in a line", {{10, 10}, {15, 10}, {20, 10}}},
+        {"the closing side folds back along the first", {{10, 10}, {20, 10}, {20, 15}, {15, 10}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BeginCapture(CAPTURE_BOX);
+        for (size_t i = 0; i + 1 < c.corners.size(); ++i) {
+            m.Push(c.corners[i].first, c.corners[i].second);
+            CaptureBoxPlus();
+        }
+        m.Push(c.corners.back().first, c.corners.back().second);
+        ui.Expect(capture_text::kBoxLinesCross, RESPONSE_OK);
+        EXPECT_EQ(CaptureBoxCheck(), 0);
+        EXPECT_EQ(interface_.capturePolling, 1) << "the capture goes on";
+        ExpectCorners(GetPatternBox(currentBox), kDefaultBox);
+        EXPECT_EQ(CaptureBoxCancel(), 1);
+    }
+
+    // A dented outline that crosses nothing is taken.
+    BeginCapture(CAPTURE_BOX);
+    const Corners dented = {{10, 10}, {10, 20}, {20, 22}, {15, 18}};
+    for (size_t i = 0; i + 1 < dented.size(); ++i) {
+        m.Push(dented[i].first, dented[i].second);
+        CaptureBoxPlus();
+    }
+    m.Push(dented.back().first, dented.back().second);
+    EXPECT_EQ(CaptureBoxCheck(), 1);
+    ExpectCorners(GetPatternBox(currentBox), dented);
+}
+
+TEST(CaptureBox, ADoubleTapAddsNoCornerTwice)
+{
+    START_MACHINE(m);
+    AreaWithOneBox();
+    ScriptedUi ui;
+    BeginCapture(CAPTURE_BOX);
+    m.Push(10, 10);
+    CaptureBoxPlus();
+    CaptureBoxPlus();
+    ExpectCorners(pbTemp, {{10, 10}, {10, 10}});  // one fixed, one live
+    m.Push(10, 20);
+    CaptureBoxPlus();
+    m.Push(20, 20);
+    CaptureBoxPlus();
+    CaptureBoxPlus();
+    EXPECT_EQ(CaptureBoxCheck(), 1);  // Check on the same spot finishes with what is fixed
+    ExpectCorners(GetPatternBox(currentBox), {{10, 10}, {10, 20}, {20, 20}});
+}
+
+TEST(CaptureBox, AnAddedBoxLeftWithoutAnOutlineIsRemoved)
+{
+    START_MACHINE(m);
+    AreaWithOneBox();
+    ScriptedUi ui;
+    currentBox = CreatePatternBox();  // two boxes, the second current
+    PatternBox* second = GetPatternBox(currentBox);
+    AddPatternBoxPoint(second, 20, 20, 1, 0);
+    AddPatternBoxPoint(second, 30, 20, 0, 0);
+    AddPatternBoxPoint(second, 30, 30, 0, 0);
+    SetPatternBoxOrigin(second);
+    currentBox = 0;
+
+    menuMainPatternbox(1);  // Add Pattern Box: a stand-in box, current
+    ASSERT_EQ(patternBoxList->count, 3);
+    BeginCapture(CAPTURE_BOX);
+    EXPECT_EQ(CaptureBoxCancel(), 1);
+    EXPECT_EQ(patternBoxList->count, 2);
+    EXPECT_EQ(currentBox, 0);
+    ExpectCorners(GetPatternBox(0), kDefaultBox);
+
+    menuMainPatternbox(1);
+    BeginCapture(CAPTURE_BOX);
+    m.Push(40, 30);
+    ui.Expect(capture_text::kNoPointsAdded, RESPONSE_OK);
+    EXPECT_EQ(CaptureBoxCheck(), 1);
+    EXPECT_EQ(patternBoxList->count, 2);
+    EXPECT_EQ(currentBox, 0);
+
+    // Adjusting an existing box and cancelling keeps it.
+    currentBox = 1;
+    menuMainPatternbox(0);
+    BeginCapture(CAPTURE_BOX);
+    EXPECT_EQ(CaptureBoxCancel(), 1);
+    EXPECT_EQ(patternBoxList->count, 2);
+    EXPECT_EQ(currentBox, 1);
+}
+
+TEST(CaptureBox, ASilentControllerIsReportedOnceAndThePollGoesOn)
+{
+    START_MACHINE(m);
+    AreaWithOneBox();
+    ScriptedUi ui;
+    m.Push(10, 10);
+    BeginCapture(CAPTURE_BOX);
+    ASSERT_EQ(m.sim.Control("silent on"), "ok");
+    testing::internal::CaptureStdout();
+    for (int poll = 0; poll < 3; ++poll)
+        EXPECT_EQ(CapturePollOnce(), 0);
+    ASSERT_EQ(m.sim.Control("silent off"), "ok");
+    m.Push(11, 10);
+    EXPECT_EQ(CapturePollOnce(), 1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    size_t said = 0;
+    for (size_t at = out.find("the controller does not answer"); at != std::string::npos;
+         at = out.find("the controller does not answer", at + 1))
+        ++said;
+    EXPECT_EQ(said, 1u) << out;
+    EXPECT_NE(out.find("the controller answers again"), std::string::npos) << out;
+    ExpectCorners(pbTemp, {{11, 10}});
+    EXPECT_EQ(interface_.capturePolling, 1);
+    CaptureBoxCancel();
 }

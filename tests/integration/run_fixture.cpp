@@ -6,6 +6,7 @@
 
 #include "app/interface.h"
 #include "app/settings.h"
+#include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"
@@ -117,6 +118,53 @@ Pts StitchedVertices(const std::string& json)
     return pts;
 }
 
+std::vector<Pts> StitchedRuns(const std::string& json)
+{
+    // {"stitched":[[[x,y],[x,y]],[[x,y],...]],"needles":...}: bracket depth 3 opens a run.
+    std::vector<Pts> runs;
+    const size_t start = json.find("\"stitched\":");
+    const size_t end = json.find("\"needles\"");
+    if (start == std::string::npos || end == std::string::npos)
+        return runs;
+    int depth = 0;
+    std::vector<double> numbers;
+    const char* p = json.c_str() + start + 11;
+    const char* stop = json.c_str() + end;
+    while (p < stop) {
+        if (*p == '[') {
+            if (++depth == 2)
+                runs.emplace_back();
+            ++p;
+        } else if (*p == ']') {
+            --depth;
+            ++p;
+        } else if (*p == '-' || (*p >= '0' && *p <= '9')) {
+            char* after = nullptr;
+            numbers.push_back(std::strtod(p, &after));
+            p = after;
+            if (numbers.size() == 2 && !runs.empty()) {
+                runs.back().emplace_back(static_cast<float>(numbers[0]),
+                                         static_cast<float>(numbers[1]));
+                numbers.clear();
+            }
+        } else {
+            ++p;
+        }
+    }
+    return runs;
+}
+
+bool SewnAcross(const std::string& json, float gapFrom, float gapTo)
+{
+    for (const Pts& run : StitchedRuns(json))
+        for (size_t i = 1; i < run.size(); ++i) {
+            const float a = run[i - 1].first, b = run[i].first;
+            if ((a < gapFrom && b > gapTo) || (b < gapFrom && a > gapTo))
+                return true;
+        }
+    return false;
+}
+
 int NeedlesAt(const std::string& json, std::pair<float, float> at)
 {
     const size_t start = json.find("\"needles\":");
@@ -189,6 +237,7 @@ void StitchingRun::SetUp()
     robotIsStitching = 0;
     fpTemp = nullptr;
     allStop = RUN_GO;
+    homeMovedSinceArea = 0;
     runWidgets = RunWidgets();
     runWidgets.stitchingToggle = true;
 

@@ -44,6 +44,14 @@ Pts MovesAt(const ReadJournal& j, int speed, long feed = -1);
 // Every vertex the carriage stitched through, in order, consecutive repeats removed.
 Pts StitchedVertices(const std::string& stitchedJson);
 
+// The stitched polylines one by one (each the vertices the carriage stitched through while
+// stitching stayed on).
+std::vector<Pts> StitchedRuns(const std::string& stitchedJson);
+
+// True when some stitched segment has one end left of `gapFrom` and the other right of
+// `gapTo` (thousandths in X): the carriage sewed across that gap.
+bool SewnAcross(const std::string& stitchedJson, float gapFrom, float gapTo);
+
 // Number of needle cycles the simulator made at `at` (within 1 thou).
 int NeedlesAt(const std::string& stitchedJson, std::pair<float, float> at);
 

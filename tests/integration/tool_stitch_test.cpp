@@ -159,3 +159,28 @@ TEST(ToolStitch, RefusesWhatItCannotRun)
     EXPECT_TRUE(Has(run.err, "cannot open")) << run.err;
     EXPECT_TRUE(sim.NewJournal().empty()) << "none of these reached the controller";
 }
+
+TEST(ToolStitch, NamesAHungUpLineAsTheReason)
+{
+    TempDir dir;
+    WriteSampleLayout(dir / "sample");
+    SimController sim({"--time-scale", "25"});
+    ASSERT_TRUE(sim.ok()) << sim.problem();
+
+    ToolRun run;
+    std::thread tool([&] { run = Tool({"stitch", dir / "sample.qlf", "--device", sim.ttyPath()}); });
+    // The line goes once the streaming has begun (stitching switched on for the path).
+    bool streaming = false;
+    for (int look = 0; look < 2000 && !streaming; ++look) {
+        for (const std::string& e : sim.Journal())
+            streaming = streaming || e == "StitchOn";
+        if (!streaming)
+            usleep(10000);
+    }
+    EXPECT_TRUE(streaming);
+    EXPECT_EQ(sim.Control("hangup"), "ok");
+    tool.join();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, "the run did not complete: the line to the controller was hung up"))
+        << run.err;
+}

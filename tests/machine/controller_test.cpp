@@ -167,14 +167,18 @@ TEST(ControllerMove, RejectedUnexpectedAndMissingReplies)
     EXPECT_EQ(PtyPair::WaitingForProgram(), 2);
     ClearPort();
 
-    // Anything else means the line is out of step: the input is emptied.
+    // Anything else means the line is out of step: the input is emptied before the next
+    // command, once the line is quiet (a late acknowledgement may still come).
     pty.Send({7, 0x11, 0x22, 0x33});
     testing::internal::CaptureStdout();
     EXPECT_EQ(SendMove(1.0, 1.0, 1.0), 2);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "ERROR: CRC Response = 7\n3 bytes cleared from the buffer\n");
-    EXPECT_EQ(PtyPair::WaitingForProgram(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: CRC Response = 7\n");
+    EXPECT_EQ(PtyPair::WaitingForProgram(), 3);
     EXPECT_EQ(sendMoveActive, 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(SettleLine(), 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "3 stale bytes cleared from the line\n");
+    EXPECT_EQ(PtyPair::WaitingForProgram(), 0);
 
     // A framing error and silence both count as no reply.
     pty.Send({0x00, 0x05});
@@ -204,6 +208,7 @@ TEST(ControllerBuffer, StatusTimeOutAndFramingError)
     testing::internal::CaptureStdout();
     EXPECT_EQ(CheckBuffer(&status, &code), 2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Get Buffer Length Timed Out\n");
+    EXPECT_EQ(SettleLine(), 0);  // what the next query would do first: nothing came late
 
     pty.Send({0x00, 0x63});
     testing::internal::CaptureStdout();
@@ -265,7 +270,9 @@ TEST(ControllerBuffer, OldFirmwareThatCannotTellTheCodeIsUnretrievableNotCleared
     int code = 0;
     testing::internal::CaptureStdout();
     EXPECT_EQ(CheckBuffer(&status, &code), 4);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Get Errors\n");
+    // The two bytes of the cut version are drained before the code is asked for.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Get Errors\n2 stale bytes cleared from the line\n");
     EXPECT_EQ(code, -1);
 }
 
@@ -340,6 +347,7 @@ TEST(ControllerQueries, SingleByteRepliesAndTheirFailureTexts)
     testing::internal::CaptureStdout();
     EXPECT_EQ(GetMotorDirection(&byte), 2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Get Motor Direction Timed Out\n");
+    EXPECT_EQ(SettleLine(), 0);  // what the next query would do first: nothing came late
 
     pty.Send({0x00, 0x07});
     testing::internal::CaptureStdout();
@@ -347,6 +355,7 @@ TEST(ControllerQueries, SingleByteRepliesAndTheirFailureTexts)
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Buffer[0] == 0x00. Next Byte: 0x07\nERROR: Framing Error Detected\n");
     pty.ReceiveAll();
+    SettleLine();
 
     needleUpMethod = MACHINE_TYPE_SERIAL;
     pty.Send({STITCHER_NOT_ROBOT});
@@ -403,6 +412,28 @@ TEST(ControllerQueries, VersionsCompleteMissingAndCutShort)
     EXPECT_EQ(GetMotorVersion(&version), -3);
     EXPECT_EQ(version, 0.0f);
     EXPECT_EQ(peer.Received(), Bytes({60, 61, 60, 60}));
+}
+
+TEST(ControllerQueries, AVersionThatIsNoNumberIsRefused)
+{
+    PtyPair pty;
+    Open(pty);
+    needleUpMethod = MACHINE_TYPE_SERIAL;
+    float version = 9.0f;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    ScriptedPeer peer(pty, {{1, Float(nan)}, {1, Float(inf)}, {1, Float(-3.0e38f)}, {1, Float(1.27f)}});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetMotorVersion(&version), -3);
+    EXPECT_EQ(version, 0.0f);
+    EXPECT_EQ(GetStitcherVersion(&version), -3);
+    EXPECT_EQ(version, 0.0f);
+    EXPECT_EQ(GetMotorVersion(&version), -3);
+    EXPECT_EQ(version, 0.0f);
+    // The line is still in step for a good reply after them.
+    EXPECT_EQ(GetMotorVersion(&version), 0);
+    EXPECT_FLOAT_EQ(version, 1.27f);
+    testing::internal::GetCapturedStdout();
 }
 
 TEST(ControllerQueries, ErrorMaskAndStitchSettings)

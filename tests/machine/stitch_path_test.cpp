@@ -242,6 +242,16 @@ TEST_F(StitchPath, ShortStitchesAreMeasuredFromTheLastPointKept)
     EXPECT_NEAR(pts[3]->x, 2120.0f, 0.01f);
 }
 
+TEST_F(StitchPath, APatternDigitisedInStepsOfOneStitchKeepsEveryPoint)
+{
+    // Steps of exactly 0.05 inch are stitches the machine can make, however the sums round.
+    const int slot = LoadPattern(Line(0, 0, 0.05f, 41));
+    for (float origin : {0.0f, 3.3f, 7.77f})
+        NewPatternLayoutNode(slot, -1, 0, origin, origin);
+    PackFullPattern();
+    EXPECT_EQ(PatternPoints().size(), 3u * 41u);
+}
+
 // --- Corner and curve feeds ----------------------------------------------------------------
 
 TEST(GetMaxFeed, CornersSlowTheFeedByTheirDeflection)

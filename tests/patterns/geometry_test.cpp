@@ -58,6 +58,10 @@ TEST(Segments, CrossingTouchingAndOverlapping) {
     // An end on the other segment: no proper crossing, but they meet.
     EXPECT_EQ(IntersectProper(a, b, Point{5, 5}, Point{10, 0}), 0);
     EXPECT_EQ(Intersect(a, b, Point{5, 5}, Point{10, 0}), 1);
+    // Only one of the two straddles the other's line: no crossing, proper or not.
+    EXPECT_EQ(IntersectProper(a, b, Point{20, 0}, Point{20, 30}), 0);
+    EXPECT_EQ(IntersectProper(Point{20, 0}, Point{20, 30}, a, b), 0);
+    EXPECT_EQ(Intersect(a, b, Point{20, 0}, Point{20, 30}), 0);
     // Collinear: overlapping meets, disjoint does not.
     EXPECT_EQ(Intersect(a, b, Point{8, 8}, Point{12, 12}), 1);
     EXPECT_EQ(Intersect(a, b, Point{11, 11}, Point{12, 12}), 0);

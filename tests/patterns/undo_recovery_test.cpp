@@ -84,6 +84,28 @@ TEST(Undo, SnapshotRestoresOnceAndDropsTheLayoutName)
     ResetLayout();
 }
 
+TEST(Undo, EveryLoadDropsTheSelection)
+{
+    TempDir dir;
+    mkdir("tmp", 0777);
+    undoSensitivityHook = nullptr;
+    SmallLayout(2);
+    ScriptedUi ui;
+    testing::internal::CaptureStdout();
+    CreateUndoFile();
+    // Undo, and a layout opened from a file, free every placement the selection could name.
+    interface_.selectedNode = patternLayout;
+    EXPECT_EQ(RestoreUndoFile(), 1);
+    EXPECT_EQ(interface_.selectedNode, nullptr);
+    ASSERT_EQ(SaveLayout("named", 0, 1), 1);
+    interface_.selectedNode = patternLayout->next;
+    EXPECT_EQ(LoadLayout("named.qlf", 1, 1), 1);
+    EXPECT_EQ(interface_.selectedNode, nullptr);
+    EXPECT_EQ(Placements(), 2);
+    testing::internal::GetCapturedStdout();
+    ResetLayout();
+}
+
 TEST(Undo, FailedRestoreKeepsTheSnapshotAndCancelRestoresIt)
 {
     TempDir dir;

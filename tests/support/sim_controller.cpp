@@ -73,11 +73,18 @@ SimController::SimController(std::vector<std::string> options)
         { Fail("could not start the simulator"); return; }
     }
 
-    // Its first line names the pseudo-terminal.
+    // Its first line names the pseudo-terminal. A busy machine may take a while to start it:
+    // a moment without output is no reason to give up before the deadline.
     const long deadline = NowMs() + 5000;
     char c = 0;
-    while (NowMs() < deadline && Readable(stdout_, 100) && read(stdout_, &c, 1) == 1 && c != '\n')
-        tty_ += c;
+    while (NowMs() < deadline && c != '\n') {
+        if (!Readable(stdout_, 100))
+            continue;
+        if (read(stdout_, &c, 1) != 1)
+            break;
+        if (c != '\n')
+            tty_ += c;
+    }
     if (c != '\n' || tty_.empty())
         { Fail("the simulator did not name its pseudo-terminal"); return; }
     // Whatever else it prints is read and dropped, so it can never block on a full pipe.
@@ -180,6 +187,18 @@ std::vector<std::string> SimController::Journal(int from)
     for (std::string line = first; !line.empty() && line != "end"; line = ReadLine(5000))
         entries.push_back(line);
     return entries;
+}
+
+bool SimController::WaitForState(const std::string& key, const std::string& word, int timeoutMs)
+{
+    const long deadline = NowMs() + timeoutMs;
+    for (;;) {
+        if (Word(Control("state"), key) == word)
+            return true;
+        if (NowMs() > deadline)
+            return false;
+        usleep(5000);
+    }
 }
 
 std::vector<std::string> SimController::NewJournal()

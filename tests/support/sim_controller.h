@@ -36,6 +36,12 @@ public:
     // line has been quiet for a moment, so that commands without a reply are in.
     std::vector<std::string> NewJournal();
 
+    // Polls the simulator's state until the word after "key": reads `word` (true), or
+    // `timeoutMs` pass (false). Commands on the serial line and on the control socket are
+    // read independently, so a test that needs the effect of a serial command first waits
+    // for it here.
+    bool WaitForState(const std::string& key, const std::string& word, int timeoutMs = 5000);
+
     // The number after "key": at its first occurrence in a JSON line (NaN when absent).
     static double Number(const std::string& json, const std::string& key);
     // The word after "key": (true/false, or a string without its quotes).

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <set>
 #include <utility>
 
 #include "app/interface.h"
 #include "view/pixbuf_draw.h"
+#include "view/view_paint.h"
 #include "view/view_fixtures.h"
 
 using view_test::AddPattern;
@@ -219,4 +221,34 @@ TEST(DrawPattern, LoadedPatternsAreDrawnRelativeToTheirMinimum)
     EXPECT_EQ(gdk_pixbuf_get_height(image), 1);
     EXPECT_EQ(Inked(image).size(), 10u);
     EXPECT_EQ(At(image, 0, 0), kBlack);
+}
+
+TEST(PixbufPaint, ThePictureIsConvertedOnceUntilItIsDrawnIntoAgain)
+{
+    GdkPixbuf* picture = NewPixbuf(4, 4);
+    ASSERT_NE(picture, nullptr);
+    DrawPixel(picture, 1, 1, 255, 0, 0, 255);
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+    cairo_t* cr = cairo_create(target);
+    auto pixel = [&] {
+        cairo_surface_flush(target);
+        const unsigned char* row =
+            cairo_image_surface_get_data(target) + cairo_image_surface_get_stride(target);
+        return reinterpret_cast<const uint32_t*>(row)[1];
+    };
+
+    view_paint::Pixbuf(cr, picture, 0, 0);
+    EXPECT_EQ(pixel(), 0xFFFF0000u);
+    cairo_surface_t* kept = view_paint::CachedSurface(picture);
+    view_paint::Pixbuf(cr, picture, 0, 0);
+    EXPECT_EQ(view_paint::CachedSurface(picture), kept) << "painted again without converting";
+
+    // Drawn into in place (a highlight, a redraw): the next paint shows the new pixels.
+    DrawPixel(picture, 1, 1, 0, 0, 255, 255);
+    view_paint::Pixbuf(cr, picture, 0, 0);
+    EXPECT_EQ(pixel(), 0xFF0000FFu);
+
+    cairo_destroy(cr);
+    cairo_surface_destroy(target);
+    g_object_unref(picture);
 }
