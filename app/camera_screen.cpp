@@ -4,7 +4,7 @@
 #include <gtk/gtk.h>
 
 #include "app/main_window.h"
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "camera/camera_control.h"
 #include "view/drawing_area_gtk.h"
 

@@ -1,9 +1,9 @@
 #include "app/edit_modes.h"
 
-#include "app/interface.h"
-#include "app/status_bar.h"
-#include "app/ui_hooks.h"
-#include "patterns/undo.h"
+#include "base/interface.h"
+#include "base/status_bar.h"
+#include "base/ui_hooks.h"
+#include "app/undo.h"
 #include "view/pattern_view.h"
 #include "view/touch_edit.h"
 

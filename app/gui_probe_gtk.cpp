@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/interface.h"
 #include "app/main_window.h"
-#include "app/sensitivity.h"
+#include "base/sensitivity.h"
 
 namespace {
 
@@ -172,6 +173,8 @@ void ProbeMainWindow(const char* event)
                           ", \"repeatButton\": " + State(mainUi.repeatButton) +
                           ", \"pauseButton\": " + State(mainUi.pauseButton) +
                           ", \"threadButton\": " + State(mainUi.threadButton) +
+                          ", \"traceStart\": " + State(mainUi.traceStartToggle) +
+                          ", \"traceSave\": " + State(mainUi.traceSaveButton) +
                           ", \"videoButton\": " + State(mainUi.videoButton) +
                           ", \"snapshotButton\": " + State(mainUi.snapshotButton) +
                           ", \"calibrateButton\": " + State(mainUi.calibrateButton);
@@ -183,6 +186,16 @@ void ProbeMainWindow(const char* event)
           items + "}, \"toolbar\": {" + toolbar + "}, \"widgets\": {" + widgets +
           "}, \"patternName\": " + Quote(name) + ", \"rows\": " + Rows(mainUi.patternTree) +
           "}");
+}
+
+void ProbeWidget(const char* event, GtkWidget* widget)
+{
+    if (!ProbeEnabled())
+        return;
+    char view[128];
+    std::snprintf(view, sizeof view, ", \"scale\": %.9g, \"panX\": %d, \"panY\": %d",
+                  double(interface_.viewScale), interface_.panX, interface_.panY);
+    Write(std::string("{\"event\": ") + Quote(event) + ", \"rect\": " + Rect(widget) + view + "}");
 }
 
 void ProbeMenu(GtkWidget* menu)

@@ -29,6 +29,10 @@ void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidge
 // One line `event` with the state of each named widget (an entry's text included).
 void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets);
 
+// One line `event` with the widget's screen rectangle and the view's scale and pan (for
+// pictures drawn at the view's scale, such as the point-selection dialogs).
+void ProbeWidget(const char* event, GtkWidget* widget);
+
 // ProbeMainWindow(event) once the main loop is idle (the new widgets placed and drawn).
 void ProbeLater(const char* event);
 // Expose handler for menus: probes the menu once it is on screen.

@@ -1,25 +1,25 @@
 // The menu handlers that talk to the controller: "Add Pattern" lets go of the carriage,
-// "Open Layout" sets the home position. (Kept apart from main_menu.cpp: the controller's
-// and the pattern file's command names cannot share a translation unit.)
+// "Open Layout" sets the home position.
 
 #include <cstdio>
 #include <string>
 
 #include "app/main_menu.h"
-#include "app/message_windows.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/ui_hooks.h"
+#include "base/message_windows.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
+#include "patterns/navigation_mask.h"
 #include "patterns/pattern_box.h"
 #include "patterns/layout_file.h"
+#include "view/capture.h"
 
 void menuMainAddPattern()
 {
     command = -1;
-    if (stopPositionPollHook != nullptr)
-        stopPositionPollHook();
+    StopPositionPoll();
     DisableX();
     DisableY();
     UiSetToggle(ToolbarToggle::LockX, false);
@@ -37,13 +37,16 @@ void menuMainLoadLayout()
     std::string path = UiGetFilename("./Layout/", ".qlf .QLF");
     if (path.empty())
         return;
-    int loaded = LoadLayout(path, 1, 0);
+    int loaded = LoadLayout(path, kDiscardCurrentLayout, kAskBeforeLoading);
     if (waitWindow != nullptr && waitWindow->window != nullptr)
         CloseWaitingWindow(waitWindow);
     if (loaded) {
         UiShowMessage(MSG_INFO, BUTTONS_OK,
                       "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK.");
-        SetHome();
+        // The loaded area is measured from the home the quilter has just shown, so the
+        // machine's origin and the layout agree again.
+        if (SetHome())
+            homeMovedSinceArea = 0;
     } else {
         std::printf("Load Layout returned False\n");
         std::fflush(stdout);

@@ -1,7 +1,7 @@
 #include "app/machine_start.h"
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/settings.h"
 #include "machine/controller.h"
 
 int LoadSettingsFromController()

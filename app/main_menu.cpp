@@ -6,28 +6,30 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/status_bar.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/status_bar.h"
+#include "base/ui_hooks.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "patterns/transform.h"
-#include "app/message_windows.h"
-#include "app/system_path.h"
+#include "base/message_windows.h"
+#include "base/system_path.h"
 #include "view/capture.h"
 #include "view/pattern_view.h"
 #include "patterns/layout_file.h"
+#include "machine/controller.h"
+#include "machine/stitching_run.h"
 #include "view/thumbnail_cache.h"
+#include "patterns/navigation_mask.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 void (*rotatePatternHook)(Pattern* pattern, float degrees) = nullptr;
-void (*stopPositionPollHook)() = nullptr;
 
 namespace {
 
@@ -96,6 +98,26 @@ void menuMainPatternView()
     Print("Extents == NULL\n");
     FallBackToExtentsSetup();
     SetSensitivity(kMaskNoExtents);
+}
+
+void menuMainTraceMode()
+{
+    // A paused run's buttons go with the screen they belong to.
+    if (runWidgets.pauseExists) {
+        runWidgets.pauseExists = false;
+        runWidgets.threadShown = false;
+        if (runWidgetsChanged != nullptr)
+            runWidgetsChanged();
+    }
+    // The head is guided by hand: both axes free, the machine handed over.
+    DisableX();
+    DisableY();
+    SendCommand(CMD_HAND_OVER);
+    if (FallBackToExtentsSetup()) {
+        SetSensitivity(kMaskNoExtents);
+        return;
+    }
+    ShowScreenWithMask(Screen::Trace, NavigationMask());
 }
 
 void menuMainNewLayout()
@@ -401,7 +423,7 @@ std::string SetpointPath() { return SystemPath("/tmp/setPoint") + ".qlf"; }
 int menuEditCreateSetpoint()
 {
     ReleaseAllUI();
-    if (!SaveLayout(SystemPath("/tmp/setPoint"), 0, 1))
+    if (!SaveLayout(SystemPath("/tmp/setPoint"), kOverwriteWithoutAsking, kNameIsPath))
         return 0;
     interface_.current_layout.clear();
     return 1;
@@ -413,7 +435,7 @@ void menuEditRestoreSetpoint()
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         Print("Load Restore Setpoint Layout\n");
-        LoadLayout(path, 1, 0);
+        LoadLayout(path, kDiscardCurrentLayout, kAskBeforeLoading);
     }
     ReleaseAllUI();
     interface_.current_layout.clear();

@@ -21,6 +21,9 @@ void menuMainPatternView();
 void menuMainAddPattern();
 void menuMainNewLayout();
 void menuMainExtents();
+// "Free Motion": both axes released and the trace screen, or the quilting area's setup
+// first when there is none.
+void menuMainTraceMode();
 // "Open Layout": a layout of "./Layout/" chosen, loaded, the home position set.
 void menuMainLoadLayout();
 // choice 1 Add Pattern Box, 0 Adjust Current, 2 Remove Current.
@@ -76,9 +79,6 @@ int SelectPatternRow(const std::vector<std::string>& parents, const std::string&
 // Turns the points of a pattern by `degrees` about the centre of its bounding box, set by the
 // pattern transforms. Null until then: patterns are then placed unturned.
 extern void (*rotatePatternHook)(Pattern* pattern, float degrees);
-
-// Stops the once-a-second position poll of the capture screen. Set by that screen.
-extern void (*stopPositionPollHook)();
 
 // --- Pattern pop-up menu ---------------------------------------------------------------------
 

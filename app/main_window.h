@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/sensitivity.h"
-#include "app/ui_hooks.h"
+#include "base/sensitivity.h"
+#include "base/ui_hooks.h"
 
 // The menu bar, its four top items and one reference per item that the mask can reach.
 struct MenuRecord {
@@ -65,6 +65,8 @@ struct MainWindow {
     GtkWidget* repeatButton = nullptr;      // "Repeat"
     GtkWidget* patternTree = nullptr;       // the pattern list of the pattern select screen
     GtkWidget* setupNotebook = nullptr;     // setup screen
+    GtkWidget* traceStartToggle = nullptr;  // trace screen: "Start" / "Stop"
+    GtkWidget* traceSaveButton = nullptr;   // trace screen: "Save"
     GtkWidget* videoButton = nullptr;       // camera screen: "Video", "Snapshot", "Calibrate"
     GtkWidget* snapshotButton = nullptr;
     GtkWidget* calibrateButton = nullptr;
@@ -111,7 +113,9 @@ void RedrawView();
 GtkWidget* createPatternViewScreen(int mode, int kind);
 GtkWidget* createPatternSelectScreen();
 GtkWidget* createExtentsSetup(int target);
+GtkWidget* createTraceScreen();
 GtkWidget* createCameraScreen();
+GtkWidget* createSetupScreen();
 
 // --- Widget helpers --------------------------------------------------------------------------
 

@@ -2,15 +2,16 @@
 // sensitivity mask to their items.
 
 #include "app/gui_probe_gtk.h"
-#include "patterns/undo.h"
+#include "app/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
 #include "app/popup_actions.h"
 #include "app/edit_modes.h"
 #include "view/touch_edit_gtk.h"
-#include "app/screen_config.h"
-#include "app/settings.h"
+#include "base/screen_config.h"
+#include "base/settings.h"
 #include "files/file_manager.h"
+#include "app/setup.h"
 #include "machine/test_run.h"
 
 #include <vector>
@@ -130,9 +131,9 @@ void BuildHomeMenu(GtkWidget* menu)
     if (showAdvancedFeatures == 1)
         gtk_widget_show(mainUi.menu.separatorAfterOpenLayout);
     AddItem(menu, SensitiveItem::FileManager, Shown::Always, G_CALLBACK(menuMainFileManager));
-    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always);
+    AddItem(menu, SensitiveItem::FreeMotion, Shown::Always, G_CALLBACK(menuMainTraceMode));
     AddItem(menu, SensitiveItem::Camera, Shown::Hidden, G_CALLBACK(menuMainCamera));
-    AddItem(menu, SensitiveItem::Setup, Shown::Always);
+    AddItem(menu, SensitiveItem::Setup, Shown::Always, G_CALLBACK(menuMainSetup));
     AddSeparator(menu, Shown::Always);
     AddItem(menu, SensitiveItem::SetQuiltArea, Shown::Always, G_CALLBACK(menuMainExtents));
     GtkWidget* boxItem = AddItem(menu, SensitiveItem::PatternBox, Shown::Always);

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/message_windows.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/message_windows.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 
 GtkWidget* messageParentWindow = nullptr;
 ExposeHandler cursorExposeHandler = nullptr;

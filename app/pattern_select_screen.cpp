@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/gui_probe_gtk.h"
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "files/pattern_tree.h"
 #include "patterns/layout.h"
 #include "view/drawing_area_gtk.h"

@@ -5,7 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/run_widgets_gtk.h"
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "view/drawing_area_gtk.h"
 #include "view/touch_edit_gtk.h"
 

@@ -2,15 +2,19 @@
 
 #include "app/popup_actions.h"
 
-#include "app/interface.h"
-#include "app/screen_state.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/screen_state.h"
+#include "base/ui_hooks.h"
 #include "patterns/auto_center.h"
 #include "patterns/layout.h"
+#include "machine/controller.h"
+#include "machine/serial.h"
 #include "patterns/merge.h"
+#include "app/pattern_dialogs.h"
 #include "patterns/pattern.h"
 #include "patterns/transform.h"
-#include "patterns/undo.h"
+#include "app/undo.h"
+#include "view/pattern_view.h"
 
 namespace {
 
@@ -129,4 +133,46 @@ void StopWorkInProgress()
 void RotatePatternForBox(Pattern* pattern, float degrees)
 {
     RotatePattern(pattern, degrees);
+}
+
+void popupScale()
+{
+    ReleaseAllUI();
+    LayoutNode* node = SelectedPlacement();
+    if (node == nullptr)
+        return;
+    CreateUndoFile();
+    ScaleDialog(node);
+}
+
+void popupRotate()
+{
+    ReleaseAllUI();
+    LayoutNode* node = SelectedPlacement();
+    if (node == nullptr)
+        return;
+    RotateDialog(node);
+}
+
+void popupProperties()
+{
+    ReleaseAllUI();
+    LayoutNode* node = SelectedPlacement();
+    if (node == nullptr)
+        return;
+    bool boxMoved = false;
+    PatternPropertiesDialog(node, &boxMoved);
+    if (boxMoved) {
+        // The placements moved with their box: show all of it again.
+        zoomed = 0;
+        SetZoomAll();
+        UiRedrawView();
+    }
+}
+
+int ReadMachinePosition(int* x, int* y)
+{
+    if (sp < 0)
+        return SERIAL_CLOSED;
+    return GetXY(x, y);
 }

@@ -28,3 +28,11 @@ void menuEditAutoCenter(int choice);
 void StopWorkInProgress();
 // A pattern placed into a turned box is turned with it (installed as rotatePatternHook).
 void RotatePatternForBox(Pattern* pattern, float degrees);
+
+// Scale (undo snapshot first), Rotate ▸ Select and Properties on the selected placement.
+void popupScale();
+void popupRotate();
+void popupProperties();
+// "Retrieve Start Point"'s reading of the machine position: GetXY, with a closed port
+// counted as a controller that does not answer.
+int ReadMachinePosition(int* x, int* y);

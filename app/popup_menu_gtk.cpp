@@ -3,14 +3,14 @@
 #include "app/popup_menu.h"
 
 #include "app/popup_actions.h"
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_menu.h"
 #include "app/edit_modes.h"
 #include "view/touch_edit_gtk.h"
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
-#include "app/screen_config.h"
-#include "app/settings.h"
+#include "base/screen_config.h"
+#include "base/settings.h"
 
 namespace {
 

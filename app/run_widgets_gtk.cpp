@@ -5,7 +5,7 @@
 #include "app/run_widgets_gtk.h"
 
 #include "app/main_window.h"
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "machine/stitching_run.h"
 
 namespace {

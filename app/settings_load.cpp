@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include "app/machine_start.h"
-#include "app/message_windows.h"
-#include "app/settings.h"
+#include "base/message_windows.h"
+#include "base/settings.h"
 
 namespace {
 

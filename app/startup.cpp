@@ -11,8 +11,8 @@
 #include <fstream>
 
 #include "app/crash_handler.h"
-#include "app/system_path.h"
-#include "app/ui_hooks.h"
+#include "base/system_path.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/serial.h"

@@ -8,19 +8,20 @@
 
 #include <cstdio>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_window.h"
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "app/run_widgets_gtk.h"
+#include "app/point_select_dialog.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/main_menu.h"
 #include "app/popup_actions.h"
-#include "app/screen_config.h"
-#include "app/sensitivity.h"
+#include "base/screen_config.h"
+#include "base/sensitivity.h"
 #include "app/settings_load.h"
-#include "app/status_bar.h"
-#include "app/ui_hooks.h"
+#include "base/status_bar.h"
+#include "base/ui_hooks.h"
 #include "app/gui_probe_gtk.h"
 #include "camera/camera.h"
 #include "files/file_chooser_dialog.h"
@@ -29,7 +30,7 @@
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
-#include "patterns/undo.h"
+#include "app/undo.h"
 #include "view/pattern_view.h"
 
 GtkWidget* mainWindow = nullptr;
@@ -114,6 +115,7 @@ int initializeUserInterface(int argc, char** argv)
     interface_ = Interface();
     InstallMainWindowHooks();
     InstallRunWidgets();
+    InstallPointSelection();
 
     Say("done.\nInitiate Pattern Boxes...");
     InitPatternBox();

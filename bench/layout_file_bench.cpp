@@ -65,7 +65,7 @@ void Save(benchmark::State& state, bool flush)
     BuildLargeLayout();
     layoutFileSyncs = flush;
     for (auto _ : state)
-        if (SaveLayout(folder + "/large", 0, 1) != 1)
+        if (SaveLayout(folder + "/large", kOverwriteWithoutAsking, kNameIsPath) != 1)
             state.SkipWithError("save failed");
     state.SetBytesProcessed(state.iterations() * FileBytes(folder + "/large.qlf"));
     layoutFileSyncs = true;
@@ -85,9 +85,10 @@ void BM_LoadLayout(benchmark::State& state)
     std::filesystem::current_path(folder);
     mkdir("Layout", 0777);
     BuildLargeLayout();
-    SaveLayout("./Layout/recovery", 0, 1);
+    SaveLayout("./Layout/recovery", kOverwriteWithoutAsking, kNameIsPath);
     for (auto _ : state)
-        if (LoadLayout("./Layout/recovery.qlf", 1, 1) != 1 || patternList->usedCount != kPatterns)
+        if (LoadLayout("./Layout/recovery.qlf", kDiscardCurrentLayout, kSkipQuestion) != 1 ||
+            patternList->usedCount != kPatterns)
             state.SkipWithError("load failed");
     state.SetBytesProcessed(state.iterations() * FileBytes("./Layout/recovery.qlf"));
     ResetLayout();

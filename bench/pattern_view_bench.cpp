@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 
 namespace {
 

@@ -24,9 +24,9 @@
 #include <string>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/run_state.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"

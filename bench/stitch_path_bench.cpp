@@ -13,8 +13,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/settings.h"
 #include "machine/stitch_path.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

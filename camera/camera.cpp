@@ -12,7 +12,7 @@
 
 #include <glib.h>
 
-#include "app/system_path.h"
+#include "base/system_path.h"
 #include "camera/video_ops.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "camera/frame.h"
 #include "view/pixbuf_draw.h"
 

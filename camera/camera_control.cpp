@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/ui_hooks.h"
 #include "camera/camera.h"
 #include "camera/find_size.h"
 #include "patterns/pattern.h"

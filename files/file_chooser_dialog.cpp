@@ -9,9 +9,9 @@
 
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
-#include "app/screen_config.h"
-#include "app/system_path.h"
-#include "app/ui_hooks.h"
+#include "base/screen_config.h"
+#include "base/system_path.h"
+#include "base/ui_hooks.h"
 #include "files/file_chooser_dialog.h"
 #include "files/file_filter.h"
 

@@ -3,14 +3,15 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "app/message_windows.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/system_path.h"
-#include "app/ui_hooks.h"
+#include "base/message_windows.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/system_path.h"
+#include "base/ui_hooks.h"
 #include "base/process_run.h"
 #include "files/file_filter.h"
 #include "files/file_ops.h"
+#include "patterns/navigation_mask.h"
 
 int radioSourceCurrentVal = 0;
 int radioDestinationCurrentVal = 0;
@@ -19,19 +20,6 @@ const char* const kNoDirectorySelected = "No Directory Selected";
 const char* const kFoldersOnly = kFolderOnlyFilter;
 
 namespace {
-
-std::string WithoutTrailingSlash(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-std::string BaseName(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool IsFolder(const std::string& path)
 {

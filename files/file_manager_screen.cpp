@@ -9,8 +9,8 @@
 
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "files/file_manager.h"
 #include "files/file_ops.h"
 #include "files/file_manager_screen.h"

@@ -14,24 +14,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/message_windows.h"
-#include "app/system_path.h"
-#include "app/ui_hooks.h"
+#include "base/message_windows.h"
+#include "base/system_path.h"
+#include "base/ui_hooks.h"
 #include "base/atomic_file.h"
 #include "import/dxf_import.h"
 #include "import/qli_import.h"
 #include "view/thumbnail_cache.h"
-
-namespace {
-
-enum class FileKind { Plain, Dxf, Qli };
-
-std::string Join(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 std::string WithoutTrailingSlash(std::string path)
 {
@@ -45,6 +34,17 @@ std::string BaseName(const std::string& path)
     const std::string trimmed = WithoutTrailingSlash(path);
     const size_t slash = trimmed.find_last_of('/');
     return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+namespace {
+
+enum class FileKind { Plain, Dxf, Qli };
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 // The extension from the last '.' of the file name (not of a folder above it).

@@ -37,6 +37,11 @@ using CopyObserver = std::function<void(const CopyEntryReport& report)>;
 // "SORRY.\nYOU MAY NOT COPY TO THE SAME DIRECTORY." unless quiet) or kFileDeclined (the
 // question "FILE EXISTS!\nOVERWRITE FILE?" is asked even when quiet). Unless quiet the
 // outcome is shown: "FILE COPIED" or "ERROR: FILE COULD NOT BE COPIED".
+// "a/b//" -> "a/b"; the root "/" stays.
+std::string WithoutTrailingSlash(std::string path);
+// The last name of a path, trailing slashes ignored: "a/b/" -> "b".
+std::string BaseName(const std::string& path);
+
 int CopyFile(const std::string& source, const std::string& destination, int quiet);
 // The same, reporting the outcome of the file to `observer` (when set).
 int CopyFileReporting(const std::string& source, const std::string& destination, int quiet,

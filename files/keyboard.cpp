@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 const char kNormalKeys[kKeyCount + 1] = "1234567890qwertyuiopasdfghjkl-zxcvbnm,.+";
 const char kShiftedKeys[kKeyCount + 1] = "!@#$%^&*()QWERTYUIOPASDFGHJKL=ZXCVBNM<>?";

@@ -11,8 +11,8 @@
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/message_windows_gtk.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "files/keyboard.h"
 #include "files/keyboard_dialog.h"
 

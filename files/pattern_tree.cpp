@@ -7,8 +7,8 @@
 #include <cctype>
 #include <memory>
 
-#include "app/message_windows.h"
-#include "app/system_path.h"
+#include "base/message_windows.h"
+#include "base/system_path.h"
 
 namespace {
 

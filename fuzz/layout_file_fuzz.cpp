@@ -57,16 +57,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::ofstream out("Layout/recovery.qlf", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    LoadLayout("./Layout/recovery.qlf", 1, 1);
+    LoadLayout("./Layout/recovery.qlf", kDiscardCurrentLayout, kSkipQuestion);
     CheckConsistent();
     if (extents != nullptr) {
-        if (SaveLayout("./again", 0, 1) != 1)
+        if (SaveLayout("./again", kOverwriteWithoutAsking, kNameIsPath) != 1)
             __builtin_trap();
         std::string first = ReadAll("./again.qlf");
-        if (LoadLayout("./again.qlf", 1, 1) != 1)
+        if (LoadLayout("./again.qlf", kDiscardCurrentLayout, kSkipQuestion) != 1)
             __builtin_trap();
         CheckConsistent();
-        if (SaveLayout("./again", 0, 1) != 1 || ReadAll("./again.qlf") != first)
+        if (SaveLayout("./again", kOverwriteWithoutAsking, kNameIsPath) != 1 ||
+            ReadAll("./again.qlf") != first)
             __builtin_trap();
     }
     ResetLayout();

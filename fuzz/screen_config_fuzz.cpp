@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,6 +1,6 @@
 #include "import/import_progress.h"
 
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 
 ImportProgress::ImportProgress(const std::string& title) : window_(CreateStatusWindow(title)) {}
 

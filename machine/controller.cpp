@@ -9,8 +9,8 @@
 #include <cstring>
 #include <limits>
 
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"
 
@@ -430,17 +430,17 @@ int GetStitcherReply(int timeoutMs, unsigned char* byte)
 }
 
 int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpeed,
-                      int* lockStitches)
+                      int* lockStitches, int polls, int pollMicros)
 {
     if (PortClosed())
         return 2;
     SettleLine();
     SendCommand(CMD_STITCH_SETTINGS);
     bool arrived = false;
-    for (int check = 0; check < 11 && !arrived; ++check) {
+    for (int check = 0; check < polls && !arrived; ++check) {
         arrived = SerialBytesWaiting() >= 4;
         if (!arrived)
-            usleep(2500);
+            usleep(static_cast<useconds_t>(pollMicros > 0 ? pollMicros : 0));
     }
     if (!arrived)
         return 1;
@@ -454,5 +454,33 @@ int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpe
     *stitchSpeed = bytes[1];
     *minimumStitchSpeed = bytes[2];
     *lockStitches = bytes[3];
+    return 0;
+}
+
+int ReverseDirection()
+{
+    return SendCommand(CMD_REVERSE_DIRECTION);
+}
+
+int SendSetupByte()
+{
+    return SendCommand(CMD_SETUP);
+}
+
+int GetSlow(float* value)
+{
+    if (PortClosed())
+        return 2;
+    SendCommand(CMD_GET_SLOW);
+    bool arrived = false;
+    for (int check = 0; check < 100 && !arrived; ++check) {
+        arrived = SerialBytesWaiting() >= 4;
+        if (!arrived)
+            usleep(10000);
+    }
+    float v = 0.0f;
+    if (!arrived || GetFloat(1000, &v) != SERIAL_OK)
+        return 1;
+    *value = v;
     return 0;
 }

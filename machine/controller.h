@@ -129,10 +129,20 @@ int GetStitcher(unsigned char* answer);
 int GetStitcherReply(int timeoutMs, unsigned char* byte);
 
 // The stitch settings the controller keeps (command 14): four unsigned bytes. Polls the
-// line briefly for the reply; 0 and the four values stored, 1 when the reply did not come
-// (nothing stored), 2 port closed.
+// line `polls` times, `pollMicros` apart, for the reply (start-up's brief look by default;
+// the setup screen waits longer); 0 and the four values stored, 1 when the reply did not
+// come (nothing stored), 2 port closed.
 int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpeed,
-                      int* lockStitches);
+                      int* lockStitches, int polls = 11, int pollMicros = 2500);
+
+// The needle setting `slow` (command 66): a float, polled for up to 100 x 10 ms. 0 and the
+// value stored; 1 when it did not come (value untouched); 2 port closed.
+int GetSlow(float* value);
+// Reverses the sense of the motor encoders (command 65); the caller waits 100 ms and reads
+// the new sense with GetMotorDirection. 1 sent, 0 port closed.
+int ReverseDirection();
+// Announces the setup screen to the controller (command 70, no reply). 1 sent, 0 closed.
+int SendSetupByte();
 
 // Number of bytes waiting on the port (0 with the port closed or on error).
 int SerialBytesWaiting();

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "machine/serial.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/interface.h"
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"

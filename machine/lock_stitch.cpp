@@ -14,8 +14,8 @@
 
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/settings.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/sensitivity.h"
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"

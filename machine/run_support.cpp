@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/screen_state.h"
-#include "app/ui_hooks.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"
@@ -35,7 +36,7 @@ int Question(int buttons, const std::string& text)
     return UiShowMessage(MSG_QUESTION, buttons, text);
 }
 
-void SetRunMask() { UiApplySensitivity(kRunMask); }
+void SetRunMask() { SetSensitivity(kMaskStitching); }
 
 void WidgetsChanged()
 {
@@ -51,20 +52,19 @@ void MovePointer(int dx, int dy)
 
 void SwitchLocksOff()
 {
-    const bool x = runWidgets.lockXToggle || UiToggleActive(ToolbarToggle::LockX);
-    const bool y = runWidgets.lockYToggle || UiToggleActive(ToolbarToggle::LockY);
+    const bool x = runWidgets.lockXToggle;
+    const bool y = runWidgets.lockYToggle;
     if (!x && !y)
         return;
-    // Switching a lock off releases its axis, as its handler would.
+    // Switching a lock off releases its axis, as its handler would. The widgets follow
+    // runWidgets once both are done.
     if (x) {
         runWidgets.lockXToggle = false;
-        UiSetToggle(ToolbarToggle::LockX, false);
         ReleaseAllUI();
         DisableX();
     }
     if (y) {
         runWidgets.lockYToggle = false;
-        UiSetToggle(ToolbarToggle::LockY, false);
         ReleaseAllUI();
         DisableY();
     }
@@ -79,7 +79,7 @@ bool StitcherReady()
     Warning(answer == STITCHER_NOT_ROBOT ? "HANDLE BARS NOT IN ROBOT MODE"
                                          : "STITCH CONTROLLER NOT PRESENT");
     runWidgets.stitchingToggle = false;
-    UiSetToggle(ToolbarToggle::Stitching, false);
+    WidgetsChanged();
     WidgetsChanged();
     StitchOff();
     return false;

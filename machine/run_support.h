@@ -16,7 +16,7 @@ void Warning(const std::string& text);
 void Information(const std::string& text);
 int Question(int buttons, const std::string& text);
 
-// The run mask on menus and toolbar.
+// The stitching mask on menus and toolbar, stored as the current one.
 void SetRunMask();
 // Tells the widget side that runWidgets changed.
 void WidgetsChanged();

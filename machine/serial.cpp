@@ -25,7 +25,7 @@
 #include <ctime>
 #include <string>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 int sp = -1;
 int spNumber = 1;

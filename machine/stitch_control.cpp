@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/serial.h"
 

@@ -44,9 +44,9 @@
 #include <new>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
+#include "base/settings.h"
 #include "machine/run_state.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

@@ -10,12 +10,13 @@
 
 #include <cmath>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
-#include "app/screen_config.h"
-#include "app/screen_state.h"
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
+#include "base/screen_config.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"
@@ -194,7 +195,7 @@ int StopPattern()
     stopTest = 1;
     runActive = 0;
     run::MarkEnded(true);
-    UiApplySensitivity(kIdleMask);
+    SetSensitivity(kMaskNormal);
     runWidgets.stitchingSensitive = true;
     runWidgets.pauseExists = false;
     runWidgets.pauseToggle = false;

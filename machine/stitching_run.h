@@ -26,11 +26,6 @@
 
 struct FullPattern_t;
 
-// Menu and toolbar masks of the run: only Stop while the machine is driven; everything but
-// Stop when idle.
-constexpr uint32_t kRunMask = 0x800000;
-constexpr uint32_t kIdleMask = 0x37FFFFF;
-
 // The answer of the start question's extra button "SET START".
 constexpr int RESPONSE_SET_START = -99;
 

@@ -8,10 +8,10 @@
 
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_state.h"
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/screen_state.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"

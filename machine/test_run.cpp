@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/run_support.h"

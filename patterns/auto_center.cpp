@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "patterns/box_margin.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "patterns/pattern_box.h"
 
 namespace {

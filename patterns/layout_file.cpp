@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "patterns/pattern_box.h"
 
 std::string RemoveForbiddenCharacters(const std::string& name)

@@ -43,15 +43,33 @@ constexpr double kLayoutReadSeconds = 5.0;
 // The file is written beside its final name and renamed over it, so an existing layout is
 // never left half-written.
 int SaveLayout(const std::string& name, int askBeforeOverwriting, int nameIsPath);
+// The flags of SaveLayout, by name.
+constexpr int kOverwriteWithoutAsking = 0;
+constexpr int kAskBeforeOverwriting = 1;
+constexpr int kNameInLayoutFolder = 0;
+constexpr int kNameIsPath = 1;
 
-// Replaces the current layout with the one in the file at `path`. Unless the path is the
-// recovery layout, asks before erasing the current layout (skipped with `skipQuestion`),
-// opens the waiting window "\n\nLOADING LAYOUT FILE" in `waitWindow` (the caller closes it)
-// and makes the path, less its extension, the current layout name. The current layout is
-// always discarded (`discardCurrent` is kept for the callers' sake; every caller discards).
-// Returns 1 on success, 0 on failure. A failed load leaves what was read before the failure,
-// always consistent: every placement names a loaded pattern and an existing box.
+// The flags of LoadLayout, by name.
+constexpr int kDiscardCurrentLayout = 1;
+constexpr int kAskBeforeLoading = 0;
+constexpr int kSkipQuestion = 1;
+
+// Replaces the current layout with the one in the file at `path`: the program's Open
+// Layout. Unless the path is the recovery layout, asks before erasing the current layout
+// (skipped with kSkipQuestion), opens the waiting window "\n\nLOADING LAYOUT FILE" in
+// `waitWindow` (the caller closes it) and makes the path, less its extension, the current
+// layout name. The current layout is always discarded (pass kDiscardCurrentLayout; the
+// argument is kept for the callers' sake). Returns 1 on success, 0 on failure, after
+// "COULD NOT OPEN LAYOUT FILE." or "ERROR READING LAYOUT FILE." (a read that ran out of time
+// is only logged). A failed load leaves what was read before the failure, always
+// consistent: every placement names a loaded pattern and an existing box.
 int LoadLayout(const std::string& path, int discardCurrent, int skipQuestion);
+
+// The reading half of LoadLayout, silent: replaces the current layout with the one in the
+// file, without a question, a window or a message, and leaves the layout name alone.
+// Returns 1 on success; 0 on failure, with `*problem` (when given) saying why in the words
+// LoadLayout would show.
+int ReadLayoutFile(const std::string& path, std::string* problem = nullptr);
 
 // The whole current layout as file bytes, in the order SaveLayout writes them, into an open
 // file descriptor. Allocates nothing, takes no lock and uses only async-signal-safe calls,

@@ -18,8 +18,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/pattern.h"
@@ -41,6 +41,8 @@ void Log(const char* text)
 
 constexpr char kRecoveryPath[] = "./Layout/recovery.qlf";
 constexpr char kReadError[] = "ERROR READING LAYOUT FILE.";
+constexpr char kOpenError[] = "COULD NOT OPEN LAYOUT FILE.";
+constexpr char kTimedOut[] = "LAYOUT FILE TOOK TOO LONG TO READ.";
 
 // Buffered little-endian reads that know how many bytes the file still holds.
 class RecordSource {
@@ -380,16 +382,73 @@ void ReleaseLayout()
 
 double (*layoutClockHook)() = SteadySeconds;
 
-int LoadLayout(const std::string& path, int /*discardCurrent*/, int skipQuestion)
+namespace {
+
+// Opens a regular file for reading; -1 for anything else (a folder or a device is no layout
+// file).
+int OpenLayoutFile(const std::string& path, long long* size)
 {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st;
     if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        close(fd);  // a folder or a device is no layout file
-        fd = -1;
+        close(fd);
+        return -1;
     }
+    if (fd >= 0)
+        *size = static_cast<long long>(st.st_size);
+    return fd;
+}
+
+// Replaces the current layout with the records of the open file and closes it. Placements
+// left without their pattern or box are dropped and make the read a broken one.
+ReadResult ReadOpenLayoutFile(int fd, long long size)
+{
+    ReleaseLayout();
+    // Every placement is gone: a selection kept now would point at freed memory.
+    interface_.selectedNode = nullptr;
+    RecordSource in(fd, size);
+    ReadResult result = ReadRecords(in);
+    close(fd);
+
+    int dropped = DropUnplaceableNodes();
+    if (dropped > 0) {
+        std::printf("Layout file places %d pattern(s) in missing patterns or boxes: dropped\n",
+                    dropped);
+        std::fflush(stdout);
+        if (result == ReadResult::Done)
+            result = ReadResult::Broken;
+    }
+    return result;
+}
+
+}  // namespace
+
+int ReadLayoutFile(const std::string& path, std::string* problem)
+{
+    long long size = 0;
+    int fd = OpenLayoutFile(path, &size);
+    std::string why;
+    int read = 0;
     if (fd < 0) {
-        ShowMessage(MSG_ERROR, BUTTONS_OK, "COULD NOT OPEN LAYOUT FILE.");
+        why = kOpenError;
+    } else {
+        switch (ReadOpenLayoutFile(fd, size)) {
+        case ReadResult::Done: read = 1; break;
+        case ReadResult::Broken: why = kReadError; break;
+        case ReadResult::TimedOut: why = kTimedOut; break;
+        }
+    }
+    if (problem != nullptr)
+        *problem = why;
+    return read;
+}
+
+int LoadLayout(const std::string& path, int /*discardCurrent*/, int skipQuestion)
+{
+    long long size = 0;
+    int fd = OpenLayoutFile(path, &size);
+    if (fd < 0) {
+        ShowMessage(MSG_ERROR, BUTTONS_OK, kOpenError);
         return 0;
     }
 
@@ -408,25 +467,14 @@ int LoadLayout(const std::string& path, int /*discardCurrent*/, int skipQuestion
     }
 
     UiRunPendingEvents();
-    ReleaseLayout();
-    // Every placement is gone: a selection kept now would point at freed memory.
-    interface_.selectedNode = nullptr;
-
-    RecordSource in(fd, static_cast<long long>(st.st_size));
-    ReadResult result = ReadRecords(in);
-    close(fd);
-
-    int dropped = DropUnplaceableNodes();
-    if (dropped > 0) {
-        std::printf("Layout file places %d pattern(s) in missing patterns or boxes: dropped\n",
-                    dropped);
-        std::fflush(stdout);
-    }
-    if (result == ReadResult::TimedOut)
+    switch (ReadOpenLayoutFile(fd, size)) {
+    case ReadResult::TimedOut:
         return 0;
-    if (result == ReadResult::Broken || dropped > 0) {
+    case ReadResult::Broken:
         ShowMessage(MSG_ERROR, BUTTONS_OK, kReadError);
         return 0;
+    case ReadResult::Done:
+        break;
     }
     UiRunPendingEvents();
     return 1;

@@ -28,7 +28,7 @@ int RecoverLayoutAtStart()
         return 0;
     std::printf("Recover Layout\n");
     std::fflush(stdout);
-    int loaded = LoadLayout(kRecoveryLayoutPath, 1, 1);
+    int loaded = LoadLayout(kRecoveryLayoutPath, kDiscardCurrentLayout, kSkipQuestion);
     unlink(kRecoveryLayoutPath);
     return loaded;
 }

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 

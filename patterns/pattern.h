@@ -138,5 +138,20 @@ void RefreshPatternPix();
 // appends ".qcc", asks before overwriting a file of "./patterns/", and writes it there.
 // 1 when the file was written (its path then in `savedPath` when given); 0 when cancelled,
 // refused or not written. A file that cannot be written is reported ("COULD NOT SAVE
-// PATTERN FILE."); a name too long for a pattern path is refused with a log line.
+// PATTERN FILE."); a name too long for a pattern path is refused as an invalid name.
 int SavePatternAs(const Pattern* pattern, std::string* savedPath = nullptr);
+
+// The folder pattern files are saved in, as the keyboard may show it.
+constexpr const char* kPatternFolder = "./patterns/";
+// The overwrite questions of the two saves.
+constexpr const char* kOverwriteQuestion = "FILE EXIXTS!\n\nOVERWRITE?";
+constexpr const char* kOverwriteQuestionShort = "FILE EXIXTS!\nOVERWRITE?";
+
+// The one save behind both: asks "SAVE AS:" on the keyboard starting from `prefill`. A
+// leading "./patterns/" is taken off what was typed; the rest must be a plain file name
+// (no folder, not "." or "..") or "INVALID PATTERN NAME." is shown, as it is for a name
+// whose path would be longer than kPatternPathMax. ".qcc" is appended unless typed. An
+// existing file is overwritten only when `overwriteQuestion` is answered Yes. The path
+// checked is the path written. 1 written; 0 otherwise.
+int SavePatternInFolder(const Pattern* pattern, const std::string& prefill,
+                        const char* overwriteQuestion, std::string* savedPath = nullptr);

@@ -1,5 +1,5 @@
 // Reading and writing pattern files, and growing a pattern line by line.
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "patterns/pattern.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "patterns/pattern.h"
 
 namespace {
@@ -10,6 +10,11 @@ namespace {
 bool EndsWith(const std::string& s, const std::string& tail)
 {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool StartsWith(const std::string& s, const std::string& head)
+{
+    return s.compare(0, head.size(), head) == 0;
 }
 
 // The name becomes a file of ./patterns/: it must stay a plain name in that folder.
@@ -21,30 +26,28 @@ bool UsableFileName(const std::string& name)
 
 }  // namespace
 
-int SavePatternAs(const Pattern* pattern, std::string* savedPath)
+int SavePatternInFolder(const Pattern* pattern, const std::string& prefill,
+                        const char* overwriteQuestion, std::string* savedPath)
 {
     if (pattern == nullptr)
         return 0;
-    std::string name;
+    std::string name = prefill;
     if (UiShowKeyboard(name, "SAVE AS:") != 1)
         return 0;
-    if (!UsableFileName(name)) {
-        ShowMessage(MSG_ERROR, BUTTONS_OK, "INVALID PATTERN NAME.");
-        return 0;
-    }
+    // The keyboard may show the folder; the name is what follows it.
+    if (StartsWith(name, kPatternFolder))
+        name.erase(0, std::string(kPatternFolder).size());
     // A name typed with its extension is not given a second one.
-    if (!EndsWith(name, ".qcc"))
+    if (UsableFileName(name) && !EndsWith(name, ".qcc"))
         name += ".qcc";
-    const std::string path = "./patterns/" + name;
-    if (path.size() > kPatternPathMax) {
-        std::printf("pattern path too long (%zu characters, at most %zu): %s\n", path.size(),
-                    kPatternPathMax, path.c_str());
-        std::fflush(stdout);
+    const std::string path = kPatternFolder + name;
+    if (!UsableFileName(name) || path.size() > kPatternPathMax) {
+        ShowMessage(MSG_ERROR, BUTTONS_OK, "INVALID PATTERN NAME.");
         return 0;
     }
     struct stat st;
     if (stat(path.c_str(), &st) == 0 &&
-        ShowMessage(MSG_QUESTION, BUTTONS_YES_NO, "FILE EXIXTS!\n\nOVERWRITE?") != RESPONSE_YES)
+        ShowMessage(MSG_QUESTION, BUTTONS_YES_NO, overwriteQuestion) != RESPONSE_YES)
         return 0;
     if (savePattern(pattern, path) != 1) {
         std::printf("could not save pattern %s\n", path.c_str());
@@ -55,4 +58,9 @@ int SavePatternAs(const Pattern* pattern, std::string* savedPath)
     if (savedPath != nullptr)
         *savedPath = path;
     return 1;
+}
+
+int SavePatternAs(const Pattern* pattern, std::string* savedPath)
+{
+    return SavePatternInFolder(pattern, "", kOverwriteQuestion, savedPath);
 }

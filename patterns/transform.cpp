@@ -6,7 +6,7 @@
 #include <cmath>
 #include <utility>
 
-#include "app/message_windows.h"
+#include "base/message_windows.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 

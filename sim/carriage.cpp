@@ -34,11 +34,18 @@ void Carriage::SetHome() {
         current_->x -= int32_t(std::lround(x_ * 100));
         current_->y -= int32_t(std::lround(y_ * 100));
     }
+    if (glide_) {
+        glide_->fromX -= x_;
+        glide_->fromY -= y_;
+        glide_->toX -= x_;
+        glide_->toY -= y_;
+    }
     x_ = y_ = 0;
 }
 
 bool Carriage::HandMove(double x, double y) {
     if (xDriven_ && yDriven_) return false;
+    glide_.reset();
     double nx = xDriven_ ? x_ : x;
     double ny = yDriven_ ? y_ : y;
     travelThou_ += std::hypot(nx - x_, ny - y_);
@@ -49,6 +56,35 @@ bool Carriage::HandMove(double x, double y) {
     return true;
 }
 
+bool Carriage::Glide(double x, double y, int64_t micros) {
+    if (xDriven_ && yDriven_) return false;
+    if (micros <= 0) return HandMove(x, y);
+    glide_ = GlideState{x_, y_, x, y, micros, 0};
+    return true;
+}
+
+// The hand moves the released axes; an axis the motor holds again stays where the motor
+// keeps it, so only released axes follow the line.
+void Carriage::AdvanceGlide(int64_t dtMicros) {
+    if (!glide_) return;
+    GlideState& g = *glide_;
+    g.done = std::min(g.total, g.done + dtMicros);
+    double t = double(g.done) / double(g.total);
+    double nx = xDriven_ ? x_ : g.fromX + (g.toX - g.fromX) * t;
+    double ny = yDriven_ ? y_ : g.fromY + (g.toY - g.fromY) * t;
+    if (g.done == g.total) {
+        if (!xDriven_) nx = g.toX;
+        if (!yDriven_) ny = g.toY;
+    }
+    travelThou_ += std::hypot(nx - x_, ny - y_);
+    x_ = nx;
+    y_ = ny;
+    if (g.done == g.total) {
+        glide_.reset();
+        Vertex();
+    }
+}
+
 double Carriage::SpeedThouPerSecond(const Move& m) {
     double feedPercent = std::max(m.feed / 1000.0, 1.0);
     double tenthsInchPerSecond = std::max<int32_t>(m.speed, 0) * feedPercent / 100.0;
@@ -56,6 +92,7 @@ double Carriage::SpeedThouPerSecond(const Move& m) {
 }
 
 void Carriage::Advance(int64_t dtMicros) {
+    AdvanceGlide(dtMicros);
     double seconds = dtMicros / 1e6;
     while (seconds > 0) {
         TakeNext();

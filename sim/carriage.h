@@ -76,6 +76,11 @@ public:
     void SetHome();  // the current place becomes (0, 0); a move in progress keeps its target
     // Pushes released axes to (x, y); held axes stay. Returns false when both are held.
     bool HandMove(double x, double y);
+    // Pushes released axes along a straight line from where they are to (x, y), arriving
+    // after micros of simulated time (0: at once, as HandMove). Held axes stay. A hand move
+    // or a new glide ends the one under way. Returns false when both are held.
+    bool Glide(double x, double y, int64_t micros);
+    bool Gliding() const { return glide_.has_value(); }
 
     // Moves the carriage along its moves for dtMicros of simulated time.
     void Advance(int64_t dtMicros);
@@ -88,6 +93,13 @@ public:
 private:
     void Vertex() { if (onVertex) onVertex(); }
     void TakeNext();  // starts on the next move when free to
+    void AdvanceGlide(int64_t dtMicros);
+
+    struct GlideState {
+        double fromX, fromY, toX, toY;
+        int64_t total, done;
+    };
+    std::optional<GlideState> glide_;
 
     std::deque<Move> buffer_;
     std::optional<Move> current_;

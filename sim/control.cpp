@@ -94,9 +94,9 @@ std::string HexBytes(const Bytes& b) {
 }
 
 const char* kHelp =
-    "ok commands: hand X Y | drop N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
+    "ok commands: hand X Y | glide X Y MS | drop N | drop-xy N | garbage N | stray K | nak N | error C [N] | stall on|off | silent on|off | "
     "slip x|y F | close | hangup | reconnect | needle-fail N | loader-nak N | stitcher 1|33|none | version motor|stitcher V | "
-    "machine serial|buttons|held | needle-ms MS | state | journal [FROM] | stitched | "
+    "machine serial|buttons|held | needle-ms MS | delay MS | state | journal [FROM] | stitched | "
     "image [mc1|stitcher] | reset | quit";
 
 }  // namespace
@@ -119,7 +119,9 @@ std::string Simulator::Control(const std::string& text) {
 
     if (cmd == "help") return kHelp;
     if (cmd == "hand") return Hand(w);
+    if (cmd == "glide") return Glide(w);
     if (cmd == "drop") return count(&dropReplies_);
+    if (cmd == "drop-xy") return count(&dropPositions_);
     if (cmd == "garbage") return count(&garbageReplies_);
     if (cmd == "stray") {
         const std::string r = count(&strayEvery_);
@@ -208,6 +210,12 @@ std::string Simulator::Control(const std::string& text) {
         config_.needleCycleMicros = v * 1000;
         return "ok";
     }
+    if (cmd == "delay") {
+        long v;
+        if (n != 1 || !ParseLong(w[1], 0, 600000, &v)) return "error: delay needs 0..600000 milliseconds";
+        config_.replyDelayMicros = int64_t(v) * 1000;
+        return "ok";
+    }
     if (cmd == "state") return StateJson();
     if (cmd == "journal") return JournalAnswer(w);
     if (cmd == "stitched") return StitchedJson();
@@ -228,6 +236,15 @@ std::string Simulator::Hand(const std::vector<std::string>& w) {
     if (w.size() != 3 || !ParseDouble(w[1], &x) || !ParseDouble(w[2], &y))
         return "error: hand needs X Y in thousandths of an inch";
     if (!carriage_.HandMove(x, y)) return "error: both motors are holding; release an axis first";
+    return "ok " + Num(carriage_.X()) + " " + Num(carriage_.Y());
+}
+
+std::string Simulator::Glide(const std::vector<std::string>& w) {
+    double x, y;
+    long ms;
+    if (w.size() != 4 || !ParseDouble(w[1], &x) || !ParseDouble(w[2], &y) || !ParseLong(w[3], 0, 3600000, &ms))
+        return "error: glide needs X Y in thousandths of an inch and MS 0..3600000";
+    if (!carriage_.Glide(x, y, int64_t(ms) * 1000)) return "error: both motors are holding; release an axis first";
     return "ok " + Num(carriage_.X()) + " " + Num(carriage_.Y());
 }
 
@@ -253,6 +270,7 @@ std::string Simulator::StateJson() const {
     s += ",\"queued\":" + std::to_string(carriage_.Queued()) + ",\"status\":" + std::to_string(StatusByte());
     s += ",\"stitching\":" + Bool(stitching_) + ",\"needle\":\"" + (NeedleCycling() ? "cycling" : "up") + "\"";
     s += ",\"machine\":\"" + std::string(MachineKindName(config_.machine)) + "\"";
+    s += ",\"delay_ms\":" + Num(config_.replyDelayMicros / 1000.0);
     s += ",\"buttons\":{\"H\":" + Bool(buttonH_) + ",\"I\":" + Bool(buttonI_) + ",\"J\":" + Bool(buttonJ_) + "}";
     s += ",\"speed\":" + std::to_string(speed_) + ",\"minimum_speed\":" + std::to_string(minimumSpeed_);
     s += ",\"stitch_length\":" + std::to_string(stitchLength_) + ",\"lock_stitches\":" + std::to_string(lockStitches_);
@@ -262,7 +280,7 @@ std::string Simulator::StateJson() const {
     for (int i = 0; i < 8; ++i) s += std::string(i ? "," : "") + "\"" + names[i] + "\":" + std::to_string(constants_[i]);
     s += "}";
     s += ",\"faults\":{\"drop\":" + std::to_string(dropReplies_) + ",\"garbage\":" + std::to_string(garbageReplies_) +
-         ",\"nak\":" + std::to_string(nakMoves_) + ",\"error\":" + std::to_string(errorReports_ > 0 ? errorCode_ : 0) +
+         ",\"drop_xy\":" + std::to_string(dropPositions_) + ",\"nak\":" + std::to_string(nakMoves_) + ",\"error\":" + std::to_string(errorReports_ > 0 ? errorCode_ : 0) +
          ",\"stall\":" + Bool(carriage_.Stalled()) +
          ",\"slip\":{\"x\":" + Num(carriage_.SlipX()) + ",\"y\":" + Num(carriage_.SlipY()) + "}," +
          "\"silent\":" + Bool(silent_) +

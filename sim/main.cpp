@@ -25,6 +25,7 @@ const char* kUsage =
     "  --stitcher R            answer to the stitch controller query: 1, 33 or none (default 1)\n"
     "  --machine K             serial (default), buttons or held: how stitching is switched\n"
     "  --needle-ms MS          length of one needle cycle (default 300)\n"
+    "  --delay MS              hold every reply back MS milliseconds (a slow controller)\n"
     "The first line on standard output is the path of the pseudo-terminal.\n";
 
 bool ParseNumber(const char* s, double lo, double hi, double* out) {
@@ -81,6 +82,9 @@ int main(int argc, char** argv) {
                 return Fail("--stitcher needs 1, 33 (or another byte) or none");
         } else if (opt == "--machine") {
             if (!mc1sim::ParseMachineKind(value, &config.machine)) return Fail("--machine needs serial, buttons or held");
+        } else if (opt == "--delay") {
+            if (!ParseNumber(value, 0, 600000, &v)) return Fail("--delay needs 0 to 600000 milliseconds");
+            config.replyDelayMicros = int64_t(v * 1000);
         } else if (opt == "--needle-ms") {
             if (!ParseNumber(value, 1, 60000, &v)) return Fail("--needle-ms needs 1 to 60000");
             config.needleCycleMicros = int64_t(v * 1000);

@@ -128,7 +128,7 @@ void Simulator::ResetAll() {
     travel_.assign(1, Polyline{{0, 0}});
     needles_.clear();
     errorCode_ = errorReports_ = lastError_ = 0;
-    dropReplies_ = garbageReplies_ = nakMoves_ = failNeedles_ = loaderRefusals_ = 0;
+    dropReplies_ = dropPositions_ = garbageReplies_ = nakMoves_ = failNeedles_ = loaderRefusals_ = 0;
     strayEvery_ = 0;
     replies_ = 0;
     silent_ = false;
@@ -245,7 +245,7 @@ std::string Simulator::Reply(Bytes bytes, int64_t delay) {
         std::fill(bytes.begin(), bytes.end(), uint8_t(0xA5));
         note = " (garbage sent)";
     }
-    Pending p{now_ + delay, std::move(bytes)};
+    Pending p{now_ + delay + config_.replyDelayMicros, std::move(bytes)};
     auto at = std::upper_bound(out_.begin(), out_.end(), p.due,
                                [](int64_t due, const Pending& q) { return due < q.due; });
     out_.insert(at, std::move(p));
@@ -336,6 +336,12 @@ void Simulator::ExecuteRun() {
                 AppendInt32(b, x);
                 AppendInt32(b, y);
                 line = "GetXY";
+                if (dropPositions_ > 0) {
+                    --dropPositions_;
+                    line += " -> " + std::to_string(x) + " " + std::to_string(y);
+                    note = " (reply dropped)";
+                    break;
+                }
                 answer(b, std::to_string(x) + " " + std::to_string(y));
                 break;
             }

@@ -37,6 +37,7 @@ struct Config {
     int stitcherReply = 1;  // answer to '>': 1 robot mode, 33 handle bars not in robot mode, -1 silent
     MachineKind machine = MachineKind::Serial;
     int64_t needleCycleMicros = 300000;  // one needle cycle, down and up again
+    int64_t replyDelayMicros = 0;        // every reply is held back this long (a slow controller)
 };
 
 struct PathPoint {
@@ -113,6 +114,7 @@ private:
 
     // control commands
     std::string Hand(const std::vector<std::string>& args);
+    std::string Glide(const std::vector<std::string>& args);
     std::string JournalAnswer(const std::vector<std::string>& args) const;
     std::string Image(const std::vector<std::string>& args) const;
 
@@ -154,6 +156,7 @@ private:
 
     // injected faults
     int dropReplies_ = 0;
+    int dropPositions_ = 0;  // GetXY queries still to go unanswered
     int garbageReplies_ = 0;
     int strayEvery_ = 0;       // a stray byte goes before every strayEvery_-th reply (0 never)
     uint64_t replies_ = 0;     // replies queued, for strayEvery_

@@ -9,6 +9,7 @@
 #include "import/dxf_import.h"
 #include "import/qli_import.h"
 #include "tools/tool.h"
+#include "tools/tool_support.h"
 
 namespace {
 
@@ -52,8 +53,12 @@ int RunConvert(const ToolArgs& args)
         std::fclose(input);
         return kToolFailed;
     }
-    const bool converted = kind == ".dxf" ? ConvertDXF(input, output.stream()) >= 0
-                                          : ImportQLI(input, output.stream()) > 0;
+    bool converted = false;
+    {
+        ConsoleToStderr console;  // the import's console lines are not the result
+        converted = kind == ".dxf" ? ConvertDXF(input, output.stream()) >= 0
+                                   : ImportQLI(input, output.stream()) > 0;
+    }
     std::fclose(input);
     if (!converted) {
         output.Abandon();

@@ -12,6 +12,7 @@
 #include "machine/firmware.h"
 #include "machine/serial.h"
 #include "tools/tool.h"
+#include "tools/tool_support.h"
 
 namespace {
 
@@ -54,9 +55,13 @@ int RunFlash(const ToolArgs& args)
         return HEX_BAD_RECORD;
     }
     if (!device.empty()) setenv("CORVAN_SERIAL", device.c_str(), 1);
-    OpenPort();  // on failure the port stays closed and the upload reports no loader
-    const int result = SendHexFile(hex.get());
-    ClosePort();
+    int result = 0;
+    {
+        ConsoleToStderr console;  // the upload's console lines are not the result
+        OpenPort();  // on failure the port stays closed and the upload reports no loader
+        result = SendHexFile(hex.get());
+        ClosePort();
+    }
     std::printf("%s: %s (%d)\n", file.c_str(), Meaning(result), result);
     return result;
 }

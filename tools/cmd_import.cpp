@@ -7,24 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "files/file_ops.h"
 #include "tools/tool.h"
 
 namespace {
-
-std::string WithoutTrailingSlash(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-std::string BaseName(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 void PrintReport(const CopyEntryReport& r, int* failures)
 {

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/settings_load.h"
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "machine/motor_test.h"
 #include "machine/serial.h"
 #include "tools/tool.h"

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/settings.h"
 #include "app/settings_load.h"
 #include "machine/stitch_path.h"
 #include "patterns/layout.h"

@@ -1,22 +1,29 @@
 // corvan-tool stitch LAYOUT.qlf --device PATH [--box N] [--no-stitch] [--type T]
+//                   [--start-near X Y]
 // Runs a whole stitching run of one pattern box of a layout file against a controller (a
 // real one or mc1sim), headless: every question is answered OK or Yes and printed to
-// standard error. Exit status 0 when the path was completed, 1 (with the reason) when the
+// standard error. With --start-near the start question is answered SET START and the run
+// starts at the point the start dialog would pick for a head at (X, Y) thousandths. Exit status 0 when the path was completed, 1 (with the reason) when the
 // run did not get to its end, 2 for wrong arguments.
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/settings_load.h"
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
+#include "base/interface.h"
 #include "machine/controller.h"
+#include "machine/point_select.h"
 #include "machine/serial.h"
 #include "machine/stitching_run.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/pattern_box.h"
 #include "tools/tool.h"
+#include "tools/tool_support.h"
 
 namespace {
 
@@ -28,7 +35,28 @@ struct StitchOptions {
     int box = 0;
     bool stitching = true;
     int machineType = 0;
+    bool startNear = false;
+    int32_t nearX = 0, nearY = 0;
 };
+
+// The head position --start-near stands for, read by the start-point choice below.
+int32_t headX = 0, headY = 0;
+
+FullPattern_t* StartNearHead()
+{
+    return NearestStartPoint(interface_.stitchList, headX, headY);
+}
+
+bool ParseInt32(const std::string& text, int32_t* out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || v < INT32_MIN || v > INT32_MAX)
+        return false;
+    *out = static_cast<int32_t>(v);
+    return true;
+}
 
 bool ParseInt(const std::string& text, int low, int high, int* out)
 {
@@ -42,7 +70,7 @@ bool ParseInt(const std::string& text, int low, int high, int* out)
 
 // Every question answered affirmatively, every message on standard error; the last error
 // or warning is kept as the reason a run did not finish.
-void InstallAnsweringUi(std::string* lastProblem)
+void InstallAnsweringUi(std::string* lastProblem, bool setStart)
 {
     ResetUiHooks();
     uiHooks.showMessage = [lastProblem](int kind, int buttons, const std::string& text) {
@@ -54,8 +82,13 @@ void InstallAnsweringUi(std::string* lastProblem)
             *lastProblem = text;
         return AffirmativeResponse(buttons);
     };
-    uiHooks.showMessageSpecial = [](int, const std::string& text, const std::string&, int) {
+    uiHooks.showMessageSpecial = [setStart](int, const std::string& text,
+                                            const std::string& extraButton, int extraResponse) {
         std::fprintf(stderr, "[question] %s\n", text.c_str());
+        if (setStart) {
+            std::fprintf(stderr, "[answer] %s\n", extraButton.c_str());
+            return extraResponse;
+        }
         return static_cast<int>(RESPONSE_OK);
     };
 }
@@ -97,6 +130,12 @@ int RunStitch(const ToolArgs& args)
                 return ToolUsage(kCommand, "--box needs a box number from 0 to 49");
             else if (arg == "--type" && !ParseInt(value, 0, 11, &o.machineType))
                 return ToolUsage(kCommand, "--type needs a machine type from 0 to 11");
+        } else if (arg == "--start-near") {
+            if (i + 2 >= args.size() || !ParseInt32(args[i + 1], &o.nearX) ||
+                !ParseInt32(args[i + 2], &o.nearY))
+                return ToolUsage(kCommand, "--start-near needs X and Y in thousandths of an inch");
+            o.startNear = true;
+            i += 2;
         } else if (arg == "--no-stitch") {
             o.stitching = false;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -113,9 +152,12 @@ int RunStitch(const ToolArgs& args)
         return ToolUsage(kCommand, "no device given (--device PATH)");
 
     std::string problem;
-    InstallAnsweringUi(&problem);
+    InstallAnsweringUi(&problem, o.startNear);
+    headX = o.nearX;
+    headY = o.nearY;
+    runSelectPoint = o.startNear ? StartNearHead : nullptr;
     ResetLayout();
-    if (LoadLayout(o.layout, 1, 1) != 1) {
+    if (LoadLayoutForTool(o.layout) != 1) {
         std::fprintf(stderr, "corvan-tool: cannot load the layout %s\n", o.layout.c_str());
         return kToolFailed;
     }
@@ -125,19 +167,25 @@ int RunStitch(const ToolArgs& args)
     }
     currentBox = o.box;
 
-    setenv("CORVAN_SERIAL", o.device.c_str(), 1);
-    if (OpenPort() < 0) {
-        std::fprintf(stderr, "corvan-tool: cannot open %s\n", o.device.c_str());
-        return kToolFailed;
-    }
-    LoadRunSettings(o.machineType);
-    runWidgets.stitchingToggle = o.stitching;
+    bool completed = false;
+    std::string reason;
+    {
+        // The program's console lines are not the result: they go to standard error.
+        ConsoleToStderr console;
+        setenv("CORVAN_SERIAL", o.device.c_str(), 1);
+        if (OpenPort() < 0) {
+            std::fprintf(stderr, "corvan-tool: cannot open %s\n", o.device.c_str());
+            return kToolFailed;
+        }
+        LoadRunSettings(o.machineType);
+        runWidgets.stitchingToggle = o.stitching;
 
-    startButtonReleased();
-    const bool completed = runCompleted == 1;
-    const std::string reason = runEndReason;
-    ClosePort();
-    ResetLayout();
+        startButtonReleased();
+        completed = runCompleted == 1;
+        reason = runEndReason;
+        ClosePort();
+        ResetLayout();
+    }
     if (completed) {
         std::printf("%s: box %d %s to its end\n", o.layout.c_str(), o.box,
                     o.stitching ? "stitched" : "travelled");

@@ -1,12 +1,19 @@
-// Loading a layout for a command: no questions, the core's console lines on standard error.
-#include "app/message_windows.h"
+// Reading a layout for a command: no questions and no windows; the core's console lines and
+// why a read failed go to standard error.
+#include <cstdio>
+
 #include "patterns/layout_file.h"
 #include "tools/tool_support.h"
 
 int LoadLayoutForTool(const std::string& path)
 {
-    ConsoleToStderr quiet;
-    const int loaded = LoadLayout(path, 1, 1);
-    CloseWaitingWindow(waitWindow);
-    return loaded;
+    std::string problem;
+    int read = 0;
+    {
+        ConsoleToStderr quiet;
+        read = ReadLayoutFile(path, &problem);
+    }
+    if (!read && !problem.empty())
+        std::fprintf(stderr, "[message] %s\n", problem.c_str());
+    return read;
 }

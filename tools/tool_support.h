@@ -21,6 +21,6 @@ private:
     int savedStdout_ = -1;
 };
 
-// Loads a layout file without questions; messages go to standard error. 1 on success
-// (defined in tool_layout.cpp).
+// Reads a layout file silently (ReadLayoutFile); why it failed goes to standard error. 1 on
+// success (defined in tool_layout.cpp).
 int LoadLayoutForTool(const std::string& path);

@@ -1,5 +1,5 @@
 // The camera's picture on the camera screen's area.
-#include "app/interface.h"
+#include "base/interface.h"
 #include "view/pattern_view.h"
 #include "view/view_paint.h"
 

@@ -8,10 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/main_menu.h"
-#include "app/sensitivity.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/sensitivity.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "machine/serial.h"
 #include "patterns/geometry.h"
@@ -222,7 +221,6 @@ void BeginCapture(int mode)
     ClearPatternBox(EnsureTemporaryBox());
     captureMode = mode == CAPTURE_BOX ? CAPTURE_BOX : CAPTURE_AREA;
     pollFailing = false;
-    stopPositionPollHook = StopPositionPoll;
     if (mode != CAPTURE_BOX) {
         interface_.capturePolling = 0;
         interface_.capturePrompt = kAreaBackLeft;

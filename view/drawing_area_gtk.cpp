@@ -2,8 +2,9 @@
 
 #include "view/drawing_area_gtk.h"
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_window.h"
+#include "view/machine_views.h"
 
 namespace {
 
@@ -42,15 +43,11 @@ gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer)
     return TRUE;
 }
 
-// The capture and trace views draw their own pictures; until then, their background with the
-// camera's picture over it.
-gboolean da_Background(GtkWidget* widget, GdkEventExpose*, gpointer)
+// The trace view (and the camera's): the recorded points over the camera picture.
+gboolean da_Capture(GtkWidget* widget, GdkEventExpose*, gpointer)
 {
-    cairo_t* cr = gdk_cairo_create(widget->window);
-    cairo_set_source_rgb(cr, 0xCC / 255.0, 1.0, 1.0);
-    cairo_paint(cr);
-    DrawCameraPicture(cr, widget->allocation.width, widget->allocation.height);
-    cairo_destroy(cr);
+    static ViewBuffer picture;
+    Blit(widget, picture, RenderCapture);
     return TRUE;
 }
 
@@ -67,7 +64,7 @@ GtkWidget* SetDrawingArea(int kind)
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                     GDK_BUTTON_MOTION_MASK);
     gtk_widget_set_size_request(area, setup.width, setup.height);
-    GCallback expose = G_CALLBACK(da_Background);
+    GCallback expose = G_CALLBACK(da_Capture);
     switch (setup.kind) {
     case DA_MOTOR_MOVE: expose = G_CALLBACK(da_MotorMove); break;
     case DA_PATTERN_VIEW: expose = G_CALLBACK(da_PatternView); break;

@@ -6,9 +6,9 @@
 
 #include <cstdlib>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_window.h"
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "view/capture.h"
 #include "view/drawing_area_gtk.h"
 #include "view/extents_view.h"

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
 #include "patterns/pattern_box.h"
 #include "view/capture.h"
 #include "view/extents_view.h"

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
+#include "base/settings.h"
 #include "patterns/geometry.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

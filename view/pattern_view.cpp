@@ -3,8 +3,8 @@
 #include <cmath>
 #include <map>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
 #include "patterns/geometry.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

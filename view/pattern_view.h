@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/screen_state.h"  // command, menuReady
 #include "view/pixbuf_draw.h"
 
 // --- State of the view --------------------------------------------------------------------
@@ -38,11 +39,6 @@
 extern int zoomAll;
 // 1 once the user has zoomed by hand; ZoomAll then does nothing until it is cleared.
 extern int zoomed;
-// The current edit mode of the pattern view: -1 none, 0 zoom, 1 pan, 2 measure, 4 delete
-// a line, 7 draw, 8 move all, 9 move one pattern, 10 stitching run.
-extern int command;
-// 1 while a long press has armed the pattern pop-up menu; the view shows a start mark.
-extern int menuReady;
 // Milliseconds (monotonic clock) of the stitching view's last repaint.
 extern int64_t lastUpdateTime;
 
@@ -143,6 +139,11 @@ private:
 // drawing area's size (view_area_width x view_area_height when not positive).
 void RenderPatternView(ViewBuffer& out, int width, int height);
 void DrawPatternView(cairo_t* cr, int width, int height);
+
+// The top-left pixel of a placement's image in box `box` at s inches per pixel, with the
+// view's pan: where the pattern view draws it.
+void PlacementImageOrigin(const struct LayoutNode* node, const struct PatternBox* box, float s,
+                          int* x0, int* y0);
 
 // da_SmallPatternView: zoom-to-fit when asked, then interface_.previewPixbuf scaled to the
 // area, over white.

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
-#include "app/status_bar.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
+#include "base/status_bar.h"
 #include "patterns/geometry.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
@@ -223,6 +223,13 @@ void ResolveSize(int* W, int* H)
 }
 
 }  // namespace
+
+void PlacementImageOrigin(const LayoutNode* node, const PatternBox* box, float s, int* x0, int* y0)
+{
+    const Placement p = PlacementPixel(node, box, s);
+    *x0 = p.x0;
+    *y0 = p.y0;
+}
 
 void DrawPatternView(cairo_t* cr, int W, int H)
 {

@@ -7,7 +7,7 @@
 #include <numeric>
 #include <vector>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "patterns/geometry.h"
 #include "patterns/pattern.h"
 #include "view/view_paint.h"

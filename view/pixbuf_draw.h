@@ -8,18 +8,9 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include <memory>
+#include "base/pixbuf_ptr.h"
 
 struct Pattern;
-
-// One owned reference to a pixbuf.
-struct PixbufUnref {
-    void operator()(GdkPixbuf* p) const
-    {
-        if (p != nullptr) g_object_unref(p);
-    }
-};
-using PixbufPtr = std::unique_ptr<GdkPixbuf, PixbufUnref>;
 
 // No pattern image is made larger than this many pixels (64 MB). At the finest scale
 // (0.001 inch per pixel) a 5-inch pattern would otherwise ask for a 100-megapixel image.

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "patterns/pattern.h"
 #include "view/pixbuf_draw.h"
 

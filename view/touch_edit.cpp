@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
-#include "app/settings.h"
-#include "app/status_bar.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
+#include "base/status_bar.h"
+#include "base/ui_hooks.h"
 #include "machine/controller.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/gui_probe_gtk.h"
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_window.h"
 #include "app/popup_menu.h"
-#include "app/settings.h"
-#include "app/status_bar.h"
+#include "base/settings.h"
+#include "base/status_bar.h"
 #include "patterns/layout.h"
 #include "patterns/pattern_box.h"
 #include "view/pattern_view.h"

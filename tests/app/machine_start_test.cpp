@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/machine_start.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/settings_load.h"
 #include "app/startup.h"
 #include "machine/run_state.h"

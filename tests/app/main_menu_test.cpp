@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_menu.h"
-#include "app/screen_config.h"
-#include "app/screen_state.h"
-#include "app/sensitivity.h"
+#include "base/screen_config.h"
+#include "base/screen_state.h"
+#include "base/sensitivity.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
+#include "view/capture.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -203,13 +204,15 @@ TEST(HomeMenu, AddPatternReleasesTheMachineAndTheLocks)
     uiHooks.setToggle = [&](ToolbarToggle t, bool on) { toggles.push_back({t, on}); };
     static int pollsStopped;
     pollsStopped = 0;
-    stopPositionPollHook = [] { ++pollsStopped; };
+    stopPollTimerHook = [] { ++pollsStopped; };
+    interface_.capturePolling = 1;
     ResetLayout();
     command = 9;
     menuMainAddPattern();
     EXPECT_EQ(command, -1);
     EXPECT_EQ(pollsStopped, 1);
-    stopPositionPollHook = nullptr;
+    EXPECT_EQ(interface_.capturePolling, 0);
+    stopPollTimerHook = nullptr;
     EXPECT_EQ(toggles, (std::vector<std::pair<ToolbarToggle, bool>>{
                            {ToolbarToggle::LockX, false}, {ToolbarToggle::LockY, false}}));
     EXPECT_EQ(ui.screens, (std::vector<Screen>{Screen::PatternSelect}));

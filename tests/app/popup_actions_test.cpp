@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/popup_actions.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/main_menu.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"

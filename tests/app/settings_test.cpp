@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/settings_load.h"
 #include "support/temp_dir.h"
 

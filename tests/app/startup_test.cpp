@@ -3,7 +3,7 @@
 #include <signal.h>
 
 #include "app/startup.h"
-#include "app/status_bar.h"
+#include "base/status_bar.h"
 #include "machine/serial.h"
 #include "support/pty_pair.h"
 #include "support/scripted_ui.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "camera/camera.h"
 #include "camera/camera_control.h"
 #include "camera/fake_video.h"

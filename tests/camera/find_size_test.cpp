@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
 #include "camera/camera.h"
 #include "camera/camera_control.h"
 #include "camera/find_size.h"

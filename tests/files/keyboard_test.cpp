@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "files/keyboard.h"
 #include "support/temp_dir.h"
 

@@ -1,7 +1,9 @@
 """A quilter's whole job in the real window, driven only by taps and by pushing mc1sim's
 carriage by hand: the quilting area set up on a first start from three corners, a sample
 pattern added from the pattern select screen, stitched with Start, and the program idle
-again. mc1sim's stitched path is then compared with the placed pattern.
+again. mc1sim's stitched path is then compared with the placed pattern. Started once more,
+the run is stopped with Stop; the stored mask is the run's during both runs and the idle one
+after them.
 
 With $CORVAN_SCREENS set to a folder, the extents screen and the run in progress are saved
 there as PNG files (that is how docs/screens/ is made)."""
@@ -21,6 +23,7 @@ check = checks.check
 
 PATTERN = "Stars/pentagram.qcc"
 NORMAL_MASK = 0x37FFFFF
+STITCHING_MASK = 0x800000
 BUTTON = 32  # confirm_button_size of data/screen.conf
 TABLE = (14, 9)  # inches: a small quilt, so the screenshots show the pattern large
 START_QUESTION = "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START."
@@ -140,6 +143,7 @@ def stitch(s, st):
     s.tap_response(bobbin)
     st = wait_for_state(s, lambda l: l["screen"] == "StitchingView", 30, "the stitching view")
     check(st["toolbar"]["Stitching"]["active"], "the run stitches")
+    check(st["mask"] == STITCHING_MASK, "the stored mask is the run's: %#x" % st["mask"])
     time.sleep(1.0)
     save_screen(s, "stitching-run.png")
     wait_for_state(s, lambda l: l["screen"] == "PatternView" and l["mask"] == NORMAL_MASK,
@@ -148,6 +152,18 @@ def stitch(s, st):
     check(not state["moving"] and state["queued"] == 0, "carriage at rest: %s" % state)
     check(not state["stitching"], "stitching switched off at the end")
     return s.journal()[journal_from:]
+
+
+def stop_run(s, st):
+    """Starts the pattern again and stops it with Stop once the stitching view shows."""
+    s.tap_rect(st["toolbar"]["Start"]["rect"])
+    s.tap_response(s.message(what="the start question"))
+    s.tap_response(s.message(timeout=60, what="the bobbin question"))
+    st = wait_for_state(s, lambda l: l["screen"] == "StitchingView", 30, "the stitching view")
+    check(st["mask"] == STITCHING_MASK, "mask during the second run: %#x" % st["mask"])
+    s.tap_rect(st["toolbar"]["Stop"]["rect"])
+    st = wait_for_state(s, lambda l: l["screen"] == "PatternView", 30, "the pattern view after Stop")
+    check(st["mask"] == NORMAL_MASK, "mask after Stop: %#x" % st["mask"])
 
 
 def compare(journal, stitched):
@@ -185,6 +201,7 @@ def whole_job():
         st = add_pattern(s)
         journal = stitch(s, st)
         compare(journal, json.loads(s.sim("stitched")))
+        stop_run(s, s.state())
 
 
 def main():

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/sensitivity.h"
+#include "base/interface.h"
+#include "base/sensitivity.h"
 #include "machine/controller.h"
 #include "machine/serial.h"
 #include "machine/stitching_run.h"

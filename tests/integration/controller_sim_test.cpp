@@ -7,9 +7,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "app/machine_start.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/settings_load.h"
 #include "app/startup.h"
 #include "machine/controller.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/settings.h"
-#include "app/sensitivity.h"
+#include "base/settings.h"
+#include "base/sensitivity.h"
 #include "machine/controller.h"
 #include "machine/motor_test.h"
 #include "machine/serial.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/settings.h"
 #include "machine/controller.h"
 #include "machine/run_state.h"
 #include "machine/serial.h"

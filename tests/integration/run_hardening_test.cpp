@@ -8,9 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "app/interface.h"
-#include "app/settings.h"
-#include "app/ui_hooks.h"
+#include "base/interface.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
+#include "base/ui_hooks.h"
 #include "machine/run_state.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"
@@ -280,7 +281,7 @@ TEST_F(RunHardening, StartTappedWhileAStoppedRunUnwindsStartsNothing)
 
     EXPECT_TRUE(tapped);
     EXPECT_EQ(runActive, 0);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
     // One start byte: the tap sent nothing and asked nothing (the script has no second
     // start question), and the stopped run's path is still whole.
@@ -372,7 +373,7 @@ TEST_F(RunHardening, AStalledLeadLineEndsWithRobotNotResponsive)
     startButtonReleased();
 
     EXPECT_EQ(runActive, 0);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
 }
 
 TEST_F(RunHardening, ASilentLineEndsTheLeadLineWithUnableToSendAllPoints)
@@ -388,7 +389,7 @@ TEST_F(RunHardening, ASilentLineEndsTheLeadLineWithUnableToSendAllPoints)
     startButtonReleased();
 
     EXPECT_EQ(runActive, 0);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
 }
 
 // --- The line goes away --------------------------------------------------------------------
@@ -417,7 +418,7 @@ TEST_F(RunHardening, AHangUpMidRunStopsTheRunAndALaterRunWorksOnceTheLineIsBack)
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(runCompleted, 0);
     EXPECT_EQ(runEndReason, "the line to the controller was hung up");
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
 
     // Back again: the next Start opens the line anew and the run goes to its end.

@@ -5,8 +5,9 @@
 
 #include <unistd.h>
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
 #include "machine/run_state.h"
 #include "machine/stitch_path.h"
 #include "machine/stitch_control.h"
@@ -73,8 +74,8 @@ TEST_F(StitchingRun, TwoPlacementsFarApartTieOffTravelAndTieInAgain)
     EXPECT_EQ(interface_.stitchList, nullptr);
     EXPECT_EQ(fpTemp, nullptr);
     ASSERT_FALSE(ui->masks.empty());
-    EXPECT_EQ(ui->masks.front(), kRunMask);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.front(), kMaskStitching);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     ASSERT_FALSE(ui->screens.empty());
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
 
@@ -173,12 +174,15 @@ TEST_F(StitchingRun, PauseAndResumeSendEveryPointOnce)
     EXPECT_EQ(SimController::Word(sim->Control("state"), "stitching"), "false");
     ASSERT_NE(fpTemp, nullptr);
     EXPECT_NE(fpTemp->next, nullptr) << "paused before the end";
+    // The stored mask is the one on the screen: still the run's while paused.
+    EXPECT_EQ(CurrentSensitivity(), kMaskStitching);
 
     onEvents = nullptr;
     OnBtnPauseToggled(false);
 
     EXPECT_EQ(runCompleted, 1);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
+    EXPECT_EQ(CurrentSensitivity(), kMaskNormal);
     const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
     EXPECT_EQ(MovesAt(j, kPathSpeed), Streamed(preparedPath, nullptr, {}));
     EXPECT_TRUE(InOrder(preparedPath, StitchedVertices(sim->Control("stitched"))));
@@ -202,7 +206,7 @@ TEST_F(StitchingRun, StopDuringTheLeadLineIsNoError)
 
     EXPECT_NE(out.find("LL STOPPED"), std::string::npos);
     EXPECT_EQ(runActive, 0);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
     const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
     EXPECT_EQ(j.shape.find('K'), std::string::npos) << j.shape;
@@ -226,7 +230,7 @@ TEST_F(StitchingRun, StopInTheMiddleLeavesTheMachineIdle)
 
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(runCompleted, 0);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
     EXPECT_FALSE(runWidgets.pauseExists);
     EXPECT_TRUE(runWidgets.stitchingSensitive);
@@ -327,7 +331,7 @@ TEST_F(ThreadBreak, FailedLeadLineBackStopsTheRun)
     // Nothing is left waiting: no bobbin question, the machine idle, the screen normal.
     EXPECT_EQ(runActive, 0);
     EXPECT_FALSE(runWidgets.pauseExists);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
     const ReadJournal after = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
     EXPECT_EQ(after.shape.find('P'), std::string::npos) << after.shape;
@@ -361,7 +365,7 @@ TEST_F(StitchingRun, ErrorStatusStopsTheRunWithTheTextForItsCode)
         startButtonReleased();
         EXPECT_EQ(runActive, 0);
         EXPECT_EQ(runCompleted, 0);
-        EXPECT_EQ(ui->masks.back(), kIdleMask);
+        EXPECT_EQ(ui->masks.back(), kMaskNormal);
         FreeStitchList();
     }
 }
@@ -431,7 +435,7 @@ TEST_F(StitchingRun, StalledCarriageStopsTheRunWithoutAMessage)
     startButtonReleased();
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(runCompleted, 0);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     EXPECT_EQ(ui->screens.back(), Screen::PatternView);
 }
 
@@ -452,7 +456,7 @@ TEST_F(StitchingRun, SilentLineStopsTheRunInsteadOfHanging)
     startButtonReleased();
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(runCompleted, 0);
-    EXPECT_EQ(ui->masks.back(), kIdleMask);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
     sim->Control("silent off");
 }
 

@@ -2,8 +2,8 @@
 // the stitched pass, and jumps that ask the operator nothing.
 #include <gtest/gtest.h>
 
-#include "app/interface.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/settings.h"
 #include "machine/run_state.h"
 #include "machine/stitching_run.h"
 #include "machine/test_run.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "machine/controller.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"

@@ -2,8 +2,8 @@
 // stitch controller's odd replies, and a controller that goes quiet in the middle of a test.
 #include <gtest/gtest.h>
 
-#include "app/sensitivity.h"
-#include "app/settings.h"
+#include "base/sensitivity.h"
+#include "base/settings.h"
 #include "machine/controller.h"
 #include "machine/motor_test.h"
 #include "machine/run_state.h"

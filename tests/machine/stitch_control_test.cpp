@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "machine/controller.h"
 #include "machine/serial.h"
 #include "machine/stitch_control.h"

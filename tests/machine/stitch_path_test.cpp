@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
-#include "app/settings.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
+#include "base/settings.h"
 #include "machine/run_state.h"
 #include "machine/stitch_path.h"
 #include "patterns/layout.h"

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <sstream>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/pattern.h"
@@ -391,6 +391,35 @@ TEST(LayoutFileSave, NameRulesAndOverwriteQuestion)
     EXPECT_NE(log.find("Layout Filename is: ./Layout/mylayout2final.qlf\n"), std::string::npos);
     EXPECT_NE(log.find("No quilting area: layout not saved"), std::string::npos);
     EXPECT_GT(dir.Read("Layout/keep.qlf").size(), 3u);
+}
+
+TEST(LayoutFileLoad, ReadLayoutFileAsksNothingAndSaysWhyItFailed)
+{
+    TempDir dir;
+    mkdir("Layout", 0777);
+    BuildLayout({0, 1}, {0});
+    const std::string saved = DescribeLayout();
+    ASSERT_EQ(SaveLayout("quilt", 0, 0), 1);
+    BuildLayout({4}, {});
+    ScriptedUi ui;  // a message would fail the test
+    interface_.current_layout = "kept";
+    std::string problem = "stale";
+    EXPECT_EQ(ReadLayoutFile("./Layout/quilt.qlf", &problem), 1);
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(DescribeLayout(), saved);
+    EXPECT_EQ(interface_.current_layout, "kept");
+
+    EXPECT_EQ(ReadLayoutFile("./Layout/none.qlf", &problem), 0);
+    EXPECT_EQ(problem, "COULD NOT OPEN LAYOUT FILE.");
+    EXPECT_EQ(DescribeLayout(), saved);  // nothing erased
+    dir.Write("Layout/cut.qlf", std::string("\x01\x00\x00", 3));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ReadLayoutFile("./Layout/cut.qlf", &problem), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(problem, "ERROR READING LAYOUT FILE.");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.waitingMessages.empty());
+    ResetLayout();
 }
 
 TEST(LayoutFileLoad, QuestionWaitingWindowNameAndTheRecoveryException)

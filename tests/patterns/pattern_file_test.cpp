@@ -390,7 +390,8 @@ TEST_F(PatternFileTest, SaveAsAsksForTheNameAndBeforeOverwriting)
     EXPECT_FALSE(dir.Exists("escape.qcc"));
 
     testing::internal::CaptureStdout();
-    ui.Type(std::string(70, 'L'));  // too long for a pattern path: refused, nothing written
+    // too long for a pattern path: refused with the message, nothing written
+    ui.Type(std::string(70, 'L')).Expect("INVALID PATTERN NAME.", RESPONSE_OK);
     EXPECT_EQ(SavePatternAs(p), 0);
     testing::internal::GetCapturedStdout();
     EXPECT_FALSE(dir.Exists("patterns/" + std::string(70, 'L') + ".qcc"));

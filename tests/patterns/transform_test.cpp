@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/interface.h"
-#include "app/message_windows.h"
+#include "base/interface.h"
+#include "base/message_windows.h"
 #include "app/popup_actions.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "patterns/auto_center.h"
 #include "patterns/box_margin.h"
 #include "patterns/layout.h"
@@ -19,7 +19,7 @@
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "patterns/transform.h"
-#include "patterns/undo.h"
+#include "app/undo.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

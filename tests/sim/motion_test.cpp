@@ -111,3 +111,47 @@ TEST(SimMotion, ReleasedAxesMoveOnlyByHand) {
     EXPECT_TRUE(RunToFinish(sim));
     EXPECT_EQ(Position(sim), std::make_pair(0, 0));
 }
+
+TEST(SimMotion, GlideCarriesReleasedAxesAlongAStraightLine) {
+    Simulator sim;
+    EXPECT_EQ(sim.Control("glide 1000 500 100"), "error: both motors are holding; release an axis first");
+    for (const char* bad : {"glide 1 2", "glide a 2 3", "glide 1 2 -5", "glide 1 2 3 4", "glide 1 2 3600001"})
+        EXPECT_EQ(sim.Control(bad).rfind("error", 0), 0u) << bad;
+
+    Talk(sim, {21, 23});  // both released
+    EXPECT_EQ(sim.Control("glide 1000 -500 100"), "ok 0 0") << "the glide starts from where it is";
+    sim.Advance(25000);
+    EXPECT_EQ(Position(sim), std::make_pair(250, -125));
+    sim.Advance(50000);
+    EXPECT_EQ(Position(sim), std::make_pair(750, -375));
+    sim.Advance(500000);
+    EXPECT_EQ(Position(sim), std::make_pair(1000, -500)) << "and stops at its end";
+
+    // A hand move ends a glide under way; a new glide starts from the place reached.
+    sim.Control("glide 2000 -500 100");
+    sim.Advance(50000);
+    EXPECT_EQ(sim.Control("hand 0 0"), "ok 0 0");
+    sim.Advance(100000);
+    EXPECT_EQ(Position(sim), std::make_pair(0, 0));
+
+    // A motor that holds keeps its axis; the glide moves only the free one.
+    Talk(sim, {24});  // Y holds
+    sim.Control("glide 400 800 40");
+    sim.Advance(20000);
+    EXPECT_EQ(Position(sim), std::make_pair(200, 0));
+    sim.Advance(20000);
+    EXPECT_EQ(Position(sim), std::make_pair(400, 0));
+    EXPECT_EQ(sim.Control("glide 10 10 0"), "ok 10 0") << "0 ms is a hand move";
+}
+
+TEST(SimMotion, DroppedPositionRepliesLeaveEverythingElseAnswered) {
+    Simulator sim;
+    EXPECT_EQ(sim.Control("drop-xy 2"), "ok");
+    EXPECT_TRUE(Talk(sim, {15}).empty());
+    EXPECT_EQ(Status(sim), 253) << "other queries are still answered";
+    EXPECT_TRUE(Talk(sim, {15}).empty());
+    EXPECT_EQ(Position(sim), std::make_pair(0, 0));
+    EXPECT_EQ(sim.Control("journal"),
+              "GetXY -> 0 0 (reply dropped)\nCheckBuffer -> 253\nGetXY -> 0 0 (reply dropped)\nGetXY -> 0 0\nend");
+    EXPECT_EQ(sim.Control("drop-xy x").rfind("error", 0), 0u);
+}

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 class ScriptedUi {
 public:

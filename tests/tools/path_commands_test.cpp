@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "patterns/layout.h"
 #include "patterns/layout_file.h"
 #include "patterns/pattern.h"
@@ -143,10 +143,17 @@ TEST(LayoutShowCommand, SummarisesEveryPartOfTheLayout)
           "  box 1 (0 placements)", "placements: 2\n",
           "  1: box 0, pattern 0 (ell) at 1.300, 1.000\n", "arrays: 0\n"})
         EXPECT_NE(layout.out.find(expected), std::string::npos) << expected << "\n" << layout.out;
+    // The summary alone on standard output; the file is read without a waiting window.
+    EXPECT_EQ(layout.out.rfind("layout test.qlf\nquilting area: ", 0), 0u) << layout.out;
+    ASSERT_GE(layout.out.size(), 10u);
+    EXPECT_EQ(layout.out.substr(layout.out.size() - 10), "arrays: 0\n") << layout.out;
+    EXPECT_EQ(layout.err.find("Waiting Window"), std::string::npos) << layout.err;
 
     ToolRun absent = RunTool({"layout", "show", "absent.qlf"});
     EXPECT_EQ(absent.status, 1);
-    EXPECT_NE(absent.err.find("cannot load the layout absent.qlf"), std::string::npos);
+    EXPECT_EQ(absent.out, "");
+    EXPECT_EQ(absent.err, "[message] COULD NOT OPEN LAYOUT FILE.\n"
+                          "corvan-tool: cannot load the layout absent.qlf\n");
     EXPECT_EQ(RunTool({"layout", "show", "a.qlf", "b.qlf"}).status, 2);
 }
 

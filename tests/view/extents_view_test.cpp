@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
 #include "patterns/pattern_box.h"
 #include "support/temp_dir.h"
 #include "view/capture.h"

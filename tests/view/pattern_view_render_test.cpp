@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
-#include "app/status_bar.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
+#include "base/status_bar.h"
 #include "support/temp_dir.h"
 #include "view/pattern_view.h"
 #include "view/view_fixtures.h"

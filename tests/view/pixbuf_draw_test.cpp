@@ -7,7 +7,7 @@
 #include <set>
 #include <utility>
 
-#include "app/interface.h"
+#include "base/interface.h"
 #include "view/pixbuf_draw.h"
 #include "view/view_paint.h"
 #include "view/view_fixtures.h"

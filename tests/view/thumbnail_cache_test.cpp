@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <glib/gstdio.h>
 
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 #include "view/pixbuf_draw.h"

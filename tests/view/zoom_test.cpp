@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/interface.h"
-#include "app/screen_config.h"
+#include "base/interface.h"
+#include "base/screen_config.h"
 #include "patterns/geometry.h"
 #include "view/pattern_view.h"
 #include "view/view_fixtures.h"

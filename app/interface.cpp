@@ -1,8 +1,0 @@
-#include "app/interface.h"
-
-Interface interface_;
-
-void DropPreviewPixbuf()
-{
-    interface_.previewPixbuf.reset();
-}

@@ -1,0 +1,8 @@
+#include "base/interface.h"
+
+Interface interface_;
+
+void DropPreviewPixbuf()
+{
+    interface_.previewPixbuf.reset();
+}

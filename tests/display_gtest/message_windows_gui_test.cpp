@@ -1,0 +1,196 @@
+// The real GTK message, status and waiting windows, driven from inside the main loop.
+// With CORVAN_SCREENSHOT_DIR set, each window is also photographed with `import`.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "base/message_windows.h"
+#include "app/message_windows_gtk.h"
+#include "base/screen_config.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+void RunPending()
+{
+    while (gtk_events_pending())
+        gtk_main_iteration();
+}
+
+void Screenshot(const std::string& name)
+{
+    const char* dir = std::getenv("CORVAN_SCREENSHOT_DIR");
+    if (dir == nullptr)
+        return;
+    for (int i = 0; i < 20; ++i) {  // let the window map and draw
+        RunPending();
+        g_usleep(10000);
+    }
+    std::string file = std::string(dir) + "/" + name + ".png";
+    gchar* argv[] = {const_cast<gchar*>("import"), const_cast<gchar*>("-window"),
+                     const_cast<gchar*>("root"), const_cast<gchar*>(file.c_str()), nullptr};
+    g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                 nullptr, nullptr, nullptr);
+}
+
+GtkWidget* FindToplevel(GType type)
+{
+    GtkWidget* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* l = windows; l != nullptr; l = l->next)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(l->data, type) && GTK_WIDGET_VISIBLE(GTK_WIDGET(l->data)))
+            found = GTK_WIDGET(l->data);
+    g_list_free(windows);
+    return found;
+}
+
+GtkWidget* FindButton(GtkWidget* container, const std::string& label)
+{
+    if (GTK_IS_BUTTON(container)) {
+        const gchar* l = gtk_button_get_label(GTK_BUTTON(container));
+        return l != nullptr && label == l ? container : nullptr;
+    }
+    if (!GTK_IS_CONTAINER(container))
+        return nullptr;
+    GtkWidget* found = nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(container));
+    for (GList* l = children; l != nullptr && found == nullptr; l = l->next)
+        found = FindButton(GTK_WIDGET(l->data), label);
+    g_list_free(children);
+    return found;
+}
+
+// Runs `action` from the main loop while a modal window is up.
+void Later(std::function<void()> action)
+{
+    auto* heap = new std::function<void()>(std::move(action));
+    g_timeout_add(50, [](gpointer data) -> gboolean {
+        auto* f = static_cast<std::function<void()>*>(data);
+        (*f)();
+        delete f;
+        return FALSE;
+    }, heap);
+}
+
+class GtkWindowsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
+    }
+    void SetUp() override
+    {
+        namespace fs = std::filesystem;
+        fs::copy(std::string(CORVAN_SOURCE_DIR) + "/data/images", dir / "images");
+        ParseConfig();
+        InstallGtkUiHooks();
+    }
+    void TearDown() override { ResetUiHooks(); }
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(GtkWindowsTest, MessageWindowAnswersWithTheButtonPressed)
+{
+    std::string markup;
+    int x = -1, y = -1, labelWidth = 0, labelHeight = 0;
+    bool wraps = false;
+    Later([&] {
+        GtkWidget* dialog = FindToplevel(GTK_TYPE_MESSAGE_DIALOG);
+        ASSERT_NE(dialog, nullptr);
+        Screenshot("message");
+        GtkWidget* label = GTK_MESSAGE_DIALOG(dialog)->label;
+        markup = gtk_label_get_label(GTK_LABEL(label));
+        gtk_widget_get_size_request(label, &labelWidth, &labelHeight);
+        wraps = gtk_label_get_line_wrap(GTK_LABEL(label));
+        gtk_window_get_position(GTK_WINDOW(dialog), &x, &y);
+        gtk_button_clicked(GTK_BUTTON(FindButton(dialog, GTK_STOCK_CANCEL)));
+    });
+    EXPECT_EQ(ShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL, "\nDELETE <ALL> & GO?"), RESPONSE_CANCEL);
+    EXPECT_EQ(markup, "<span font_desc=\"Sans 10\">\nDELETE &lt;ALL&gt; &amp; GO?</span>");
+    EXPECT_EQ(x, screen_width / 2 - 160);
+    EXPECT_EQ(y, screen_height / 2 - 120);
+    EXPECT_EQ(labelWidth, message_width - 100);
+    EXPECT_EQ(labelHeight, message_height - 50);
+    EXPECT_TRUE(wraps);
+    RunPending();
+    EXPECT_EQ(FindToplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);  // destroyed after use
+
+    Later([&] {
+        GtkWidget* dialog = FindToplevel(GTK_TYPE_MESSAGE_DIALOG);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_NE(FindButton(dialog, GTK_STOCK_OK), nullptr);
+        gtk_button_clicked(GTK_BUTTON(FindButton(dialog, "SET START")));
+    });
+    EXPECT_EQ(ShowMessageSpecial(MSG_QUESTION, "START STITCHING?", "SET START", -99), -99);
+
+    Later([&] { gtk_widget_destroy(FindToplevel(GTK_TYPE_MESSAGE_DIALOG)); });
+    EXPECT_EQ(ShowMessage(MSG_ERROR, BUTTONS_OK, "GONE"), RESPONSE_DELETE);
+}
+
+TEST_F(GtkWindowsTest, StatusWindowStopIsOnlyAFlag)
+{
+    StatusWindow* w = CreateStatusWindow("IMPORTING");
+    auto* gw = static_cast<GtkStatusWindow*>(w->window);
+    ASSERT_NE(gw, nullptr);
+    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(gw->progressBar)), "Converting Pattern");
+    StatusWindowSetText(w, "Gathering Points");
+    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(gw->progressBar)), "Gathering Points");
+    Screenshot("status");
+
+    gtk_button_clicked(GTK_BUTTON(FindButton(gw->window, "STOP")));
+    UpdateStatusWindow(w, 500);
+    EXPECT_EQ(w->abortRequested, 1u);
+    EXPECT_TRUE(GTK_WIDGET_VISIBLE(gw->window));
+    CloseStatusWindow(w);
+    RunPending();
+}
+
+TEST_F(GtkWindowsTest, WaitingWindowAnimatesAndCancels)
+{
+    static int undone = 0;
+    restoreUndoOnCancel = [] { ++undone; };
+    WaitingWindow* w = CreateWaitingWindow("\n\nUPDATING PATTERNS", 1);
+    w->undoOnCancel = 1;
+    auto* gw = static_cast<GtkWaitingWindow*>(w->window);
+    ASSERT_NE(gw, nullptr);
+    EXPECT_EQ(gtk_image_get_storage_type(GTK_IMAGE(gw->animation)), GTK_IMAGE_ANIMATION);
+    WaitingWindowSetInfo(w, "PATTERN 3 OF 7");
+    EXPECT_TRUE(GTK_WIDGET_VISIBLE(gw->cancelButton));
+    int width = 0, height = 0;
+    gtk_widget_get_size_request(gw->cancelButton, &width, &height);
+    EXPECT_EQ(width, 100);
+    EXPECT_EQ(height, menubar_height);
+    gtk_widget_get_size_request(gw->window, &width, &height);
+    EXPECT_EQ(width, screen_width);
+    EXPECT_EQ(height, screen_height);
+    Screenshot("waiting");
+
+    gtk_button_clicked(GTK_BUTTON(gw->cancelButton));
+    EXPECT_EQ(undone, 1);
+    EXPECT_EQ(w->window, nullptr);
+    EXPECT_EQ(keepWaitingWindowOpen, 0);
+    CloseWaitingWindow(w);  // its owner closing afterwards is harmless
+    restoreUndoOnCancel = nullptr;
+    RunPending();
+
+    // The large picture set, without Cancel; a missing picture leaves an empty image.
+    icon_style = 1;
+    w = CreateWaitingWindow("\n\nLOADING LAYOUT FILE", 0);
+    gw = static_cast<GtkWaitingWindow*>(w->window);
+    EXPECT_FALSE(GTK_WIDGET_VISIBLE(gw->cancelButton));
+    gtk_widget_get_size_request(gw->cancelButton, &width, &height);
+    EXPECT_EQ(width, 200);
+    CloseWaitingWindow(w);
+    std::filesystem::remove(dir / "images/waitingIcon200.gif");
+    w = CreateWaitingWindow("\n\nLOADING LAYOUT FILE", 0);
+    gw = static_cast<GtkWaitingWindow*>(w->window);
+    EXPECT_EQ(gtk_image_get_storage_type(GTK_IMAGE(gw->animation)), GTK_IMAGE_EMPTY);
+    CloseWaitingWindow(w);
+    RunPending();
+}
