@@ -218,6 +218,8 @@ bool HandleEnduranceJump(bool stitching)
     if (!Wait())
         return false;
     Halt();
+    // The rest of the pass runs at the stitching speed, not at the lead line's.
+    SetSpeed(static_cast<int>(maxSpeed));
     SendFortyNine();
     if (stitching)
         StitchOn();

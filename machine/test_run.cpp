@@ -38,7 +38,7 @@ void EndRun()
     runWidgets.pauseExists = false;
     runWidgets.pauseToggle = false;
     run::WidgetsChanged();
-    SetSensitivity(kIdleMask);
+    SetSensitivity(kMaskNormal);
 }
 
 // Builds the path and travels to its first point. False (reported, run ended) on failure.

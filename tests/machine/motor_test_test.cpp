@@ -91,7 +91,10 @@ TEST(MotorTest, PassMarkIsMoreThan8500CountsOnTheTestedAxis)
     EXPECT_TRUE(pass.result.passed);
     EXPECT_EQ(XKp, 31) << "the controller's constants are stored";
     EXPECT_EQ(Err, 250);
-    EXPECT_EQ(pass.received.find(Bytes({CMD_SET_HOME})), std::string::npos) << "the origin stays";
+    // The origin stays: no SetHome between the speed and reading the start position.
+    EXPECT_EQ(pass.received.substr(8, 12),
+              WithInt(CMD_SET_SPEED, 80) + Bytes({CMD_HALT, CMD_CLEAR_BUFFER, CMD_HAND_OVER,
+                                                  CMD_ENABLE_X, CMD_ENABLE_Y, CMD_RESUME, CMD_GET_XY}));
     EXPECT_EQ(pass.received.substr(pass.received.size() - Epilogue().size()), Epilogue());
     // The tested axis keeps its gain, the other gets 5, integral and derivative off.
     EXPECT_NE(pass.received.find(WithInt(CMD_SET_MAX_ERR, 200) + WithInt(CMD_SET_XKP, 31) +
