@@ -36,6 +36,15 @@ int UiShowMessageSpecial(int kind, const std::string& text, const std::string& e
     return RESPONSE_OK;
 }
 
+int UiShowMessagePlus(int kind, int buttons, const std::string& text,
+                      const std::string& extraButton, int extraResponse)
+{
+    if (uiHooks.showMessagePlus)
+        return uiHooks.showMessagePlus(kind, buttons, text, extraButton, extraResponse);
+    std::fprintf(stderr, "[message] %s\n", text.c_str());
+    return AffirmativeResponse(buttons);
+}
+
 void* UiStatusOpen(const std::string& title)
 {
     return uiHooks.statusOpen ? uiHooks.statusOpen(title) : nullptr;
@@ -159,13 +168,6 @@ void UiReleaseAll()
 {
     if (uiHooks.releaseAllUi) uiHooks.releaseAllUi();
 }
-bool UiRotatePattern(Pattern* pattern, float degrees)
-{
-    if (!uiHooks.rotatePattern)
-        return false;
-    uiHooks.rotatePattern(pattern, degrees);
-    return true;
-}
 void UiStopWorkOnCancel()
 {
     if (uiHooks.stopWorkOnCancel) uiHooks.stopWorkOnCancel();
@@ -181,4 +183,15 @@ int UiScaleDialog(ScaleState& state)
 int UiPropertiesDialog(PropertiesState& state)
 {
     return uiHooks.propertiesDialog ? uiHooks.propertiesDialog(state) : RESPONSE_CANCEL;
+}
+
+void UiSelectPosition()
+{
+    if (uiHooks.selectPosition)
+        uiHooks.selectPosition();
+}
+
+int UiNestFineTune()
+{
+    return uiHooks.nestFineTune ? uiHooks.nestFineTune() : RESPONSE_OK;
 }

@@ -35,7 +35,6 @@
 #include <string>
 
 struct FullPattern_t;
-struct Pattern;
 struct ScaleState;
 struct PropertiesState;
 
@@ -80,6 +79,10 @@ struct UiHooks {
     std::function<int(int kind, int buttons, const std::string& text)> showMessage;
     std::function<int(int kind, const std::string& text, const std::string& extraButton,
                       int extraResponse)> showMessageSpecial;
+    // Any button set plus one more button answering `extraResponse` (Yes, No and Cancel),
+    // sized like the message window.
+    std::function<int(int kind, int buttons, const std::string& text,
+                      const std::string& extraButton, int extraResponse)> showMessagePlus;
 
     // Status window (progress with STOP). `handle` is the shell's own token for the window.
     std::function<void*(const std::string& title)> statusOpen;
@@ -130,9 +133,6 @@ struct UiHooks {
     std::function<void()> stopPollTimer;
     // Ends the pattern view's edit tools: the measurement removed, the edit buttons hidden.
     std::function<void()> releaseAllUi;
-    // Turns a pattern's points by `degrees` about the centre of its bounding box (a pattern
-    // placed in a turned box).
-    std::function<void(Pattern* pattern, float degrees)> rotatePattern;
     // Cancel of a waiting window: the work it waits for stops (its flags are cleared) ...
     std::function<void()> stopWorkOnCancel;
     // ... and, when the window was opened with undo, the layout goes back to the snapshot.
@@ -141,6 +141,11 @@ struct UiHooks {
     // change) and return the response.
     std::function<int(ScaleState& state)> scaleDialog;
     std::function<int(PropertiesState& state)> propertiesDialog;
+    // Nesting: the position dialog over the current box until a tap on its bottom row
+    // (unset: returns at once), and the fine-tune dialog "NESTING" that follows the machine
+    // and returns its response (unset: OK).
+    std::function<void()> selectPosition;
+    std::function<int()> nestFineTune;
 };
 
 // The hooks in force. Replace members to change behaviour; unset members fall back to the
@@ -154,6 +159,9 @@ void ResetUiHooks();
 int UiShowMessage(int kind, int buttons, const std::string& text);
 int UiShowMessageSpecial(int kind, const std::string& text, const std::string& extraButton,
                          int extraResponse);
+// Unset: the affirmative answer of `buttons` (Yes for Yes/No).
+int UiShowMessagePlus(int kind, int buttons, const std::string& text,
+                      const std::string& extraButton, int extraResponse);
 void* UiStatusOpen(const std::string& title);
 void UiStatusText(void* handle, const std::string& text);
 void UiStatusPulse(void* handle);
@@ -182,13 +190,13 @@ FullPattern_t* UiRunSelectPoint();
 void UiUndoSensitivity(bool snapshotTaken);
 void UiStopPollTimer();
 void UiReleaseAll();
-// False (the pattern stays unturned) when nothing is installed.
-bool UiRotatePattern(Pattern* pattern, float degrees);
 void UiStopWorkOnCancel();
 void UiRestoreUndoOnCancel();
 // RESPONSE_CANCEL when nothing is installed.
 int UiScaleDialog(ScaleState& state);
 int UiPropertiesDialog(PropertiesState& state);
+void UiSelectPosition();
+int UiNestFineTune();
 
 // The answer the answering implementation gives to a message with these buttons.
 int AffirmativeResponse(int buttons);
