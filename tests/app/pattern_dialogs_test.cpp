@@ -16,6 +16,7 @@
 #include "patterns/pattern_box.h"
 #include "app/pattern_dialogs.h"
 #include "app/undo.h"
+#include "base/screen_config.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -194,6 +195,57 @@ TEST(ScaleDialog, AnArrayScalesAsAWholeAboutItsMiddleAndItsSpacingFollows)
     scaleDialogHook = nullptr;
     EXPECT_FLOAT_EQ(last->x, 5.0f);
     EXPECT_FLOAT_EQ(parent->x, 0.5f);
+}
+
+TEST(ScaleDialog, SmartScaleFillsAUsableBoxAndIsNotOfferedForAnotherOne)
+{
+    Folder f;
+    ScriptedUi ui;
+    LayoutNode* node = Placed({"pX0Y0", "pX1Y0", "pX1Y2", "pX0Y2"}, 3, 4);
+    bool offered = false;
+    float previewScale = 0;
+    interface_.viewScale = 0.05f;
+    scale_dialog_width = 320;
+    scale_dialog_height = 240;
+    scaleDialogHook = [&](ScaleState& s) {
+        offered = s.smartScale;
+        previewScale = interface_.viewScale;
+        return kScaleSmartScale;
+    };
+    ui.Expect("KEEP PATTERN PROPORTIONS?", RESPONSE_CANCEL);
+    EXPECT_EQ(ScaleDialog(node), kScaleSmartScale);
+    EXPECT_TRUE(offered);
+    EXPECT_FLOAT_EQ(GetPattern(0)->width, 1.0f);
+    EXPECT_EQ(node->x, 3.0f);
+    // The preview shows the 20 x 12 box plus an inch each way in 275 x 150 pixels.
+    EXPECT_FLOAT_EQ(previewScale, 14.0f / 150.0f);
+    EXPECT_EQ(interface_.viewScale, 0.05f);
+
+    // Yes: the 1 x 2 grows to the box's full height, 6 x 12, and stays inside it.
+    ui.Expect("KEEP PATTERN PROPORTIONS?", RESPONSE_YES);
+    interface_.selectedNode = nullptr;
+    ScaleDialog(node);
+    const Pattern* p = GetPattern(0);
+    EXPECT_NEAR(p->width, 6.0f, 1e-3);
+    EXPECT_NEAR(p->height, 12.0f, 1e-3);
+    EXPECT_GE(node->x, -1e-3f);
+    EXPECT_GE(node->y, -1e-3f);
+    EXPECT_LE(node->x + p->width, 20.0f + 1e-3f);
+    EXPECT_LE(node->y + p->height, 12.0f + 1e-3f);
+
+    // A box turning the other way cannot be fitted: no button, and nothing happens even if
+    // the response came all the same.
+    PatternBox* box = GetPatternBox(currentBox);
+    ClearPatternBox(box);
+    for (auto [bx, by] : {std::pair<float, float>{5, 5}, {25, 5}, {25, 17}, {5, 17}})
+        AddPatternBoxPoint(box, bx, by, 0, 0);
+    SetPatternBoxOrigin(box);
+    const float width = p->width, x = node->x;
+    ScaleDialog(node);
+    EXPECT_FALSE(offered);
+    EXPECT_EQ(p->width, width);
+    EXPECT_EQ(node->x, x);
+    scaleDialogHook = nullptr;
 }
 
 TEST(RotateDialog, TurnsByThePadsAngleAndWrapsTheRotation)
