@@ -1,6 +1,7 @@
 """On the real window: the pop-up's Scale dialog (lock, slider dragged and trimmed with + and -,
 the preview), OK and Save Layout read back with corvan-tool; then Undo and the pop-up's
-Rotate > Select by 90 degrees on the number pad, clockwise and counterclockwise."""
+Rotate > Select by 90 degrees on the number pad, clockwise and counterclockwise; Properties'
+width typed on the number pad."""
 import os
 import shutil
 import subprocess
@@ -150,6 +151,29 @@ def scale_save_undo_rotate():
         shown = setpoint_layout(s)
         check("1.000 x 2.000 inches, rotation 270" in shown, "turned the other way:\n" + shown)
         check("at 3.500, 3.500" in shown, "about its centre:\n" + shown)
+
+        # Properties: the entries on the screen, a touched one opens the pad; Move All
+        # keeps the size.
+        popup_item(s, "Properties")
+        p = s.wait_for(lambda l: True, event="propertiesDialog", what="the properties dialog")
+        w = p["widgets"]
+        check((w["width"]["text"], w["height"]["text"]) == ("1.000", "2.000"),
+              "the size shown: %s" % w)
+        check(not w["actualX"]["sensitive"] and w["localX"]["sensitive"], "actual X read only")
+        check(all(v["rect"] and v["rect"][0] >= 0 and v["rect"][0] + v["rect"][2] <= 320 and
+                  v["rect"][1] + v["rect"][3] <= 240 for v in w.values()),
+              "every entry and button on the screen: %s" % w)
+        s.tap_rect(w["width"]["rect"])
+        pad = s.wait_for(lambda l: True, event="numberpad", what="the pad for the width")
+        check(pad["text"] == "1.000", "the pad starts from the entry: %r" % pad["text"])
+        s.tap_rect(pad["keys"]["3"])
+        pad = s.wait_for(lambda l: l["text"] == "3", event="numberpad", what="3 on the pad")
+        s.tap_rect(pad["buttons"]["ok"])
+        p = s.wait_for(lambda l: l["widgets"]["width"]["text"] == "3.000",
+                       event="propertiesDialog", what="the new width")
+        s.tap_rect(p["widgets"]["ok"]["rect"])
+        shown = setpoint_layout(s)
+        check("3.000 x 2.000 inches" in shown, "the width typed:\n" + shown)
 
 
 def main():
