@@ -1,6 +1,6 @@
 """On the real window: the pop-up's Scale dialog (lock, slider dragged and trimmed with + and -,
 the preview), OK and Save Layout read back with corvan-tool; then Undo and the pop-up's
-Rotate > Select by 90 degrees on the number pad, clockwise and counterclockwise; Properties'
+Rotate > Select by 90 degrees on the number pad, clockwise and counterclockwise; the Properties
 width typed on the number pad."""
 import os
 import shutil
