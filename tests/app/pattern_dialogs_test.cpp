@@ -197,7 +197,7 @@ TEST(ScaleDialog, AnArrayScalesAsAWholeAboutItsMiddleAndItsSpacingFollows)
     EXPECT_FLOAT_EQ(parent->x, 0.5f);
 }
 
-TEST(ScaleDialog, SmartScaleFillsAUsableBoxAndIsNotOfferedForAnotherOne)
+TEST(ScaleDialog, SmartScaleFillsTheBoxAndThePreviewHasItsOwnScale)
 {
     Folder f;
     ScriptedUi ui;
@@ -226,17 +226,6 @@ TEST(ScaleDialog, SmartScaleFillsAUsableBoxAndIsNotOfferedForAnotherOne)
     EXPECT_FLOAT_EQ(previewScale, 14.0f / 150.0f);
     EXPECT_EQ(interface_.viewScale, 0.05f);
 
-    // A box turning the other way cannot be fitted: no button, nothing happens.
-    PatternBox* box = GetPatternBox(currentBox);
-    ClearPatternBox(box);
-    for (auto [bx, by] : {std::pair<float, float>{5, 5}, {25, 5}, {25, 17}, {5, 17}})
-        AddPatternBoxPoint(box, bx, by, 0, 0);
-    SetPatternBoxOrigin(box);
-    const float width = p->width, x = node->x;
-    ScaleDialog(node);
-    EXPECT_FALSE(offered);
-    EXPECT_EQ(p->width, width);
-    EXPECT_EQ(node->x, x);
     scaleDialogHook = nullptr;
 }
 
