@@ -3,6 +3,8 @@
 #include "app/popup_menu.h"
 
 #include "app/popup_actions.h"
+#include "app/array_actions.h"
+#include "app/array_dialog.h"
 #include "base/interface.h"
 #include "app/main_menu.h"
 #include "app/edit_modes.h"
@@ -84,6 +86,7 @@ void OnRemove(GtkWidget*, gpointer) { popupRemove(); }
 void OnRotateSelect(GtkWidget*, gpointer) { popupRotate(); }
 void OnScale(GtkWidget*, gpointer) { popupScale(); }
 void OnProperties(GtkWidget*, gpointer) { popupProperties(); }
+void OnAutofill(GtkWidget*, gpointer) { popupAutofill(); }
 
 }  // namespace
 
@@ -98,8 +101,8 @@ void CreatePopupMenu(int x, int y)
 {
     GtkWidget* menu = NewPopup();
     AddItem(menu, "Next", G_CALLBACK(popupNext), x, y);
-    AddItem(menu, "Repeat", nullptr, x, y);
-    AddItem(menu, "Autofill", nullptr, x, y);
+    AddItem(menu, "Repeat", G_CALLBACK(popupArray), x, y);
+    AddItem(menu, "Autofill", G_CALLBACK(OnAutofill), x, y);
     GtkWidget* mirror = AddSubmenu(menu, "Mirror");
     AddItem(mirror, "Horizontal", G_CALLBACK(OnMirrorH), x, y);
     AddItem(mirror, "Vertical", G_CALLBACK(OnMirrorV), x, y);

@@ -14,6 +14,7 @@
 #include "app/run_widgets_gtk.h"
 #include "app/point_select_dialog.h"
 #include "app/pattern_dialogs_gtk.h"
+#include "app/nesting_dialog.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/main_menu.h"
@@ -21,6 +22,7 @@
 #include "base/screen_config.h"
 #include "base/sensitivity.h"
 #include "app/settings_load.h"
+#include "app/software_update.h"
 #include "base/status_bar.h"
 #include "base/ui_hooks.h"
 #include "app/gui_probe_gtk.h"
@@ -119,6 +121,7 @@ int initializeUserInterface(int argc, char** argv)
     InstallPointSelection();
     InstallScaleDialog();
     InstallPropertiesDialog();
+    InstallNesting();
 
     Say("done.\nInitiate Pattern Boxes...");
     InitPatternBox();
@@ -166,6 +169,9 @@ int initializeUserInterface(int argc, char** argv)
     Say("done\nEntering GTK_MAIN()\n");
     UiSetCursor(CursorKind::Normal);
     UiRunPendingEvents();
+
+    // A program update the last run installed is finished now; a good one ends this run.
+    CheckUpdate();
 
     // After the check for an unfinished update: a layout the last run left at a crash.
     restoreUndoOnCancel = RestoreUndoOnCancel;
