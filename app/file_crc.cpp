@@ -178,6 +178,18 @@ int CheckCRC(const std::string& path, int* appCode, float* version, std::string*
     return 1;
 }
 
+int ReadCrcFile(const std::string& crcPath, uint32_t* crc, int* appCode, float* version,
+                std::string* kernel)
+{
+    CrcRecord rec;
+    if (!ReadCrcRecord(crcPath, &rec)) return 0;
+    if (crc) *crc = rec.crc;
+    if (appCode) *appCode = rec.appCode;
+    if (version) *version = rec.version;
+    if (kernel) *kernel = rec.kernel;
+    return 1;
+}
+
 int WriteCrcFile(const std::string& path, int appCode, const std::string& versionText,
                  const std::string& kernel, std::string* error)
 {

@@ -44,6 +44,12 @@ long CrcAsSigned(uint32_t value);
 // CRC file is empty, truncated or holds junk, or the CRCs differ.
 int CheckCRC(const std::string& path, int* appCode, float* version, std::string* kernel);
 
+// Reads the fields of the CRC file at `crcPath` itself (no file is checked against it).
+// Returns 1 with every field stored (the kernel empty when absent), 0 when the file cannot be
+// read or is not a CRC file.
+int ReadCrcFile(const std::string& crcPath, uint32_t* crc, int* appCode, float* version,
+                std::string* kernel);
+
 // Writes the CRC file for `path` in the form CheckCRC reads. `versionText` must be a number,
 // `kernel` empty or one word of at most kCrcKernelMax characters. Returns 1, or 0 with a
 // reason in `error`.

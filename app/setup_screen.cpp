@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "base/screen_config.h"
 #include "base/settings.h"
 #include "app/setup.h"
+#include "app/software_update.h"
 #include "base/ui_hooks.h"
 
 namespace {
@@ -117,18 +119,43 @@ void OnBtnReverseClicked(GtkWidget*, gpointer)
 
 void OnBtnResetCalClicked(GtkWidget*, gpointer) { ResetCalibration(); }
 
+void OnBtnSystemUpdateClicked(GtkWidget*, gpointer) { UpdateSystem(); }
+void OnBtnCopyProgramClicked(GtkWidget*, gpointer) { UpdateProgram(); }
+void OnBtnMotorFirmwareClicked(GtkWidget*, gpointer) { UpdateRobot(); }
+void OnBtnAboutClicked(GtkWidget*, gpointer) { ShowSystemInfo(); }
+
+// For the GUI tests: where the Updates page's buttons are, once the page is on screen.
+gboolean ProbeUpdatesPage(GtkWidget* info, GdkEventExpose*, gpointer table)
+{
+    if (g_object_get_data(G_OBJECT(info), "probed") == nullptr) {
+        g_object_set_data(G_OBJECT(info), "probed", info);
+        std::vector<std::pair<std::string, GtkWidget*>> buttons;
+        GList* children = gtk_container_get_children(GTK_CONTAINER(table));
+        for (GList* l = children; l != nullptr; l = l->next)
+            if (GTK_IS_BUTTON(l->data) && gtk_button_get_label(GTK_BUTTON(l->data)) != nullptr)
+                buttons.emplace_back(gtk_button_get_label(GTK_BUTTON(l->data)), GTK_WIDGET(l->data));
+        g_list_free(children);
+        ProbeWidgets("updates", buttons);
+    }
+    return FALSE;
+}
+
 GtkWidget* createUpdateScreen()
 {
     GtkWidget* box = gtk_vbox_new(FALSE, 2);
     GtkWidget* table = gtk_table_new(3, 2, TRUE);
     const char* left[3] = {"Update System", "Update Program", "Update Robot"};
+    GCallback actions[3] = {G_CALLBACK(OnBtnSystemUpdateClicked), G_CALLBACK(OnBtnCopyProgramClicked),
+                            G_CALLBACK(OnBtnMotorFirmwareClicked)};
     for (int i = 0; i < 3; ++i) {
         GtkWidget* b = Button(left[i], setup_button_width, setup_button_height);
-        gtk_widget_set_sensitive(b, FALSE);  // their work comes with the update logic
+        g_signal_connect(b, "clicked", actions[i], nullptr);
         gtk_table_attach_defaults(GTK_TABLE(table), b, 0, 1, i, i + 1);
     }
     GtkWidget* info = Button("System Info", setup_button_width, setup_button_height);
-    gtk_widget_set_sensitive(info, FALSE);
+    g_signal_connect(info, "clicked", G_CALLBACK(OnBtnAboutClicked), nullptr);
+    if (ProbeEnabled())
+        g_signal_connect_after(info, "expose-event", G_CALLBACK(ProbeUpdatesPage), table);
     gtk_table_attach_defaults(GTK_TABLE(table), info, 1, 2, 0, 1);
     dirButton = Button(DirectionLabel(ControllerMotorDirection()), setup_button_width,
                        setup_button_height);

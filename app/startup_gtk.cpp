@@ -20,6 +20,7 @@
 #include "base/screen_config.h"
 #include "base/sensitivity.h"
 #include "app/settings_load.h"
+#include "app/software_update.h"
 #include "base/status_bar.h"
 #include "base/ui_hooks.h"
 #include "app/gui_probe_gtk.h"
@@ -163,6 +164,9 @@ int initializeUserInterface(int argc, char** argv)
     Say("done\nEntering GTK_MAIN()\n");
     UiSetCursor(CursorKind::Normal);
     UiRunPendingEvents();
+
+    // A program update the last run installed is finished now; a good one ends this run.
+    CheckUpdate();
 
     // After the check for an unfinished update: a layout the last run left at a crash.
     restoreUndoOnCancel = RestoreUndoOnCancel;

@@ -45,6 +45,11 @@ bool RunArgv(const std::vector<std::string>& argv, int* status)
     return true;
 }
 
+bool RunShellLine(const std::string& line, int* status)
+{
+    return RunArgv({"sh", "-c", line}, status);
+}
+
 void ResetProcessHooks() { processHooks = ProcessHooks(); }
 
 void ExitProgram(int status)

@@ -19,6 +19,11 @@
 // started at all (no such program, not executable, empty argv).
 bool RunArgv(const std::vector<std::string>& argv, int* status);
 
+// Runs one command line through "sh -c", the one place where the program hands text to a
+// shell: only lines the program wrote itself, with every path single-quoted. Same results
+// as RunArgv.
+bool RunShellLine(const std::string& line, int* status);
+
 struct ProcessHooks {
     // Ends the process with `status`. Default: exit(status).
     std::function<void(int status)> exitProgram;

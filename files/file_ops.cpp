@@ -234,6 +234,30 @@ bool FindIn(const std::string& folder, const std::string& name, int depth, std::
     return false;
 }
 
+bool FindRegularIn(const std::string& folder, const std::string& name, int depth, std::string* found)
+{
+    if (depth > kMaxFolderDepth)
+        return false;
+    std::vector<std::string> names;
+    if (!ReadNames(folder, &names))
+        return false;
+    struct stat st;
+    for (const std::string& entry : names) {
+        if (entry[0] == '.')
+            continue;
+        const std::string path = Join(folder, entry);
+        if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+            FindRegularIn(path, name, depth + 1, found))
+            return true;
+        if (entry.find(name) != std::string::npos && lstat(Join(folder, name).c_str(), &st) == 0 &&
+            S_ISREG(st.st_mode)) {
+            *found = folder;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int CopyFileReporting(const std::string& source, const std::string& requested, int quiet,
@@ -410,6 +434,15 @@ int findFile(std::string& folder, const std::string& name)
 {
     std::string found;
     if (!FindIn(folder, name, 0, &found))
+        return 0;
+    folder = found;
+    return 1;
+}
+
+int findRegularFile(std::string& folder, const std::string& name)
+{
+    std::string found;
+    if (!FindRegularIn(folder, name, 0, &found))
         return 0;
     folder = found;
     return 1;

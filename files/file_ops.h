@@ -82,6 +82,10 @@ bool IsProtectedFolder(const std::string& path);
 // followed) for an entry whose name contains `name`. Returns 1 and replaces `folder` with
 // the folder holding it when found, else 0.
 int findFile(std::string& folder, const std::string& name);
+// The same walk, but sub-folders first at each level and a hit only where the folder holds a
+// regular file of exactly `name` (a "name.old" or a folder of that name is passed over and
+// the search goes on).
+int findRegularFile(std::string& folder, const std::string& name);
 
 // The deepest folder level a copy or delete descends to; deeper folders count as failures.
 constexpr int kMaxFolderDepth = 200;

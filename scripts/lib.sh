@@ -40,4 +40,6 @@ prepare_runtime() {
   mkdir -p "$run"
   cp -r "$ROOT/data/." "$run/"
   mkdir -p "$run/Layout" "$run/thumbnails" "$run/patterns"
+  # The status of a finished update check: without it the start looks for an update to finish.
+  [ -e "$run/system" ] || : >"$run/system"
 }

@@ -127,6 +127,8 @@ def main():
     try:
         shutil.copytree(os.path.join(SOURCE, "data"), work, dirs_exist_ok=True)
         os.makedirs(os.path.join(work, "Layout"), exist_ok=True)
+        # The status of a finished update check: no update is waiting.
+        open(os.path.join(work, "system"), "w").close()
         with open(recovery, "wb") as f:
             f.write(saved)
 

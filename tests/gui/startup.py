@@ -126,6 +126,8 @@ def main():
     master, slave = os.openpty()
     try:
         shutil.copytree(os.path.join(SOURCE, "data"), work, dirs_exist_ok=True)
+        # The status of a finished update check: no update is waiting.
+        open(os.path.join(work, "system"), "w").close()
 
         # A line nobody answers on: the controller is silent (and says so in a message).
         proc, out, _ = run_until_main_loop(work, os.ttyname(slave))

@@ -86,6 +86,8 @@ class Session:
         shutil.copytree(os.path.join(self.source, "data"), self.run)
         for d in ("Layout", "thumbnails", "patterns", "sysroot/media", "sysroot/tmp"):
             os.makedirs(os.path.join(self.run, d), exist_ok=True)
+        # The status of a finished update check, so that a fake stick starts no update.
+        open(os.path.join(self.run, "system"), "a").close()
         with open(os.path.join(self.run, "defaults.mrv"), "wb") as f:
             f.write(self.settings or settings_file(advanced=1 if self.advanced else 0))
         if self.icon_style is not None:
