@@ -68,6 +68,20 @@ void SizeMessageDialog(GtkWidget* dialog, int x, int y, int width, int height)
     GtkWidget* label = GTK_MESSAGE_DIALOG(dialog)->label;
     gtk_widget_set_size_request(label, width - 100, -1);
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    // A file name or path has no spaces to wrap at: it is broken where the line ends.
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    // A text longer still (a deep path inside it) is cut at the bottom, never the buttons:
+    // the text and the boxes holding it are the ones that give up room.
+    for (GtkWidget* part = label; part != GTK_DIALOG(dialog)->vbox && part->parent != nullptr;
+         part = part->parent) {
+        if (!GTK_IS_VBOX(part->parent))
+            continue;
+        gboolean expand = FALSE, fill = FALSE;
+        guint padding = 0;
+        GtkPackType pack = GTK_PACK_START;
+        gtk_box_query_child_packing(GTK_BOX(part->parent), part, &expand, &fill, &padding, &pack);
+        gtk_box_set_child_packing(GTK_BOX(part->parent), part, TRUE, TRUE, padding, pack);
+    }
     ConnectExposeHandlers(dialog);
     if (messageProbeHandler != nullptr)
         g_signal_connect(dialog, "expose-event", G_CALLBACK(messageProbeHandler), nullptr);

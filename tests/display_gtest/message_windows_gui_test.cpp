@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -251,7 +252,7 @@ const char* const kLongestMessage =
     "BE FOUND OR REMOVE AND REINSERT THE USB DRIVE\n";
 const char* const kLongestWait = "\n\nSEARCHING FOR UPDATE";
 
-void ExpectMessageWindowFits()
+void ExpectMessageWindowFits(const std::string& text, bool textFits)
 {
     bool checked = false;
     Later([&] {
@@ -263,7 +264,7 @@ void ExpectMessageWindowFits()
         EXPECT_TRUE(Inside(label, dialog));
         int textWidth = 0, textHeight = 0;  // every line of the text is inside the label
         pango_layout_get_pixel_size(gtk_label_get_layout(GTK_LABEL(label)), &textWidth, &textHeight);
-        EXPECT_LE(textHeight, label->allocation.height);
+        EXPECT_EQ(textHeight <= label->allocation.height, textFits);
         EXPECT_LE(textWidth, label->allocation.width);
         GtkWidget* ok = FindButton(dialog, GTK_STOCK_OK);
         GtkWidget* cancel = FindButton(dialog, GTK_STOCK_CANCEL);
@@ -271,12 +272,12 @@ void ExpectMessageWindowFits()
         ASSERT_NE(cancel, nullptr);
         EXPECT_TRUE(Inside(ok, dialog));
         EXPECT_TRUE(Inside(cancel, dialog));
-        EXPECT_GE(cancel->allocation.y, label->allocation.y + textHeight);
-        Screenshot(std::string("message_fits_") + std::to_string(icon_style));
+        EXPECT_GE(cancel->allocation.y, label->allocation.y + std::min(textHeight, label->allocation.height));
+        Screenshot(std::string("message_fits_") + std::to_string(icon_style) + (textFits ? "" : "_cut"));
         checked = true;
         gtk_button_clicked(GTK_BUTTON(ok));
     });
-    EXPECT_EQ(ShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL, kLongestMessage), RESPONSE_OK);
+    EXPECT_EQ(ShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL, text), RESPONSE_OK);
     EXPECT_TRUE(checked);
 }
 
@@ -322,7 +323,11 @@ TEST_F(GtkWindowsTest, TheLongestMessagesFitTheScreenInBothStylesAndAreFramed)
         SCOPED_TRACE(style == 1 ? "large style" : "small style");
         icon_style = style;
         gtk_rc_parse((std::string(CORVAN_SOURCE_DIR) + (style == 1 ? "/data/gtkrc" : "/data/gtkrc_5")).c_str());
-        ExpectMessageWindowFits();
+        ExpectMessageWindowFits(kLongestMessage, true);
+        // A path of any depth inside a question: the text is cut, the buttons stay.
+        ExpectMessageWindowFits("UPDATE FILE FOUND:\n/media/usb/" + std::string(400, 'x') +
+                                    "/qcc_update.tar.gz\nPROCEED WITH UPDATE?",
+                                false);
         ExpectWaitingWindowFits();
     }
 }
