@@ -27,24 +27,25 @@ namespace {
 
 using Offsets = std::vector<std::pair<float, float>>;
 
+PatternBox* Box(PatternBox* box, const Offsets& corners)
+{
+    for (auto [x, y] : corners)
+        AddPatternBoxPoint(box, x, y, 0, 0);
+    SetPatternBoxOrigin(box);
+    return box;
+}
+
 // Box 0 of w x h inches at (2, 3) and a w0 x h0 rectangle pattern placed at (x, y).
-LayoutNode* Placed(float w0, float h0, float x, float y, float boxW = 30, float boxH = 30)
+LayoutNode* Placed(float w0, float h0, float x, float y, float w = 30, float h = 30)
 {
     ResetLayout();
     xMargin = yMargin = 0;
-    extents = new PatternBox();
-    for (auto [ex, ey] : Offsets{{0, 0}, {0, 40}, {40, 40}, {40, 0}})
-        AddPatternBoxPoint(extents, ex, ey, 0, 0);
-    SetPatternBoxOrigin(extents);
+    extents = Box(new PatternBox(), {{0, 0}, {0, 40}, {40, 40}, {40, 0}});
     currentBox = CreatePatternBox();
-    for (auto [bx, by] : Offsets{{2, 3}, {2, 3 + boxH}, {2 + boxW, 3 + boxH}, {2 + boxW, 3}})
-        AddPatternBoxPoint(GetPatternBox(currentBox), bx, by, 0, 0);
-    SetPatternBoxOrigin(GetPatternBox(currentBox));
+    Box(GetPatternBox(currentBox), {{2, 3}, {2, 3 + h}, {2 + w, 3 + h}, {2 + w, 3}});
     Pattern* p = newPattern();
-    for (auto [px, py] : Offsets{{0, 0}, {w0, 0}, {w0, h0}, {0, h0}}) {
-        p->pointX.push_back(px);
-        p->pointY.push_back(py);
-    }
+    p->pointX = {0, w0, w0, 0};
+    p->pointY = {0, 0, h0, h0};
     p->pointCount = 4;
     UpdatePatternSize(p);
     p->baseWidth = w0;
@@ -84,6 +85,8 @@ void FillArrayTable()
     }
 }
 
+const char* const kProportions = "KEEP PATTERN PROPORTIONS ON AUTOSCALE?";
+
 }  // namespace
 
 TEST(Repeat, GridFromParentOrCopyAndBackToOneWithUndo)
@@ -94,11 +97,9 @@ TEST(Repeat, GridFromParentOrCopyAndBackToOneWithUndo)
     LayoutNode* parent = Placed(4, 3, 1, 1);
     ASSERT_EQ(RepeatApply(parent, {3, 0.5f, 2, 0.5f}), REPEAT_DONE);
     EXPECT_EQ(Copies(), (Offsets{{5.5f, 1}, {1, 4.5f}, {5.5f, 4.5f}, {1, 8}, {5.5f, 8}}));
-    const ArrayNode* a = GetArrayNode(parent->arrayIndex);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->rows, 3);
-    EXPECT_EQ(a->columns, 2);
-    EXPECT_EQ(parent->isArrayParent, 1);
+    const RepeatValues v = RepeatStartValues(parent->next);  // a copy shows its array's values
+    EXPECT_EQ(std::vector<float>({float(v.down), v.spacingDown, float(v.across)}),
+              std::vector<float>({3, 0.5f, 2}));
     RestoreUndoFile();
     EXPECT_EQ(Count(), 1);
     EXPECT_EQ(ArraysUsed(), 0);
@@ -113,7 +114,6 @@ TEST(Repeat, GridFromParentOrCopyAndBackToOneWithUndo)
     EXPECT_EQ(interface_.selectedNode, parent);
     EXPECT_EQ(patternLayout, parent);
     EXPECT_EQ(Copies(), (Offsets{{5, 1}, {1, 4}, {5, 4}}));
-    EXPECT_EQ(RepeatStartValues(parent->next).across, 2);
 
     ASSERT_EQ(ApplyRepeat(parent->next, 1, 0, 1, 0), REPEAT_DONE);
     EXPECT_EQ(Count(), 1);
@@ -126,8 +126,7 @@ TEST(Repeat, TurnedPatternSlotsAndBadRecordsOrCounts)
 {
     ScriptedUi ui;
     LayoutNode* node = Placed(4, 3, 2, 2);
-    Pattern* p = GetPattern(0);
-    p->rotation = 90;
+    GetPattern(0)->rotation = 90;
     ASSERT_EQ(ApplyRepeat(node, 1, 0, 2, 0), REPEAT_DONE);
     ASSERT_EQ(Copies().size(), 1u);
     EXPECT_NEAR(Copies()[0].first, 1.999, 1e-4);
@@ -167,7 +166,7 @@ TEST(Autofill, LaysOutTheGridOrRefuses)
 {
     ScriptedUi ui;
     LayoutNode* node = Placed(3, 2, 5, 5, 10, 8);
-    ui.Expect("KEEP PATTERN PROPORTIONS ON AUTOSCALE?", RESPONSE_YES);
+    ui.Expect(kProportions, RESPONSE_YES);
     int stretch = -1;
     ASSERT_EQ(AutofillLayout(node, &stretch), AUTOFILL_LAID_OUT);
     EXPECT_EQ(stretch, 0);
@@ -190,7 +189,7 @@ TEST(Autofill, LaysOutTheGridOrRefuses)
 
     // A tiny pattern: at most 20 each way, as the repeat's sliders.
     node = Placed(0.05f, 0.05f, 1, 1, 10, 8);
-    ui.Expect("KEEP PATTERN PROPORTIONS ON AUTOSCALE?", RESPONSE_NO);
+    ui.Expect(kProportions, RESPONSE_NO);
     ASSERT_EQ(AutofillLayout(node, &stretch), AUTOFILL_LAID_OUT);
     EXPECT_EQ(stretch, 1);
     EXPECT_EQ(Count(), 400);
@@ -198,11 +197,11 @@ TEST(Autofill, LaysOutTheGridOrRefuses)
     // A full table or Cancel: the placement stays where it was and nothing is added.
     node = Placed(3, 2, 5, 5, 10, 8);
     FillArrayTable();
-    ui.Expect("KEEP PATTERN PROPORTIONS ON AUTOSCALE?", RESPONSE_YES);
+    ui.Expect(kProportions, RESPONSE_YES);
     ui.Expect(kCouldNotCreateArray, RESPONSE_OK);
     EXPECT_EQ(AutofillLayout(node, &stretch), AUTOFILL_NO_SLOT);
     node = Placed(3, 2, 5, 5, 10, 8);
-    ui.Expect("KEEP PATTERN PROPORTIONS ON AUTOSCALE?", RESPONSE_CANCEL);
+    ui.Expect(kProportions, RESPONSE_CANCEL);
     EXPECT_EQ(AutofillLayout(node, &stretch), AUTOFILL_CANCELLED);
     EXPECT_EQ(Count(), 1);
     EXPECT_EQ(node->x, 5);
@@ -237,7 +236,7 @@ TEST(Autofill, MarginsThatLeaveNoBoxAndCancelChangeNothing)
     // Margins that turn the box inside out: refused at once, the menus back to normal.
     Placed(2, 1, 1, 1, 10, 10);
     xMargin = yMargin = 6;
-    ui.Expect("KEEP PATTERN PROPORTIONS ON AUTOSCALE?", RESPONSE_YES);
+    ui.Expect(kProportions, RESPONSE_YES);
     ui.Expect(kCannotAutoscale, RESPONSE_OK);
     EXPECT_EQ(popupAutofill(), AUTOSCALE_ARRAY_BAD_BOX);
     EXPECT_EQ(CurrentSensitivity(), kMaskNormal);
@@ -249,7 +248,7 @@ TEST(Autofill, MarginsThatLeaveNoBoxAndCancelChangeNothing)
 
     // Cancel of the waiting window in the middle of the fit: the layout from before.
     Placed(3, 3, 1, 1, 10, 10);
-    ui.Expect("KEEP PATTERN PROPORTIONS ON AUTOSCALE?", RESPONSE_YES);
+    ui.Expect(kProportions, RESPONSE_YES);
     bool pressed = false;
     uiHooks.runPendingEvents = [&] {
         if (!pressed && hull != nullptr && waitWindow != nullptr) {

@@ -42,13 +42,9 @@ def free(s):
 
 def red_corner(s, rect):
     """The top left red pixel of the NESTING area (the box outline), or None."""
-    shot = s.screenshot()
-    x0, y0, w, h = rect
-    for y in range(y0, y0 + h):
-        for x in range(x0, x0 + w):
-            if shot.pixel(x, y) == RED:
-                return (x, y)
-    return None
+    shot, (x0, y0, w, h) = s.screenshot(), rect
+    return next(((x, y) for y in range(y0, y0 + h) for x in range(x0, x0 + w)
+                 if shot.pixel(x, y) == RED), None)
 
 
 def nest_and_start():
@@ -60,8 +56,8 @@ def nest_and_start():
         s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
         s.open_layout("quilt.qlf")
         s.tap_rect(s.state()["widgets"]["edit"])
-        items = s.wait_for(lambda l: "Nest" in l["items"], event="menu", what="the edit menu")["items"]
-        s.choose("Nest", items)
+        s.choose("Nest", s.wait_for(lambda l: "Nest" in l["items"], event="menu",
+                                    what="the edit menu")["items"])
 
         seen = []
         for _ in range(7):
@@ -76,8 +72,7 @@ def nest_and_start():
 
         point = s.wait_for(lambda l: True, event="pointDialog", what="the position dialog")
         check(free(s), "the position dialog freed the head")
-        x, y, w, h = point["rect"]
-        s.tap(x + w // 2, y + h - 5)
+        s.tap(point["rect"][0] + point["rect"][2] // 2, point["rect"][1] + point["rect"][3] - 5)
 
         nest = s.wait_for(lambda l: True, event="nestDialog", what="NESTING")
         until(lambda: free(s), 10, "both axes free for the fine-tune")
