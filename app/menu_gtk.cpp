@@ -13,6 +13,7 @@
 #include "base/settings.h"
 #include "files/file_manager.h"
 #include "app/setup.h"
+#include "machine/test_run.h"
 
 #include <vector>
 
@@ -146,7 +147,7 @@ void BuildHomeMenu(GtkWidget* menu)
     AddItem(boxMenu, SensitiveItem::RemoveCurrentBox, Shown::Always,
             G_CALLBACK(OnPatternBoxChoice), GINT_TO_POINTER(2));
     AddSeparator(menu, Shown::Always);
-    AddItem(menu, SensitiveItem::Demo, Shown::Always);
+    AddItem(menu, SensitiveItem::Demo, Shown::Always, G_CALLBACK(menuRunTest));
 }
 
 void BuildEditMenu(GtkWidget* menu)
