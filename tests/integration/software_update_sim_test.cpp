@@ -12,13 +12,31 @@
 #include "support/sim_controller.h"
 #include "support/temp_dir.h"
 
-TEST(UpdateSim, RobotFirmwareReachesTheLoaderAndARefusingLoaderIsReported)
+TEST(UpdateSim, SystemInfoAndRobotFirmwareAgainstTheController)
 {
     TempDir dir;
     ScriptedUi ui;
     SimController sim;
     ASSERT_TRUE(sim.ok()) << sim.problem();
     ASSERT_GE(OpenPort(), 0);
+    needleUpMethod = 0;
+    const std::string head = "Auto-Quilting Software\nSoftware Version: 3.06\nOS: ";
+    dir.Write("proc/version", "Linux version 2.6.29.6_b (gcc 4.3) #1 PREEMPT\n");
+    EXPECT_EQ(SystemInfoText(), head + "Wexley-b\nMC Firmware: 1.30\nSC Firmware: 1.3");
+    dir.Write("proc/version", "Linux version 2.6.18.2_a\n");
+    for (const char* v : {"1.23", "1.305"}) {
+        ASSERT_EQ(sim.Control(std::string("version motor ") + v), "ok");
+        EXPECT_EQ(SystemInfoText(), head + "Corvan-a\nMC Firmware: " + v + "\nSC Firmware: 1.3");
+    }
+    dir.Write("proc/version", "Linux version 3.10.1_pi\n");
+    needleUpMethod = 3;
+    EXPECT_EQ(SystemInfoText(), head + "3.10.1-pi\nMC Firmware: 1.305\nSC Firmware: Calloway");
+    needleUpMethod = 0;
+    ASSERT_EQ(unlink((dir / "proc/version").c_str()), 0);
+    ASSERT_EQ(sim.Control("silent on"), "ok");
+    EXPECT_EQ(SystemInfoText(), head + "######\nMC Firmware: N.C.\nSC Firmware: N.C.");
+    ASSERT_EQ(sim.Control("silent off"), "ok");
+
     std::vector<int> exits;
     processHooks.exitProgram = [&](int status) { exits.push_back(status); };
     // Instructions 0x40.. (program block 2), bytes in the file's order.
@@ -50,28 +68,4 @@ TEST(UpdateSim, RobotFirmwareReachesTheLoaderAndARefusingLoaderIsReported)
     EXPECT_EQ(UpdateRobot(), 0);
     EXPECT_EQ(exits, std::vector<int>{0});
     ResetProcessHooks();
-}
-
-TEST(UpdateSim, SystemInfoNamesKernelAndFirmwareVersions)
-{
-    TempDir dir;
-    SimController sim;
-    ASSERT_TRUE(sim.ok()) << sim.problem();
-    ASSERT_GE(OpenPort(), 0);
-    needleUpMethod = 0;
-    const std::string head = "Auto-Quilting Software\nSoftware Version: 3.06\nOS: ";
-    dir.Write("proc/version", "Linux version 2.6.29.6_b (gcc 4.3) #1 PREEMPT\n");
-    EXPECT_EQ(SystemInfoText(), head + "Wexley-b\nMC Firmware: 1.30\nSC Firmware: 1.3");
-    dir.Write("proc/version", "Linux version 2.6.18.2_a\n");
-    for (const char* v : {"1.23", "1.305"}) {
-        ASSERT_EQ(sim.Control(std::string("version motor ") + v), "ok");
-        EXPECT_EQ(SystemInfoText(), head + "Corvan-a\nMC Firmware: " + v + "\nSC Firmware: 1.3");
-    }
-    dir.Write("proc/version", "Linux version 3.10.1_pi\n");
-    needleUpMethod = 3;
-    EXPECT_EQ(SystemInfoText(), head + "3.10.1-pi\nMC Firmware: 1.305\nSC Firmware: Calloway");
-    needleUpMethod = 0;
-    ASSERT_EQ(unlink((dir / "proc/version").c_str()), 0);
-    ASSERT_EQ(sim.Control("silent on"), "ok");
-    EXPECT_EQ(SystemInfoText(), head + "######\nMC Firmware: N.C.\nSC Firmware: N.C.");
 }
