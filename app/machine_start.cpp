@@ -9,15 +9,7 @@ int LoadSettingsFromController()
     int constants[8] = {};
     if (GetConstants(constants) != 0)
         return 0;
-    // The order in which the controller answers its constant queries.
-    XKp = constants[0];
-    XKi = constants[1];
-    YKp = constants[2];
-    YKi = constants[3];
-    YKd = constants[4];
-    Err = constants[5];
-    TOut = constants[6];
-    XKd = constants[7];
+    StoreControllerConstants(constants);
 
     int length = 0, fastest = 0, slowest = 0, locks = 0;
     if (GetStitchSettings(&length, &fastest, &slowest, &locks) == 0) {

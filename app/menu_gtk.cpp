@@ -6,12 +6,14 @@
 #include "app/main_window.h"
 #include "app/main_menu.h"
 #include "app/popup_actions.h"
+#include "app/nesting.h"
 #include "app/edit_modes.h"
 #include "view/touch_edit_gtk.h"
 #include "base/screen_config.h"
 #include "base/settings.h"
 #include "files/file_manager.h"
 #include "app/setup.h"
+#include "machine/test_run.h"
 
 #include <vector>
 
@@ -105,6 +107,7 @@ void menuEditUndo() { RestoreUndoFile(); }
 void OnSaveLayout() { menuEditSaveLayout(); }
 void OnSaveLayoutAs() { menuEditSaveLayoutAs(); }
 void OnAutoCenter() { menuEditAutoCenter(0); }
+void OnNest() { menuEditNest(); }
 
 // The edit-mode items: the mode is set, then the GUI tests are told.
 template <void (*Enter)()>
@@ -144,7 +147,7 @@ void BuildHomeMenu(GtkWidget* menu)
     AddItem(boxMenu, SensitiveItem::RemoveCurrentBox, Shown::Always,
             G_CALLBACK(OnPatternBoxChoice), GINT_TO_POINTER(2));
     AddSeparator(menu, Shown::Always);
-    AddItem(menu, SensitiveItem::Demo, Shown::Always);
+    AddItem(menu, SensitiveItem::Demo, Shown::Always, G_CALLBACK(menuRunTest));
 }
 
 void BuildEditMenu(GtkWidget* menu)
@@ -158,7 +161,7 @@ void BuildEditMenu(GtkWidget* menu)
     AddItem(menu, SensitiveItem::Draw, Shown::Hidden, G_CALLBACK(OnEditMode<menuEditDraw>));
     AddItem(menu, SensitiveItem::MoveAll, Shown::Always, G_CALLBACK(OnEditMode<menuEditMove>));
     AddItem(menu, SensitiveItem::AutoCenter, Shown::Always, G_CALLBACK(OnAutoCenter));
-    AddItem(menu, SensitiveItem::Nest, Shown::Always);
+    AddItem(menu, SensitiveItem::Nest, Shown::Always, G_CALLBACK(OnNest));
     AddItem(menu, SensitiveItem::CreateSetpoint, Shown::Advanced,
             G_CALLBACK(OnCreateSetpoint));
     AddItem(menu, SensitiveItem::RestoreSetpoint, Shown::Advanced,

@@ -90,15 +90,32 @@ int GtkShowMessage(int kind, int buttons, const std::string& text)
     return RunMessageDialog(dialog);
 }
 
+// A message with `buttons` and one more button, placed and sized as asked.
+int ShowMessageExtraButton(int kind, int buttons, const std::string& text,
+                           const std::string& extraButton, int extraResponse, int x, int y,
+                           int width, int height)
+{
+    GtkWidget* dialog = NewMessageDialog(kind, buttons, text);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), extraButton.c_str(), extraResponse);
+    SizeMessageDialog(dialog, x, y, width, height);
+    return RunMessageDialog(dialog);
+}
+
 int GtkShowMessageSpecial(int kind, const std::string& text, const std::string& extraButton,
                           int extraResponse)
 {
-    GtkWidget* dialog = NewMessageDialog(kind, GTK_BUTTONS_OK_CANCEL, text);
-    gtk_dialog_add_button(GTK_DIALOG(dialog), extraButton.c_str(), extraResponse);
-    SizeMessageDialog(dialog, screen_width / 2 - special_message_width / 2,
-                      screen_height / 2 - special_message_height / 2, special_message_width,
-                      special_message_height);
-    return RunMessageDialog(dialog);
+    return ShowMessageExtraButton(kind, GTK_BUTTONS_OK_CANCEL, text, extraButton, extraResponse,
+                                  screen_width / 2 - special_message_width / 2,
+                                  screen_height / 2 - special_message_height / 2,
+                                  special_message_width, special_message_height);
+}
+
+int GtkShowMessagePlus(int kind, int buttons, const std::string& text,
+                       const std::string& extraButton, int extraResponse)
+{
+    return ShowMessageExtraButton(kind, buttons, text, extraButton, extraResponse,
+                                  screen_width / 2 - 160, screen_height / 2 - 120, message_width,
+                                  message_height);
 }
 
 GtkWidget* NewFullScreenWindow()
@@ -282,6 +299,7 @@ void InstallGtkUiHooks()
 {
     uiHooks.showMessage = GtkShowMessage;
     uiHooks.showMessageSpecial = GtkShowMessageSpecial;
+    uiHooks.showMessagePlus = GtkShowMessagePlus;
     uiHooks.statusOpen = GtkStatusOpen;
     uiHooks.statusText = GtkStatusText;
     uiHooks.statusPulse = GtkStatusPulse;

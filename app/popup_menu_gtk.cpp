@@ -3,6 +3,8 @@
 #include "app/popup_menu.h"
 
 #include "app/popup_actions.h"
+#include "app/array_actions.h"
+#include "app/array_dialog.h"
 #include "base/interface.h"
 #include "app/main_menu.h"
 #include "app/edit_modes.h"
@@ -81,6 +83,7 @@ void OnMirrorV(GtkWidget*, gpointer) { popupMirrorV(); }
 void OnFlipPath(GtkWidget*, gpointer) { popupFlipPath(); }
 void OnMerge(GtkWidget*, gpointer) { popupMergePattern(); }
 void OnRemove(GtkWidget*, gpointer) { popupRemove(); }
+void OnAutofill(GtkWidget*, gpointer) { popupAutofill(); }
 
 }  // namespace
 
@@ -95,8 +98,8 @@ void CreatePopupMenu(int x, int y)
 {
     GtkWidget* menu = NewPopup();
     AddItem(menu, "Next", G_CALLBACK(popupNext), x, y);
-    AddItem(menu, "Repeat", nullptr, x, y);
-    AddItem(menu, "Autofill", nullptr, x, y);
+    AddItem(menu, "Repeat", G_CALLBACK(popupArray), x, y);
+    AddItem(menu, "Autofill", G_CALLBACK(OnAutofill), x, y);
     GtkWidget* mirror = AddSubmenu(menu, "Mirror");
     AddItem(mirror, "Horizontal", G_CALLBACK(OnMirrorH), x, y);
     AddItem(mirror, "Vertical", G_CALLBACK(OnMirrorV), x, y);

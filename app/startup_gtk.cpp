@@ -13,6 +13,7 @@
 #include "base/message_windows.h"
 #include "app/run_widgets_gtk.h"
 #include "app/point_select_dialog.h"
+#include "app/nesting_dialog.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
 #include "app/main_menu.h"
@@ -117,6 +118,7 @@ int initializeUserInterface(int argc, char** argv)
     InstallMainWindowHooks();
     InstallRunWidgets();
     InstallPointSelection();
+    InstallNesting();
 
     Say("done.\nInitiate Pattern Boxes...");
     InitPatternBox();

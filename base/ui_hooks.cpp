@@ -36,6 +36,15 @@ int UiShowMessageSpecial(int kind, const std::string& text, const std::string& e
     return RESPONSE_OK;
 }
 
+int UiShowMessagePlus(int kind, int buttons, const std::string& text,
+                      const std::string& extraButton, int extraResponse)
+{
+    if (uiHooks.showMessagePlus)
+        return uiHooks.showMessagePlus(kind, buttons, text, extraButton, extraResponse);
+    std::fprintf(stderr, "[message] %s\n", text.c_str());
+    return AffirmativeResponse(buttons);
+}
+
 void* UiStatusOpen(const std::string& title)
 {
     return uiHooks.statusOpen ? uiHooks.statusOpen(title) : nullptr;
@@ -129,4 +138,15 @@ bool UiToggleActive(ToolbarToggle toggle)
 void UiSetToggle(ToolbarToggle toggle, bool active)
 {
     if (uiHooks.setToggle) uiHooks.setToggle(toggle, active);
+}
+
+void UiSelectPosition()
+{
+    if (uiHooks.selectPosition)
+        uiHooks.selectPosition();
+}
+
+int UiNestFineTune()
+{
+    return uiHooks.nestFineTune ? uiHooks.nestFineTune() : RESPONSE_OK;
 }

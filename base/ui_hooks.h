@@ -51,6 +51,10 @@ struct UiHooks {
     std::function<int(int kind, int buttons, const std::string& text)> showMessage;
     std::function<int(int kind, const std::string& text, const std::string& extraButton,
                       int extraResponse)> showMessageSpecial;
+    // Any button set plus one more button answering `extraResponse` (Yes, No and Cancel),
+    // sized like the message window.
+    std::function<int(int kind, int buttons, const std::string& text,
+                      const std::string& extraButton, int extraResponse)> showMessagePlus;
 
     // Status window (progress with STOP). `handle` is the shell's own token for the window.
     std::function<void*(const std::string& title)> statusOpen;
@@ -84,6 +88,12 @@ struct UiHooks {
     // The toolbar's toggles: read one, or switch one on or off (its handler runs).
     std::function<bool(ToolbarToggle toggle)> toggleActive;
     std::function<void(ToolbarToggle toggle, bool active)> setToggle;
+
+    // Nesting: the position dialog over the current box until a tap on its bottom row
+    // (unset: returns at once), and the fine-tune dialog "NESTING" that follows the machine
+    // and returns its response (unset: OK).
+    std::function<void()> selectPosition;
+    std::function<int()> nestFineTune;
 };
 
 // The hooks in force. Replace members to change behaviour; unset members fall back to the
@@ -97,6 +107,9 @@ void ResetUiHooks();
 int UiShowMessage(int kind, int buttons, const std::string& text);
 int UiShowMessageSpecial(int kind, const std::string& text, const std::string& extraButton,
                          int extraResponse);
+// Unset: the affirmative answer of `buttons` (Yes for Yes/No).
+int UiShowMessagePlus(int kind, int buttons, const std::string& text,
+                      const std::string& extraButton, int extraResponse);
 void* UiStatusOpen(const std::string& title);
 void UiStatusText(void* handle, const std::string& text);
 void UiStatusPulse(void* handle);
@@ -117,6 +130,8 @@ void UiSetCursor(CursorKind kind);
 // False when no toolbar exists.
 bool UiToggleActive(ToolbarToggle toggle);
 void UiSetToggle(ToolbarToggle toggle, bool active);
+void UiSelectPosition();
+int UiNestFineTune();
 
 // The answer the answering implementation gives to a message with these buttons.
 int AffirmativeResponse(int buttons);

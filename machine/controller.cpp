@@ -264,6 +264,19 @@ int GetConstants(int out[8])
     return 0;
 }
 
+void StoreControllerConstants(const int constants[8])
+{
+    // The order in which the controller answers its constant queries.
+    XKp = constants[0];
+    XKi = constants[1];
+    YKp = constants[2];
+    YKi = constants[3];
+    YKd = constants[4];
+    Err = constants[5];
+    TOut = constants[6];
+    XKd = constants[7];
+}
+
 int GetErrors(int* code)
 {
     *code = 0;
@@ -398,7 +411,22 @@ int GetStitcher(unsigned char* answer)
         *answer = STITCHER_READY;
         return 0;
     }
-    return QueryByte(CMD_GET_STITCHER, 3000, answer, "ERROR: Get Stitcher Timed Out");
+    unsigned char byte = 0;
+    int r = GetStitcherReply(3000, &byte);
+    if (r != SERIAL_OK) {
+        ReportReplyFailure(r, "ERROR: Get Stitcher Timed Out");
+        return 2;
+    }
+    *answer = byte;
+    return 0;
+}
+
+int GetStitcherReply(int timeoutMs, unsigned char* byte)
+{
+    if (PortClosed())
+        return SERIAL_CLOSED;
+    SendCommand(CMD_GET_STITCHER);
+    return GetChar(timeoutMs, byte, 0);
 }
 
 int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpeed,

@@ -94,6 +94,8 @@ int GetXYWithin(int* x, int* y, int timeoutMs);
 // The controller's eight constants, in the order XKp, XKi, YKp, YKi, YKd, Err, TOut, XKd.
 // 0 all read; 1 time-out (the first shows "COULD NOT RETRIEVE VALUES..."); 2 port closed.
 int GetConstants(int out[8]);
+// Stores the eight constants, in GetConstants' order, into the settings globals.
+void StoreControllerConstants(const int constants[8]);
 
 // Buffer status. 0 status stored; 1 port closed; 2 no status (printed); 4 error status 254
 // with the error code in *code (-1 when none could be read).
@@ -120,6 +122,11 @@ int GetStitcherVersion(float* version);
 // anything else not present. 0 ok; 2 on failure (printed). Machine types other than 0
 // answer 1 without asking.
 int GetStitcher(unsigned char* answer);
+
+// Asks the stitch controller (62) on any machine type and hands back the raw result of the
+// one-byte read: 0 with the byte stored, -1 time-out, -2 port closed (nothing sent), -3
+// framing error. Prints nothing; the diagnostics tell the cases apart.
+int GetStitcherReply(int timeoutMs, unsigned char* byte);
 
 // The stitch settings the controller keeps (command 14): four unsigned bytes. Polls the
 // line `polls` times, `pollMicros` apart, for the reply (start-up's brief look by default;

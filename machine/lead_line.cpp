@@ -153,49 +153,68 @@ int SendPoints(FullPattern_t* list)
     return 1;
 }
 
-unsigned WaitForBuffer()
+BufferWait WaitForBufferEnd(int* errorCode)
 {
-    currentX = currentY = 0;
+    if (errorCode)
+        *errorCode = 0;
+    int lastX = 0, lastY = 0;
     long deadline = NowSeconds() + 10;
     int lastStatus = -1;
     for (;;) {
         UiRunPendingEvents();
-        if (allStop == RUN_STOP) {
-            Say("WFB STOPPED");
-            return 0;
-        }
+        if (allStop == RUN_STOP)
+            return BufferWait::Stopped;
         unsigned char status = 0;
         int code = 0;
         const int result = CheckBuffer(&status, &code);
         if (result == 4) {
-            ReportControllerError(code);
-            return 0;
+            if (errorCode)
+                *errorCode = code;
+            return BufferWait::Error;
         }
         usleep(10000);
         if (result == 0) {
             if (status == BUFFER_FINISHED)
-                return 1;
+                return BufferWait::Done;
             if (status == lastStatus || status > 98) {
                 // Nothing drains: only a carriage that moves shows progress.
                 int x = 0, y = 0;
                 if (GetXY(&x, &y) != 0)
                     x = y = 0;
-                if (std::abs(x - currentX) > 5 || std::abs(y - currentY) > 5)
+                if (std::abs(x - lastX) > 5 || std::abs(y - lastY) > 5)
                     deadline = NowSeconds() + 10;
-                currentX = x;
-                currentY = y;
+                lastX = currentX = x;
+                lastY = currentY = y;
             } else {
                 deadline = NowSeconds() + 10;
             }
             lastStatus = status;
         }
-        if (NowSeconds() > deadline) {
-            Say("WFB: no progress for 10 s");
-            run::NoteMachineEnd("the controller made no progress for 10 s");
-            StopPattern();
-            return 0;
-        }
+        if (NowSeconds() > deadline)
+            return BufferWait::Stalled;
     }
+}
+
+unsigned WaitForBuffer()
+{
+    currentX = currentY = 0;
+    int code = 0;
+    switch (WaitForBufferEnd(&code)) {
+    case BufferWait::Done:
+        return 1;
+    case BufferWait::Stopped:
+        Say("WFB STOPPED");
+        return 0;
+    case BufferWait::Error:
+        ReportControllerError(code);
+        return 0;
+    case BufferWait::Stalled:
+        Say("WFB: no progress for 10 s");
+        run::NoteMachineEnd("the controller made no progress for 10 s");
+        StopPattern();
+        return 0;
+    }
+    return 0;
 }
 
 int SendFortyNine()

@@ -112,6 +112,11 @@ int SendPoints(FullPattern_t* list);
 // Waits until the controller reports every queued move done. 1 done; 0 stopped, error
 // status (reported), or no progress for 10 s (the run is stopped).
 unsigned WaitForBuffer();
+// The wait alone: reports how it ended and leaves the run, the screens and the messages
+// alone (the error code of an error status goes to *errorCode when given). A stall is 10 s
+// without the buffer draining or the carriage moving.
+enum class BufferWait { Done, Stopped, Error, Stalled };
+BufferWait WaitForBufferEnd(int* errorCode);
 // Fills the buffer ahead from fpTemp after a start, a jump or a recovery; fpTemp ends on
 // the last point sent. 0 when the wait before it failed.
 int SendFortyNine();

@@ -18,6 +18,7 @@
 #include "machine/stitch_control.h"
 #include "machine/stitch_path.h"
 #include "machine/stitching_run.h"
+#include "machine/test_run.h"
 #include "patterns/pattern_box.h"
 
 using run::Say;
@@ -30,6 +31,22 @@ constexpr float kTieOffJump_inch = 0.125f;
 constexpr int kPollsPerProgress = 20;
 
 bool Drained(unsigned char status) { return status == BUFFER_EMPTY || status == BUFFER_FINISHED; }
+
+// The end of an endurance pass: the path is done as at the end of a run, but the run goes on.
+void FinishPass(bool stitching)
+{
+    run::SendPointMove(fpTemp, fpTemp->feed);
+    if (!WaitForBuffer())
+        return;
+    if (stitching) {
+        LockStitch(0);
+        if (run::Ended() || !WaitForBuffer())
+            return;
+    }
+    FreeStitchList();
+    interface_.measureLine.reset();
+    UiRunPendingEvents();
+}
 
 // Stops the run unless a deeper call already did; always false, for `return Abort();`.
 bool Abort()
@@ -174,6 +191,42 @@ bool HandleJump(bool stitching)
     return true;
 }
 
+// The endurance run's jump: no tie-in, no questions for the operator; the carriage ties off
+// when stitching, travels and goes on. False when the pass ended here.
+bool HandleEnduranceJump(bool stitching)
+{
+    if (!Wait())
+        return false;
+    if (stitching) {
+        LockStitch(0);
+        if (run::Ended() || !Wait())
+            return false;
+        StitchOff();
+    }
+    run::SendPointMove(fpTemp, fpTemp->feed);
+    fpTemp = fpTemp->next;
+    while (fpTemp != nullptr && fpTemp->interpolated)
+        fpTemp = fpTemp->next;
+    if (fpTemp == nullptr) {
+        StopPattern();
+        return false;
+    }
+    if (SendLeadLine(0, nullptr) == nullptr) {
+        StopPattern();
+        return false;
+    }
+    if (!Wait())
+        return false;
+    Halt();
+    // The rest of the pass runs at the stitching speed, not at the lead line's.
+    SetSpeed(static_cast<int>(maxSpeed));
+    SendFortyNine();
+    if (stitching)
+        StitchOn();
+    Resume();
+    return true;
+}
+
 int processDepth = 0;
 
 struct DepthGuard {
@@ -183,8 +236,15 @@ struct DepthGuard {
 
 bool threadBreakAsked = false;
 
+// What the endurance run's passes do differently from a stitching run.
+struct StreamOptions {
+    bool endurance = false;
+    int pollsPerProgress = kPollsPerProgress;
+};
+
 // Streams until the path is done (1), the run ends (0) or a pause has been carried out (2).
-int Stream();
+// An endurance pass returns 0 at the end of its path and does not stop for a pause.
+int Stream(const StreamOptions& options);
 
 }  // namespace
 
@@ -196,7 +256,7 @@ int ProcessPattern()
 {
     threadBreakAsked = false;
     for (;;) {
-        const int result = Stream();
+        const int result = Stream(StreamOptions{});
         if (result != 2 || run::Ended() || allStop == RUN_STOP)
             return result;
         // Taps made while the pause was carried out (halt, needle up) are honoured now that
@@ -213,9 +273,17 @@ int ProcessPattern()
     }
 }
 
+int ProcessPattern2()
+{
+    StreamOptions endurance;
+    endurance.endurance = true;
+    endurance.pollsPerProgress = 2;  // every third poll
+    return Stream(endurance);
+}
+
 namespace {
 
-int Stream()
+int Stream(const StreamOptions& options)
 {
     if (fpTemp == nullptr || run::Ended()) {
         Abort();
@@ -223,10 +291,12 @@ int Stream()
     }
     DepthGuard guard;
     const bool stitching = runWidgets.stitchingToggle;
-    command = 10;
-    SetSpeed(static_cast<int>(maxSpeed));
-    runWidgets.stitchingSensitive = false;
-    run::WidgetsChanged();
+    if (!options.endurance) {
+        command = 10;
+        SetSpeed(static_cast<int>(maxSpeed));
+        runWidgets.stitchingSensitive = false;
+        run::WidgetsChanged();
+    }
     run::SwitchLocksOff();
     run::SetRunMask();
     // Stitching goes on for a start or a resume inside a stitched run. That includes a
@@ -234,6 +304,8 @@ int Stream()
     // the fill ahead to send anything past it: otherwise that run would only be travelled.
     if (stitching && (fpTemp->prev == nullptr || fpTemp->prev->jump != 1))
         StitchOn();
+    if (options.endurance)
+        SetSpeed(static_cast<int>(maxSpeed));
     Resume();
 
     float originX = 0.0f, originY = 0.0f;
@@ -253,11 +325,15 @@ int Stream()
             // raises the needle, so the quilt is free when the machine comes to rest.
             allStop = RUN_GO;
             StopPattern();
+            // The endurance run reads the request after the pass: no further pass follows.
+            if (options.endurance)
+                allStop = RUN_STOP;
             return 0;
         }
         if (run::Ended())
             return 0;
-        if (allStop == RUN_PAUSE)
+        // A pause in the endurance run lets the pass complete; the run ends after it.
+        if (allStop == RUN_PAUSE && !options.endurance)
             break;
 
         unsigned char status = 0;
@@ -291,7 +367,7 @@ int Stream()
             return 0;
         }
 
-        if (++polls > kPollsPerProgress && status <= BUFFER_EMPTY) {
+        if (++polls > options.pollsPerProgress && status <= BUFFER_EMPTY) {
             polls = 0;
             UpdateProgress(status, originX, originY);
         }
@@ -301,6 +377,10 @@ int Stream()
 
         if (fpTemp->next == nullptr) {
             if (Drained(status)) {
+                if (options.endurance) {
+                    FinishPass(stitching);
+                    return 0;
+                }
                 FinishPath(stitching);
                 return runCompleted ? 1 : 0;
             }
@@ -308,7 +388,7 @@ int Stream()
         }
         if (fpTemp->jump == 1) {
             if (Drained(status)) {
-                if (!HandleJump(stitching))
+                if (!(options.endurance ? HandleEnduranceJump(stitching) : HandleJump(stitching)))
                     return 0;
                 watch.Progress();
             }

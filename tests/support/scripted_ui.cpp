@@ -11,6 +11,10 @@ ScriptedUi::ScriptedUi()
     uiHooks.showMessageSpecial = [this](int, const std::string& text, const std::string&, int) {
         return Answer(text, RESPONSE_OK);
     };
+    uiHooks.showMessagePlus = [this](int, int buttons, const std::string& text,
+                                     const std::string&, int) {
+        return Answer(text, AffirmativeResponse(buttons));
+    };
     uiHooks.statusOpen = [this](const std::string& title) -> void* {
         statusTexts.push_back(title);
         return reinterpret_cast<void*>(static_cast<intptr_t>(++handles_));
