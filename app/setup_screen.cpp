@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/diagnostics_screen.h"
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "base/screen_config.h"
@@ -417,7 +418,6 @@ GtkWidget* createConfigurationScreen()
     return box;
 }
 
-GtkWidget* createDiagnosticsScreen() { return gtk_vbox_new(FALSE, 2); }
 
 gboolean NBTimer(gpointer)
 {

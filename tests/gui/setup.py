@@ -110,6 +110,29 @@ def setup_screen():
               "Margin shows 10.000: %r" % line["widgets"]["Margin"]["text"])
         check(abs(record(s, 11, "<f")[0] - 10.0) < 1e-6, "record 11 = 10.0")
 
+        # TEST X: the report in the text view; menus and toolbar off meanwhile, and a second
+        # tap starts nothing.
+        idle_mask = s.state()["mask"]
+        page = setup_page(s, "Test", 3)
+        check(page["widgets"]["diagnostics"]["text"] ==
+              "MOTOR CONTROLLER DIAGNOSTICS\nPress one of the buttons below to start.",
+              "the Test page's start text: %r" % page["widgets"]["diagnostics"]["text"])
+        test_x = page["widgets"]["TEST X"]["rect"]
+        s.tap_rect(test_x)
+        report = lambda l: l["widgets"].get("diagnostics", {}).get("text", "")
+        s.wait_for(lambda l: "Moving X Motor" in report(l), event="setup", what="the test moving")
+        s.tap_rect(test_x)
+        during = s.state()
+        check(during["mask"] == 0, "mask 0 while the test runs (and the second tap came then)")
+        check(not any(during["menu"][k]["sensitive"] for k in ("Pattern View", "Add Pattern", "Setup"))
+              and not during["toolbar"]["Start"]["sensitive"], "menus and toolbar insensitive")
+        line = s.wait_for(lambda l: report(l).endswith("!\n"), event="setup", timeout=60,
+                          what="the end of the test")
+        check(report(line).endswith("X motor passed!\n"), "the report ends passed: %r" % report(line))
+        s._until(lambda: s.state()["mask"] == idle_mask, 20, "the mask back")
+        tests = [e for e in s.journal() if e == "SetSpeed 80"]
+        check(len(tests) == 1, "one test run, the second tap ignored: %d" % len(tests))
+
         # Factory defaults: the file holds them, and Undo leaves the menu.
         page = setup_page(s, "Advanced", 4)
         s.tap_rect(page["widgets"]["Factory Defaults"]["rect"])
