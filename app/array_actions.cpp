@@ -28,6 +28,12 @@ LayoutNode* Placement(LayoutNode* node)
 
 }  // namespace
 
+LayoutNode* RepeatSelected()
+{
+    LayoutNode* node = Placement(interface_.selectedNode);
+    return node != nullptr ? RepeatTarget(node) : nullptr;
+}
+
 int RepeatApply(LayoutNode* node, const RepeatValues& values)
 {
     node = Placement(node);

@@ -5,6 +5,10 @@
 struct RepeatValues;
 struct LayoutNode;
 
+// The placement Repeat works on for the selection (its array's parent for a copy), or null
+// when the selection is no placement of the layout.
+LayoutNode* RepeatSelected();
+
 // The repeat dialog's OK: snapshot, then the grid (ApplyRepeat), pictures and view redrawn.
 // Returns ApplyRepeat's result; REPEAT_REFUSED without a placement.
 int RepeatApply(LayoutNode* node, const RepeatValues& values);

@@ -33,6 +33,8 @@ void Cell(GtkWidget* table, GtkWidget* child, int column, int row)
 int ArrayDialog(LayoutNode* node)
 {
     LayoutNode* target = RepeatTarget(node);
+    if (target == nullptr)
+        return GTK_RESPONSE_CANCEL;
     const RepeatValues start = RepeatStartValues(target);
 
     GtkWidget* dialog = gtk_dialog_new_with_buttons("Repeat", nullptr, GTK_DIALOG_MODAL,
@@ -84,6 +86,6 @@ int ArrayDialog(LayoutNode* node)
 void popupArray(GtkWidget*, gpointer)
 {
     ReleaseAllUI();
-    if (interface_.selectedNode != nullptr)
-        ArrayDialog(interface_.selectedNode);
+    if (LayoutNode* node = RepeatSelected())
+        ArrayDialog(node);
 }

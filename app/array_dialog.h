@@ -4,7 +4,8 @@
 
 struct LayoutNode;
 
-// Shows the dialog for `node` (its array's parent for a copy); OK repeats it. The response.
+// Shows the dialog for `node`, a placement of the layout (its array's parent for a copy);
+// OK repeats it. The response.
 int ArrayDialog(LayoutNode* node);
 // Pop-up "Repeat" on the selected placement.
 void popupArray(GtkWidget* item, gpointer data);

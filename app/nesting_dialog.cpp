@@ -4,8 +4,6 @@
 
 #include "app/nesting_dialog.h"
 
-#include <cstdio>
-
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/nesting.h"
@@ -63,9 +61,7 @@ gboolean SetMachineCurrent(gpointer drawingArea)
 
 void ResponseEmit(GtkDialog* dialog, gint response, gpointer)
 {
-    std::printf("Dialog received response: 0x%2.2X ( %d )\n", unsigned(response) & 0xFFu,
-                response);
-    std::fflush(stdout);
+    // NestingDialog reports the response and acts on it once the dialog has gone.
     nestResponse = response;
     StopTracking();
     gtk_widget_destroy(GTK_WIDGET(dialog));

@@ -56,13 +56,11 @@ void ScalePreviewSize(int dialogWidth, int dialogHeight, int* w, int* h);
 // array's offsets are multiplied and the array re-centred; the array's spacing follows.
 void ApplyScale(const ScaleState& state);
 
-// The linear-programming scaling run by "SMARTSCALE" (1 keep proportions, 0 not); none
-// leaves the button out.
-extern std::function<int(int keepProportions)> autoScaleHook;
-
 // The scale dialog on `node`: -90 without showing anything when there is nothing to
-// preview; otherwise the response of the seam's scaleDialog (Cancel while it is unset), after OK or "SMARTSCALE" has done its work. viewScale
-// and the pattern pictures are as before it on return.
+// preview; otherwise the response of the seam's scaleDialog (Cancel while it is unset),
+// after OK or "SMARTSCALE" has done its work. While the widgets are up, viewScale is the
+// preview's scale (scale_dialog_width x height) and the pattern pictures are drawn at it;
+// both are as before the dialog on return.
 int ScaleDialog(LayoutNode* node);
 
 // --- Rotate --------------------------------------------------------------------------------

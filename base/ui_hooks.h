@@ -17,18 +17,15 @@
 // a widget sets going (Cancel of a waiting window, the edit tools of the pattern view).
 //
 // Members the program does not install yet. A call falls back as the table says until the
-// feature named last installs it:
+// feature named last installs it. A member added ahead of its feature gets a row here; none
+// is waiting today:
 //
 // | member           | with nothing installed                            | filled by           |
 // |------------------|---------------------------------------------------|---------------------|
-// | scaleDialog      | the scale dialog answers Cancel: nothing changes  | the scale dialog    |
-// | propertiesDialog | the properties dialog answers Cancel: nothing     | the properties      |
-// |                  | changes                                           | dialog              |
+// | (none)           |                                                   |                     |
 //
-// Every other member is installed by the GTK side, at start-up or when the screen it serves
-// is built. Outside the seam, the
-// automatic scaling behind SMARTSCALE (autoScaleHook, app/pattern_dialogs.h) is unset until
-// that scaling exists: the scale dialog then leaves the button out.
+// Every member is installed by the GTK side, at start-up (app/startup_gtk.cpp) or when the
+// screen it serves is built (stopPollTimer, traceWidgetsChanged).
 
 #include <cstdint>
 #include <functional>

@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/nesting.h"
 #include "app/undo.h"
-#include "base/interface.h"
 #include "base/ui_hooks.h"
 #include "machine/serial.h"
 #include "patterns/layout.h"
@@ -22,31 +20,21 @@
 
 namespace {
 
-using Pts = std::vector<std::pair<long, long>>;
-
-const char* const kEmpty = "PATTERN BOX IS EMPTY";
+using Pts = std::vector<std::pair<float, float>>;
 const char* const kComm = "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.";
-const char* const kClose = "THE MARKS ARE TOO CLOSE TOGETHER.\nPLEASE TRY AGAIN.";
 
 class Nest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir.Write("tmp/.keep", "");
+        dir.Write("tmp/.keep", "");  // the undo snapshot's folder
         ResetLayout();
-        extents = new PatternBox();
-        for (auto [x, y] : std::vector<std::pair<float, float>>{{0, 0}, {0, 40}, {40, 40}, {40, 0}})
-            AddPatternBoxPoint(extents, x, y, 0, 0);
-        SetPatternBoxOrigin(extents);
+        extents = Box(new PatternBox(), {{0, 0}, {0, 40}, {40, 40}, {40, 0}});
         currentBox = CreatePatternBox();
-        for (auto [x, y] : std::vector<std::pair<float, float>>{{2, 3}, {2, 11}, {12, 11}, {12, 3}})
-            AddPatternBoxPoint(GetPatternBox(currentBox), x, y, 0, 0);
-        SetPatternBoxOrigin(GetPatternBox(currentBox));
+        Box(GetPatternBox(currentBox), {{2, 3}, {2, 11}, {12, 11}, {12, 3}});
         Pattern* p = newPattern();
-        for (auto [x, y] : std::vector<std::pair<float, float>>{{0, 0}, {4, 0}, {4, 2}, {0, 2}}) {
-            p->pointX.push_back(x);
-            p->pointY.push_back(y);
-        }
+        p->pointX = {0, 4, 4, 0};
+        p->pointY = {0, 0, 2, 2};
         p->pointCount = 4;
         UpdatePatternSize(p);
         StorePattern(0, p);
@@ -58,31 +46,31 @@ protected:
             if (text.rfind("MOVE THE MACHINE", 0) == 0) {
                 Released();
                 if (next < marks.size())
-                    Hand(marks[next++]);
+                    Hand(marks[next].first, marks[next].second), ++next;
             }
             return int(messages.size()) == cancelAt ? int(RESPONSE_CANCEL) : int(RESPONSE_OK);
         };
-        uiHooks.selectPosition = [this] { Released(); ++positionDialogs; };
+        uiHooks.selectPosition = [this] { Released(); };
         uiHooks.nestFineTune = [this] {
             Released();
             const std::string s = sim->Control("state");
-            Hand({long(SimController::Number(s, "x")) + tuneX,
-                  long(SimController::Number(s, "y")) + tuneY});
-            return int(RESPONSE_OK);
+            Hand(SimController::Number(s, "x") + 250, SimController::Number(s, "y") - 100);
+            NestTrackTick();                // the dialog saw the push ...
+            sim->Control("drop-xy 1");      // ... but the last reading on OK goes unanswered
+            return fineTuneAnswer;
         };
-    }
-    void TearDown() override
-    {
-        ResetUiHooks();
-        sim.reset();
-    }
-    bool StartSim()
-    {
         sim = std::make_unique<SimController>();
-        if (!sim->ok())
-            return false;
+        ASSERT_TRUE(sim->ok()) << sim->problem();
         OpenPort();
-        return sp >= 0;
+        ASSERT_GE(sp, 0);
+    }
+    void TearDown() override { ResetUiHooks(); }
+
+    static PatternBox* Box(PatternBox* box, const Pts& corners)
+    {
+        for (auto [x, y] : corners)
+            AddPatternBoxPoint(box, x, y, 0, 0);
+        return SetPatternBoxOrigin(box), box;
     }
     // The head is pushed only when both axes are free.
     void Released()
@@ -91,21 +79,27 @@ protected:
         EXPECT_TRUE(sim->WaitForState("x_driven", "false")) << messages.back();
         EXPECT_TRUE(sim->WaitForState("y_driven", "false")) << messages.back();
     }
-    void Hand(std::pair<long, long> at)
+    void Hand(double x, double y)
     {
-        const std::string a =
-            sim->Control("hand " + std::to_string(at.first) + " " + std::to_string(at.second));
+        const std::string a = sim->Control("hand " + std::to_string(long(x)) + " " +
+                                           std::to_string(long(y)));
         EXPECT_EQ(a.rfind("ok", 0), 0u) << a;
     }
-    static std::vector<float> Corners()
+    // Origin, centre and every corner of the current box.
+    static std::vector<float> Where()
     {
         const PatternBox* b = GetPatternBox(currentBox);
         std::vector<float> out{b->originX, b->originY, b->centerX, b->centerY};
-        for (const BoxPoint* c = b->corners; c != nullptr; c = c->next) {
-            out.push_back(c->x);
-            out.push_back(c->y);
-        }
+        for (const BoxPoint* c = b->corners; c != nullptr; c = c->next)
+            out.insert(out.end(), {c->x, c->y});
         return out;
+    }
+    void ExpectMovedBy(const std::vector<float>& before, float dx, float dy)
+    {
+        const std::vector<float> after = Where();
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t i = 0; i < after.size(); ++i)
+            EXPECT_NEAR(after[i], before[i] + (i % 2 == 0 ? dx : dy), 1e-4) << i;
     }
 
     TempDir dir;
@@ -114,17 +108,15 @@ protected:
     Pts marks{{1000, 2000}, {31000, 2000}, {1500, 14000}, {31500, 14000}};
     size_t next = 0;
     int cancelAt = -1;
-    long tuneX = 250, tuneY = -100;
-    int handSteps = 0;
-    int positionDialogs = 0;
+    int fineTuneAnswer = RESPONSE_OK;
+    int handSteps = 0;  // four marks, the position dialog and the fine-tune
 };
 
 }  // namespace
 
 TEST_F(Nest, FindsTheBoxOneStripOnAndFineTunesIt)
 {
-    ASSERT_TRUE(StartSim()) << sim->problem();
-    const std::vector<float> before = Corners();
+    const std::vector<float> before = Where();
     EXPECT_EQ(NestingDialog(), RESPONSE_OK);
     EXPECT_EQ(messages, (std::vector<std::string>{
                             "MOVE THE MACHINE TO THE LOWER LEFT CORNER OF YOUR QUILTING AREA.",
@@ -134,82 +126,67 @@ TEST_F(Nest, FindsTheBoxOneStripOnAndFineTunesIt)
                             "MOVE THE MACHINE TO YOUR FIRST MARK.",
                             "MOVE THE MACHINE TO YOUR SECOND MARK."}));
     EXPECT_EQ(handSteps, 6);
-    EXPECT_EQ(positionDialogs, 1);
-    // +(0.5, 12 + 8) for the marks, +(0.25, -0.1) for the fine-tune.
-    const std::vector<float> after = Corners();
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t i = 0; i < after.size(); ++i)
-        EXPECT_NEAR(after[i], before[i] + (i % 2 == 0 ? 0.75f : 19.9f), 1e-4) << i;
-    EXPECT_NEAR(after[0], 2.75, 1e-4);
-    EXPECT_NEAR(after[1], 22.9, 1e-4);
-    // Nothing turned: the placement is where it was in its box.
-    EXPECT_EQ(patternLayout->x, 3);
+    // +(0.5, 12 + 8) for the marks, +(0.25, -0.1) for the fine-tune: origin (2.75, 22.9).
+    ExpectMovedBy(before, 0.75f, 19.9f);
+    EXPECT_EQ(patternLayout->x, 3);  // nothing turned
     EXPECT_EQ(patternLayout->y, 3);
+
+    // NESTING closed without a tap: its response, and no fine-tune.
+    messages.clear();
+    next = 0;
+    fineTuneAnswer = RESPONSE_DELETE;
+    const std::vector<float> second = Where();
+    EXPECT_EQ(NestingDialog(), RESPONSE_DELETE);
+    ExpectMovedBy(second, 0.5f, 20.0f);
 }
 
 TEST_F(Nest, ATurnedQuiltTurnsTheBoxContentsAndOneUndoTakesItAllBack)
 {
-    ASSERT_TRUE(StartSim()) << sim->problem();
     marks[3] = {31500, 14300};
-    tuneX = tuneY = 0;
-    const std::vector<float> before = Corners();
+    const std::vector<float> before = Where();
     testing::internal::CaptureStdout();
     EXPECT_EQ(NestingDialog(), RESPONSE_OK);
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Difference: -0.010 rad.\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("rolled 12.000 inches and has an x offset of 0.500 inches"), std::string::npos);
-    const Pattern* p = GetPattern(0);
-    // A 4 x 2 rectangle turned by 0.01 rad is a little larger than before.
-    EXPECT_NEAR(p->width, 4 * std::cos(0.01) + 2 * std::sin(0.01), 1e-3);
-    EXPECT_NEAR(Corners()[0], before[0] + 0.5, 1e-4);
-
+    EXPECT_NE(out.find("New Rotation: 0.010 rad.\nDifference: -0.010 rad.\n"), std::string::npos)
+        << out;
+    // A 4 x 2 rectangle turned by 0.01 rad is a little wider than before.
+    EXPECT_NEAR(GetPattern(0)->width, 4 * std::cos(0.01) + 2 * std::sin(0.01), 1e-3);
     RestoreUndoFile();
-    EXPECT_EQ(Corners(), before);
+    EXPECT_EQ(Where(), before);
     EXPECT_NEAR(GetPattern(patternLayout->patternIndex)->width, 4, 1e-5);
 }
 
 TEST_F(Nest, FailuresAndCancelLeaveTheBoxAlone)
 {
-    ASSERT_TRUE(StartSim()) << sim->problem();
-    const std::vector<float> before = Corners();
-    // Cancel at each of the seven questions.
-    for (int q = 1; q <= 7; ++q) {
+    const std::vector<float> before = Where();
+    for (cancelAt = 1; cancelAt <= 7; ++cancelAt) {
         messages.clear();
         next = 0;
-        cancelAt = q;
-        EXPECT_EQ(NestingDialog(), -1) << q;
-        EXPECT_EQ(int(messages.size()), q);
-        EXPECT_EQ(Corners(), before) << q;
+        EXPECT_EQ(NestingDialog(), -1) << cancelAt;
+        EXPECT_EQ(int(messages.size()), cancelAt);
+        EXPECT_EQ(Where(), before) << cancelAt;
     }
     cancelAt = -1;
 
-    // No answer at the second reading, then two marks in the same place.
-    messages.clear();
-    next = 0;
-    marks = {{1000, 2000}, {1000, 2000}};
+    // No answer at the second reading; then two marks in the same place (nobody pushes).
     uiHooks.showMessage = [this, first = true](int, int, const std::string& text) mutable {
         messages.push_back(text);
-        if (text == "MOVE THE MACHINE TO THE LOWER RIGHT CORNER OF YOUR QUILTING AREA." && first) {
-            first = false;
-            sim->Control("drop-xy 1");
-        }
+        if (text == "MOVE THE MACHINE TO THE LOWER RIGHT CORNER OF YOUR QUILTING AREA." && first)
+            first = false, sim->Control("drop-xy 1");
         return int(RESPONSE_OK);
     };
     EXPECT_EQ(NestingDialog(), -90);
     EXPECT_EQ(messages.back(), kComm);
     EXPECT_EQ(NestingDialog(), -90);
-    EXPECT_EQ(messages.back(), kClose);
-    EXPECT_EQ(Corners(), before);
-
-    // The port closed: no position is (0, 0).
-    ClosePort();
+    EXPECT_EQ(messages.back(), "THE MARKS ARE TOO CLOSE TOGETHER.\nPLEASE TRY AGAIN.");
+    ClosePort();  // no position is not (0, 0)
     EXPECT_EQ(NestingDialog(), -90);
     EXPECT_EQ(messages.back(), kComm);
-    EXPECT_EQ(Corners(), before);
+    EXPECT_EQ(Where(), before);
 
     // An empty box is refused before any question.
     RemoveLayoutNode(patternLayout);
     messages.clear();
     EXPECT_EQ(NestingDialog(), -90);
-    EXPECT_EQ(messages, std::vector<std::string>{kEmpty});
+    EXPECT_EQ(messages, std::vector<std::string>{"PATTERN BOX IS EMPTY"});
 }
