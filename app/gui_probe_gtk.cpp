@@ -45,6 +45,67 @@ std::string Rect(GtkWidget* widget)
     return buf;
 }
 
+// What sliders, combo boxes and text views show: a slider's value and where its knob is
+// (a test drags it), the chosen entry of a combo box, the text of a text view.
+std::string Extra(GtkWidget* widget)
+{
+    std::string s;
+    char buf[160];
+    if (GTK_IS_RANGE(widget)) {
+        GtkRange* range = GTK_RANGE(widget);
+        std::snprintf(buf, sizeof buf, ", \"value\": %.9g", gtk_range_get_value(range));
+        s += buf;
+        std::string knob = "null";
+        if (widget->window != nullptr && GTK_WIDGET_MAPPED(widget)) {
+            int ox = 0, oy = 0;
+            gdk_window_get_origin(widget->window, &ox, &oy);
+            if (GTK_WIDGET_NO_WINDOW(widget)) {
+                ox += widget->allocation.x;
+                oy += widget->allocation.y;
+            }
+            GdkRectangle r;
+            gtk_range_get_range_rect(range, &r);
+            int start = 0, end = 0;
+            gtk_range_get_slider_range(range, &start, &end);
+            if (GTK_IS_VSCALE(widget) || GTK_IS_VSCROLLBAR(widget))
+                std::snprintf(buf, sizeof buf, "[%d, %d, %d, %d]", ox + r.x, oy + start, r.width,
+                              end - start);
+            else
+                std::snprintf(buf, sizeof buf, "[%d, %d, %d, %d]", ox + start, oy + r.y,
+                              end - start, r.height);
+            knob = buf;
+            std::snprintf(buf, sizeof buf, ", \"trough\": [%d, %d, %d, %d]", ox + r.x, oy + r.y,
+                          r.width, r.height);
+            s += buf;
+        }
+        s += ", \"knob\": " + knob;
+    }
+    if (GTK_IS_COMBO_BOX(widget)) {
+        GtkComboBox* combo = GTK_COMBO_BOX(widget);
+        std::string text;
+        GtkTreeIter iter;
+        GtkTreeModel* model = gtk_combo_box_get_model(combo);
+        if (model != nullptr && gtk_tree_model_get_column_type(model, 0) == G_TYPE_STRING &&
+            gtk_combo_box_get_active_iter(combo, &iter)) {
+            gchar* t = nullptr;
+            gtk_tree_model_get(model, &iter, 0, &t, -1);
+            text = t != nullptr ? t : "";
+            g_free(t);
+        }
+        s += ", \"index\": " + std::to_string(gtk_combo_box_get_active(combo)) +
+             ", \"text\": " + Quote(text);
+    }
+    if (GTK_IS_TEXT_VIEW(widget)) {
+        GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget));
+        GtkTextIter from, to;
+        gtk_text_buffer_get_bounds(buffer, &from, &to);
+        gchar* t = gtk_text_buffer_get_text(buffer, &from, &to, FALSE);
+        s += ", \"text\": " + Quote(t != nullptr ? t : "");
+        g_free(t);
+    }
+    return s;
+}
+
 std::string State(GtkWidget* widget)
 {
     if (!isWidget(widget))
@@ -58,6 +119,7 @@ std::string State(GtkWidget* widget)
              (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) ? "true" : "false");
     if (GTK_IS_ENTRY(widget))
         s += ", \"text\": " + Quote(gtk_entry_get_text(GTK_ENTRY(widget)));
+    s += Extra(widget);
     return s + ", \"rect\": " + Rect(widget) + "}";
 }
 
@@ -425,4 +487,77 @@ void StartProbeInput()
 {
     if (ProbeEnabled())
         g_timeout_add(100, ProbeInputTick, nullptr);
+}
+
+namespace {
+
+// The widgets of a notebook page a test reads or taps: sliders, entries, combo boxes and
+// text views by their widget name, buttons (check buttons too) by their label.
+void AddPageWidgets(std::string* out, GtkWidget* widget)
+{
+    std::string key;
+    bool leaf = true;
+    if (GTK_IS_RANGE(widget) || GTK_IS_ENTRY(widget) || GTK_IS_COMBO_BOX(widget) ||
+        GTK_IS_TEXT_VIEW(widget)) {
+        key = gtk_widget_get_name(widget);
+    } else if (GTK_IS_BUTTON(widget)) {
+        const char* label = gtk_button_get_label(GTK_BUTTON(widget));
+        key = label != nullptr ? label : gtk_widget_get_name(widget);
+    } else {
+        leaf = false;
+    }
+    if (!key.empty())
+        *out += (out->empty() ? "" : ", ") + Quote(key) + ": " + State(widget);
+    if (leaf || !GTK_IS_CONTAINER(widget))
+        return;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* l = children; l != nullptr; l = l->next)
+        AddPageWidgets(out, GTK_WIDGET(l->data));
+    g_list_free(children);
+}
+
+struct NotebookProbe {
+    const char* event;
+    GtkWidget* notebook;
+};
+
+gboolean ProbeNotebookIdle(gpointer data)
+{
+    auto* p = static_cast<NotebookProbe*>(data);
+    if (isWidget(p->notebook) && GTK_WIDGET_MAPPED(p->notebook))
+        ProbeNotebook(p->event, p->notebook);
+    g_object_unref(p->notebook);
+    delete p;
+    return FALSE;
+}
+
+}  // namespace
+
+void ProbeNotebook(const char* event, GtkWidget* notebook)
+{
+    if (!ProbeEnabled() || !isWidget(notebook) || !GTK_IS_NOTEBOOK(notebook))
+        return;
+    GtkNotebook* nb = GTK_NOTEBOOK(notebook);
+    const int current = gtk_notebook_get_current_page(nb);
+    std::string tabs;
+    for (int i = 0; i < gtk_notebook_get_n_pages(nb); ++i) {
+        GtkWidget* tab = gtk_notebook_get_tab_label(nb, gtk_notebook_get_nth_page(nb, i));
+        if (tab == nullptr || !GTK_IS_LABEL(tab))
+            continue;
+        tabs += (tabs.empty() ? "" : ", ") + Quote(gtk_label_get_text(GTK_LABEL(tab))) + ": " +
+                Rect(tab);
+    }
+    std::string widgets;
+    if (current >= 0)
+        AddPageWidgets(&widgets, gtk_notebook_get_nth_page(nb, current));
+    Write(std::string("{\"event\": ") + Quote(event) + ", \"page\": " +
+          std::to_string(current) + ", \"tabs\": {" + tabs + "}, \"widgets\": {" + widgets +
+          "}}");
+}
+
+void ProbeLaterNotebook(const char* event, GtkWidget* notebook)
+{
+    if (ProbeEnabled() && isWidget(notebook))
+        g_idle_add_full(G_PRIORITY_LOW, ProbeNotebookIdle,
+                        new NotebookProbe{event, GTK_WIDGET(g_object_ref(notebook))}, nullptr);
 }

@@ -29,6 +29,13 @@ void ProbeLaterList(GtkWidget* treeView, int nameColumn, GtkWidget* ok, GtkWidge
 // One line `event` with the state of each named widget (an entry's text included).
 void ProbeWidgets(const char* event, const std::vector<std::pair<std::string, GtkWidget*>>& widgets);
 
+// One line `event` for a notebook: the current page, its tabs' screen rectangles by label, and
+// the widgets of the current page: sliders (value, knob and trough rectangles), entries, combo
+// boxes (index, text) and text views (text) by widget name, buttons by their label.
+void ProbeNotebook(const char* event, GtkWidget* notebook);
+// The same once the main loop is idle (a page just switched to drawn).
+void ProbeLaterNotebook(const char* event, GtkWidget* notebook);
+
 // One line `event` with the widget's screen rectangle and the view's scale and pan (for
 // pictures drawn at the view's scale, such as the point-selection dialogs).
 void ProbeWidget(const char* event, GtkWidget* widget);

@@ -91,6 +91,8 @@ GtkWidget* createToolbar();
 void ShowStitchButtons();
 // Shows or hides the advanced and hidden items by showAdvancedFeatures.
 void ShowAdvancedItems();
+// After a factory reset: "Undo" stays off the menu until the next start.
+void HideUndoAfterFactoryReset();
 // Apply the bits of a mask to the items that exist; the mask is not stored.
 void SetMenusSensitive(uint32_t mask);
 void SetToolbarSensitive(uint32_t mask);

@@ -208,11 +208,25 @@ GtkWidget* createMenu()
     return m.menuBar;
 }
 
+namespace {
+// A factory reset takes Undo off the menu until the next start.
+bool undoHiddenByReset = false;
+}  // namespace
+
+void HideUndoAfterFactoryReset()
+{
+    undoHiddenByReset = true;
+    ShowAdvancedItems();
+}
+
 void ShowAdvancedItems()
 {
     const bool advanced = showAdvancedFeatures == 1;
+    GtkWidget* undo = mainUi.menu.items[static_cast<int>(SensitiveItem::Undo)];
     for (const ItemVisibility& v : VisibilityList()) {
         bool show = v.shown == Shown::Always || (v.shown == Shown::Advanced && advanced);
+        if (v.widget == undo && undoHiddenByReset)
+            show = false;
         if (show)
             gtk_widget_show(v.widget);
         else

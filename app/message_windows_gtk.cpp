@@ -1,6 +1,7 @@
 // GTK implementations of the message, status and waiting windows behind the UI seam.
 #include "app/message_windows_gtk.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/message_windows.h"
@@ -59,10 +60,28 @@ GtkWidget* NewMessageDialog(int kind, int buttons, const std::string& text)
 void SizeMessageDialog(GtkWidget* dialog, int x, int y, int width, int height)
 {
     gtk_window_move(GTK_WINDOW(dialog), x, y);
-    gtk_widget_set_size_request(GTK_DIALOG(dialog)->vbox, width, height);
+    // The whole window, its border and buttons included, is width x height: sized by its
+    // contents instead, it would reach past the bottom of a 240-line screen, buttons first.
+    // The text wraps to its width and takes the height it needs; the longest message the
+    // program shows leaves room to spare.
+    gtk_widget_set_size_request(dialog, width, height);
     GtkWidget* label = GTK_MESSAGE_DIALOG(dialog)->label;
-    gtk_widget_set_size_request(label, width - 100, height - 50);
+    gtk_widget_set_size_request(label, width - 100, -1);
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    // A file name or path has no spaces to wrap at: it is broken where the line ends.
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    // A text longer still (a deep path inside it) is cut at the bottom, never the buttons:
+    // the text and the boxes holding it are the ones that give up room.
+    for (GtkWidget* part = label; part != GTK_DIALOG(dialog)->vbox && part->parent != nullptr;
+         part = part->parent) {
+        if (!GTK_IS_VBOX(part->parent))
+            continue;
+        gboolean expand = FALSE, fill = FALSE;
+        guint padding = 0;
+        GtkPackType pack = GTK_PACK_START;
+        gtk_box_query_child_packing(GTK_BOX(part->parent), part, &expand, &fill, &padding, &pack);
+        gtk_box_set_child_packing(GTK_BOX(part->parent), part, TRUE, TRUE, padding, pack);
+    }
     ConnectExposeHandlers(dialog);
     if (messageProbeHandler != nullptr)
         g_signal_connect(dialog, "expose-event", G_CALLBACK(messageProbeHandler), nullptr);
@@ -192,19 +211,86 @@ void OnWaitingCancelClicked(GtkWidget*, gpointer data)
     OnBtnWaitWindowCancelClicked(w);
 }
 
-GtkWidget* NewAnimation(int size)
+// Loads the waiting picture of `size` (100 or 200) into `image`; a missing picture leaves
+// the image empty and the window working.
+void SetAnimation(GtkWidget* image, int size)
 {
     std::string file = size >= 200 ? "./images/waitingIcon200.gif" : "./images/waitingIcon100.gif";
-    GtkWidget* image;
     GdkPixbufAnimation* animation = gdk_pixbuf_animation_new_from_file(file.c_str(), nullptr);
     if (animation != nullptr) {
-        image = gtk_image_new_from_animation(animation);
+        gtk_image_set_from_animation(GTK_IMAGE(image), animation);
         g_object_unref(animation);
     } else {
-        image = gtk_image_new();  // a missing picture leaves the window working
+        gtk_image_clear(GTK_IMAGE(image));
     }
     gtk_widget_set_size_request(image, size, size);
-    return image;
+}
+
+// The info line as it shows: one line, whatever newline its text ends with.
+std::string InfoLine(const std::string& info)
+{
+    std::string line = info;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
+// Height the window's contents ask for, the info line counted even while it is hidden: it
+// appears while the window is up and must not push Cancel off the screen then.
+int ContentHeight(GtkWaitingWindow* w)
+{
+    const bool infoHidden = !GTK_WIDGET_VISIBLE(w->infoLabel);
+    if (infoHidden) {
+        gtk_label_set_markup(GTK_LABEL(w->infoLabel), SansMarkup("Merging Pattern 10 of 10").c_str());
+        gtk_widget_show(w->infoLabel);
+    }
+    GtkRequisition r;
+    gtk_widget_size_request(w->box, &r);
+    if (infoHidden) {
+        gtk_widget_hide(w->infoLabel);
+        gtk_label_set_text(GTK_LABEL(w->infoLabel), "");
+    }
+    return r.height;
+}
+
+// The window is the whole screen, so whatever does not fit is lost off its bottom, Cancel
+// first. When the message, the picture, an info line and Cancel ask for more than the
+// screen's height, the large picture gives way to the small one, then the spacing around
+// the picture goes, then the blank lines the message starts with (they only push it down
+// an otherwise empty screen), and last the picture is cut to the room left.
+void FitWaitingWindow(GtkWaitingWindow* w, const std::string& message, int pictureSize,
+                      int pictureSpacing)
+{
+    const size_t text = message.find_first_not_of('\n');
+    const std::string trimmed = text == std::string::npos ? std::string() : message.substr(text);
+    struct Try {
+        int size, spacing;
+        bool trim;
+    };
+    const Try tries[] = {{pictureSize, pictureSpacing, false},
+                         {100, 5, false},
+                         {100, 0, false},
+                         {100, 0, true}};
+    int size = pictureSize, height = 0;
+    for (const Try& t : tries) {
+        if (t.size > pictureSize)
+            continue;
+        size = t.size;
+        SetAnimation(w->animation, size);
+        gtk_box_set_child_packing(GTK_BOX(w->box), w->animation, FALSE, FALSE, t.spacing,
+                                  GTK_PACK_START);
+        gtk_label_set_markup(GTK_LABEL(w->messageLabel),
+                             SansMarkup(t.trim ? trimmed : message).c_str());
+        height = ContentHeight(w);
+        if (height <= screen_height)
+            break;
+    }
+    if (height > screen_height) {
+        size = std::max(0, size - (height - screen_height));
+        gtk_widget_set_size_request(w->animation, size, size);
+    }
+    // Cancel is as wide as the picture, but never narrower than the small one.
+    gtk_widget_set_size_request(w->cancelButton, std::max(size, 100), menubar_height);
 }
 
 void* GtkWaitingOpen(const std::string& message, bool showCancel)
@@ -216,19 +302,18 @@ void* GtkWaitingOpen(const std::string& message, bool showCancel)
     gtk_widget_show(w->box);
 
     w->messageLabel = gtk_label_new(nullptr);
-    gtk_label_set_markup(GTK_LABEL(w->messageLabel), SansMarkup(message).c_str());
     gtk_label_set_justify(GTK_LABEL(w->messageLabel), GTK_JUSTIFY_CENTER);
     gtk_box_pack_start(GTK_BOX(w->box), w->messageLabel, FALSE, FALSE, 5);
+    gtk_widget_show(w->messageLabel);
     ConnectExposeHandlers(w->window);
 
     const bool large = icon_style == 1;
-    const int size = large ? 200 : 100;
-    w->animation = NewAnimation(size);
+    w->animation = gtk_image_new();
     gtk_box_pack_start(GTK_BOX(w->box), w->animation, FALSE, FALSE, large ? 20 : 5);
+    gtk_widget_show(w->animation);
 
     GtkWidget* row = gtk_hbox_new(FALSE, 0);
     w->cancelButton = gtk_button_new_with_label("Cancel");
-    gtk_widget_set_size_request(w->cancelButton, size, menubar_height);
     g_signal_connect(w->cancelButton, "clicked", G_CALLBACK(OnWaitingCancelClicked), w);
     GtkWidget* centre = gtk_alignment_new(0.5, 0.5, 0, 0);
     gtk_container_add(GTK_CONTAINER(centre), w->cancelButton);
@@ -236,17 +321,15 @@ void* GtkWaitingOpen(const std::string& message, bool showCancel)
     // menubar_height of spacing around the row in all (box padding applies above and
     // below): the full amount on each side would push the row off a 240-line screen.
     gtk_box_pack_end(GTK_BOX(w->box), row, FALSE, FALSE, menubar_height / 2);
+    if (showCancel)
+        gtk_widget_show_all(row);
 
+    // Hidden rows take no room, so the message and the picture keep theirs.
     w->infoLabel = gtk_label_new(nullptr);
     gtk_box_pack_start(GTK_BOX(w->box), w->infoLabel, FALSE, FALSE, 5);
 
-    gtk_widget_show_all(w->window);
-    // Hidden rows take no room, so the message and the picture keep theirs.
-    gtk_widget_hide(w->infoLabel);
-    if (!showCancel) {
-        gtk_widget_hide(w->cancelButton);
-        gtk_widget_hide(row);
-    }
+    FitWaitingWindow(w, message, large ? 200 : 100, large ? 20 : 5);
+    gtk_widget_show(w->window);
     return w;
 }
 
@@ -255,8 +338,9 @@ void GtkWaitingInfo(void* handle, const std::string& info)
     auto* w = static_cast<GtkWaitingWindow*>(handle);
     if (w == nullptr)
         return;
-    gtk_label_set_markup(GTK_LABEL(w->infoLabel), SansMarkup(info, " foreground=\"blue\"").c_str());
-    if (info.empty())
+    const std::string line = InfoLine(info);
+    gtk_label_set_markup(GTK_LABEL(w->infoLabel), SansMarkup(line, " foreground=\"blue\"").c_str());
+    if (line.empty())
         gtk_widget_hide(w->infoLabel);
     else
         gtk_widget_show(w->infoLabel);

@@ -7,15 +7,16 @@
 #include <cstdio>
 
 #include "base/interface.h"
+#include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "patterns/layout.h"
+#include "patterns/lp_scale.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "patterns/transform.h"
 #include "app/undo.h"
 
 std::function<int(ScaleState& state)> scaleDialogHook;
-std::function<int(int keepProportions)> autoScaleHook;
 std::function<int(PropertiesState& state)> propertiesDialogHook;
 
 namespace {
@@ -225,15 +226,23 @@ int ScaleDialog(LayoutNode* node)
         return kScaleNothingToShow;
     }
     const float keptScale = interface_.viewScale;
-    state.smartScale = autoScaleHook != nullptr && CheckPatternBox(GetPatternBox(currentBox)) == 1;
+    state.smartScale = CheckPatternBox(GetPatternBox(currentBox)) == 1;
+    // The preview draws the pattern pictures at its own scale.
+    int w = 0, h = 0;
+    ScalePreviewSize(scale_dialog_width, scale_dialog_height, &w, &h);
+    interface_.viewScale = ScalePreviewScale(state, w, h);
+    RefreshPatternPix();
     const int response = scaleDialogHook ? scaleDialogHook(state) : RESPONSE_CANCEL;
     interface_.viewScale = keptScale;
     RefreshPatternPix();
     if (response == kScaleSmartScale && state.smartScale) {
         const int answer = UiShowMessageSpecial(MSG_QUESTION, "KEEP PATTERN PROPORTIONS?",
                                                 "gtk-cancel", RESPONSE_CANCEL);
-        if (answer == RESPONSE_YES || answer == RESPONSE_NO)
-            autoScaleHook(answer == RESPONSE_YES ? 1 : 0);
+        if ((answer == RESPONSE_YES || answer == RESPONSE_NO) && InLayout(node)) {
+            // The linear-programming scaling works on the selected placement.
+            interface_.selectedNode = node;
+            runAutoScale(answer == RESPONSE_YES ? 1 : 0);
+        }
     } else if (response == RESPONSE_OK) {
         ApplyScale(state);
     }

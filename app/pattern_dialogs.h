@@ -59,13 +59,11 @@ void ApplyScale(const ScaleState& state);
 // The widget half of the scale dialog: shows it for `state` (which it may change) and
 // returns the response. The GTK shell installs it; without it the dialog answers Cancel.
 extern std::function<int(ScaleState& state)> scaleDialogHook;
-// The linear-programming scaling run by "SMARTSCALE" (1 keep proportions, 0 not); none
-// leaves the button out.
-extern std::function<int(int keepProportions)> autoScaleHook;
 
 // The scale dialog on `node`: -90 without showing anything when there is nothing to
-// preview; otherwise the response, after OK or "SMARTSCALE" has done its work. viewScale
-// and the pattern pictures are as before it on return.
+// preview; otherwise the response, after OK or "SMARTSCALE" has done its work. While the
+// widgets are up, viewScale is the preview's scale (scale_dialog_width x height) and the
+// pattern pictures are drawn at it; both are as before the dialog on return.
 int ScaleDialog(LayoutNode* node);
 
 // --- Rotate --------------------------------------------------------------------------------

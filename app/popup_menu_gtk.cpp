@@ -83,6 +83,9 @@ void OnMirrorV(GtkWidget*, gpointer) { popupMirrorV(); }
 void OnFlipPath(GtkWidget*, gpointer) { popupFlipPath(); }
 void OnMerge(GtkWidget*, gpointer) { popupMergePattern(); }
 void OnRemove(GtkWidget*, gpointer) { popupRemove(); }
+void OnRotateSelect(GtkWidget*, gpointer) { popupRotate(); }
+void OnScale(GtkWidget*, gpointer) { popupScale(); }
+void OnProperties(GtkWidget*, gpointer) { popupProperties(); }
 void OnAutofill(GtkWidget*, gpointer) { popupAutofill(); }
 
 }  // namespace
@@ -108,13 +111,13 @@ void CreatePopupMenu(int x, int y)
     AddItem(menu, "Reverse Path", G_CALLBACK(OnFlipPath), x, y);
     AddItem(menu, "Remove", G_CALLBACK(OnRemove), x, y);
     GtkWidget* rotate = AddSubmenu(menu, "Rotate");
-    AddItem(rotate, "Select", nullptr, x, y);
+    AddItem(rotate, "Select", G_CALLBACK(OnRotateSelect), x, y);
     AddItem(rotate, "90 Degrees CW", G_CALLBACK(OnRotateCW), x, y);
     AddItem(rotate, "90 Degrees CCW", G_CALLBACK(OnRotateCCW), x, y);
     AddItem(menu, "Move", G_CALLBACK(OnMoveItem), x, y);
     AddItem(menu, "Save", G_CALLBACK(OnSaveItem), x, y);
-    AddItem(menu, "Scale", nullptr, x, y);
-    AddItem(menu, "Properties", nullptr, x, y);
+    AddItem(menu, "Scale", G_CALLBACK(OnScale), x, y);
+    AddItem(menu, "Properties", G_CALLBACK(OnProperties), x, y);
     gtk_widget_show_all(menu);
     gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, placeMenu, nullptr, 0,
                    gtk_get_current_event_time());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/diagnostics_screen.h"
 #include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "base/screen_config.h"
@@ -37,14 +38,41 @@ const char* const kMachineLabels[kMachineTypeCount] = {
 
 char CodeOf(gpointer data) { return static_cast<char>(GPOINTER_TO_INT(data)); }
 
+struct SliderRelease {
+    GtkWidget* slider;
+    char code;
+};
+
+gboolean ApplySliderRelease(gpointer data)
+{
+    auto* release = static_cast<SliderRelease*>(data);
+    GtkWidget* slider = release->slider;
+    // Gone with the screen (left before this ran): nothing to apply it to.
+    if (gtk_widget_get_parent(slider) != nullptr) {
+        EditResult r = ApplyEditCode(release->code, gtk_range_get_value(GTK_RANGE(slider)));
+        if (r.applied)
+            gtk_range_set_value(GTK_RANGE(slider), r.value);
+        if (sldrSpeed != nullptr)
+            gtk_range_set_value(GTK_RANGE(sldrSpeed), speed);
+        ProbeLaterNotebook("setup", mainUi.setupNotebook);
+    }
+    g_object_unref(slider);
+    delete release;
+    return FALSE;
+}
+
 gboolean OnPIDSliderReleased(GtkWidget* slider, GdkEventButton*, gpointer data)
 {
-    EditResult r = ApplyEditCode(CodeOf(data), gtk_range_get_value(GTK_RANGE(slider)));
-    if (r.applied)
-        gtk_range_set_value(GTK_RANGE(slider), r.value);
-    if (sldrSpeed != nullptr)
-        gtk_range_set_value(GTK_RANGE(sldrSpeed), speed);
+    // After this handler the range itself puts the knob where the finger left it, which would
+    // undo a value set here (47 shown although 50 was applied): apply once it has.
+    g_idle_add_full(G_PRIORITY_HIGH_IDLE, ApplySliderRelease,
+                    new SliderRelease{GTK_WIDGET(g_object_ref(slider)), CodeOf(data)}, nullptr);
     return FALSE;
+}
+
+void OnSliderMoved(GtkRange*, gpointer)
+{
+    ProbeNotebook("slider", mainUi.setupNotebook);
 }
 
 gboolean OnTxtEntryReleased(GtkWidget* entry, GdkEventButton*, gpointer data)
@@ -52,6 +80,7 @@ gboolean OnTxtEntryReleased(GtkWidget* entry, GdkEventButton*, gpointer data)
     const std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
     EditResult r = ApplyEditCode(CodeOf(data), UiNumberEntry(text, 1, 0));
     gtk_entry_set_text(GTK_ENTRY(entry), r.text.c_str());
+    ProbeLaterNotebook("setup", mainUi.setupNotebook);
     return FALSE;
 }
 
@@ -80,14 +109,15 @@ GtkWidget* Button(const char* label, int width, int height)
     return b;
 }
 
-GtkWidget* Entry(char code, const std::string& text)
+// The entry is named by its label (the GUI tests find it by that).
+GtkWidget* Entry(const char* name, char code, const std::string& text)
 {
     GtkWidget* e = gtk_entry_new();
     gtk_widget_set_size_request(e, setup_spinbox_width, setup_spinbox_height);
     gtk_entry_set_alignment(GTK_ENTRY(e), 0.5f);
     gtk_editable_set_editable(GTK_EDITABLE(e), FALSE);
     gtk_entry_set_text(GTK_ENTRY(e), text.c_str());
-    gtk_widget_set_name(e, (std::string("setup-entry-") + code).c_str());
+    gtk_widget_set_name(e, name);
     g_signal_connect(e, "button-release-event", G_CALLBACK(OnTxtEntryReleased),
                      GINT_TO_POINTER(code));
     return e;
@@ -98,7 +128,7 @@ GtkWidget* AttachPair(GtkWidget* table, int pair, int row, const char* label, ch
                       const std::string& text, bool advanced = false)
 {
     GtkWidget* l = gtk_label_new(label);
-    GtkWidget* e = Entry(code, text);
+    GtkWidget* e = Entry(label, code, text);
     gtk_table_attach_defaults(GTK_TABLE(table), l, 2 * pair, 2 * pair + 1, row, row + 1);
     gtk_table_attach_defaults(GTK_TABLE(table), e, 2 * pair + 1, 2 * pair + 2, row, row + 1);
     if (advanced) {
@@ -187,7 +217,9 @@ GtkWidget* createUserSetupScreen()
         gtk_widget_set_size_request(s, setup_slider_width, setup_slider_height);
         gtk_range_set_inverted(GTK_RANGE(s), TRUE);
         gtk_range_set_value(GTK_RANGE(s), sliders[i].value);
-        gtk_widget_set_name(s, (std::string("setup-slider-") + sliders[i].code).c_str());
+        gtk_widget_set_name(s, sliders[i].label);
+        if (ProbeEnabled())
+            g_signal_connect(s, "value-changed", G_CALLBACK(OnSliderMoved), nullptr);
         g_signal_connect(s, "button-release-event", G_CALLBACK(OnPIDSliderReleased),
                          GINT_TO_POINTER(sliders[i].code));
         if (sliders[i].code == '9')
@@ -289,6 +321,7 @@ void OnBtnResetDefaultsClicked(GtkWidget*, gpointer)
         return;
     ShowStitchButtons();
     ShowAdvancedItems();
+    HideUndoAfterFactoryReset();
     SetAdvancedVisible(false);
     // This button dies with the screen: the rebuild waits until its handler has returned.
     g_idle_add(RebuildAfterReset, nullptr);
@@ -310,7 +343,7 @@ GtkWidget* createAdvancedScreen()
 
     GtkWidget* typeLabel = gtk_label_new("Machine Type");
     cmbNUp = gtk_combo_box_new_text();
-    gtk_widget_set_name(cmbNUp, "setup-machine-type");
+    gtk_widget_set_name(cmbNUp, "Machine Type");
     gtk_widget_set_size_request(cmbNUp, setup_spinbox_width * 5 / 4, setup_spinbox_height);
     for (const char* label : kMachineLabels)
         gtk_combo_box_append_text(GTK_COMBO_BOX(cmbNUp), label);
@@ -385,7 +418,6 @@ GtkWidget* createConfigurationScreen()
     return box;
 }
 
-GtkWidget* createDiagnosticsScreen() { return gtk_vbox_new(FALSE, 2); }
 
 gboolean NBTimer(gpointer)
 {
@@ -395,8 +427,9 @@ gboolean NBTimer(gpointer)
     return FALSE;
 }
 
-void OnNotebookChanged(GtkNotebook*, gpointer, guint page, gpointer)
+void OnNotebookChanged(GtkNotebook* notebook, gpointer, guint page, gpointer)
 {
+    ProbeLaterNotebook("setup", GTK_WIDGET(notebook));
     if (page != 5 || passwordGiven != 0)
         return;
     if (AskAccessWord()) {
@@ -452,5 +485,6 @@ GtkWidget* createSetupScreen()
     g_signal_connect(notebook, "switch-page", G_CALLBACK(OnNotebookChanged), nullptr);
     g_signal_connect(fixed, "destroy", G_CALLBACK(OnSetupDestroyed), nullptr);
     mainUi.setupNotebook = notebook;
+    ProbeLaterNotebook("setup", notebook);
     return fixed;
 }

@@ -13,6 +13,7 @@
 #include "base/message_windows.h"
 #include "app/run_widgets_gtk.h"
 #include "app/point_select_dialog.h"
+#include "app/pattern_dialogs_gtk.h"
 #include "app/nesting_dialog.h"
 #include "app/machine_start.h"
 #include "app/message_windows_gtk.h"
@@ -118,6 +119,8 @@ int initializeUserInterface(int argc, char** argv)
     InstallMainWindowHooks();
     InstallRunWidgets();
     InstallPointSelection();
+    InstallScaleDialog();
+    InstallPropertiesDialog();
     InstallNesting();
 
     Say("done.\nInitiate Pattern Boxes...");

@@ -16,6 +16,7 @@
 #include "patterns/pattern_box.h"
 #include "app/pattern_dialogs.h"
 #include "app/undo.h"
+#include "base/screen_config.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -194,6 +195,38 @@ TEST(ScaleDialog, AnArrayScalesAsAWholeAboutItsMiddleAndItsSpacingFollows)
     scaleDialogHook = nullptr;
     EXPECT_FLOAT_EQ(last->x, 5.0f);
     EXPECT_FLOAT_EQ(parent->x, 0.5f);
+}
+
+TEST(ScaleDialog, SmartScaleFillsTheBoxAndThePreviewHasItsOwnScale)
+{
+    Folder f;
+    ScriptedUi ui;
+    LayoutNode* node = Placed({"pX0Y0", "pX1Y0", "pX1Y2", "pX0Y2"}, 3, 4);
+    bool offered = false;
+    float previewScale = 0;
+    interface_.viewScale = 0.05f;
+    scale_dialog_width = 320;
+    scale_dialog_height = 240;
+    scaleDialogHook = [&](ScaleState& s) {
+        offered = s.smartScale;
+        previewScale = interface_.viewScale;
+        return kScaleSmartScale;
+    };
+    // Yes: the 1 x 2 grows to the 20 x 12 box's full height, 6 x 12, inside it.
+    ui.Expect("KEEP PATTERN PROPORTIONS?", RESPONSE_YES);
+    interface_.selectedNode = nullptr;
+    EXPECT_EQ(ScaleDialog(node), kScaleSmartScale);
+    EXPECT_TRUE(offered);
+    const Pattern* p = GetPattern(0);
+    EXPECT_NEAR(p->width, 6.0f, 1e-3);
+    EXPECT_NEAR(p->height, 12.0f, 1e-3);
+    EXPECT_TRUE(node->x >= -1e-3f && node->y >= -1e-3f && node->x + p->width <= 20.001f &&
+                node->y + p->height <= 12.001f);
+    // The preview showed the box plus an inch each way in 275 x 150 pixels.
+    EXPECT_FLOAT_EQ(previewScale, 14.0f / 150.0f);
+    EXPECT_EQ(interface_.viewScale, 0.05f);
+
+    scaleDialogHook = nullptr;
 }
 
 TEST(RotateDialog, TurnsByThePadsAngleAndWrapsTheRotation)

@@ -1,5 +1,6 @@
 """The camera screen in the real window with a PPM still as the camera: the start-up picture,
-a snapshot of a new still, and the calibrated picture behind the pattern view."""
+a snapshot of a new still, and the calibrated picture behind the pattern view; then the
+setup screen's System Info, which reads the firmware version from mc1sim."""
 import os
 import shutil
 import sys
@@ -40,7 +41,8 @@ def shown(s, name, what):
 
 
 def camera_behind_the_layout():
-    files = {"Layout/quilt.qlf": quilt(), "sysroot/dev/video0": still(BLUE)}
+    files = {"Layout/quilt.qlf": quilt(), "sysroot/dev/video0": still(BLUE),
+             "sysroot/proc/version": "Linux version 2.6.29.6_b #1\n"}
     with Session(CORVAN, SOURCE, advanced=True, files=files) as s:
         s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
         check(s.open_layout("quilt.qlf")["screen"] == "PatternView", "the layout opened")
@@ -86,6 +88,17 @@ def camera_behind_the_layout():
                            what="the calibrated picture behind the layout")
         check(shot.count((0, 0, 0), view) > 30, "the layout drawn over the picture")
         check(s.proc.poll() is None, "the program runs on after the video")
+
+        # The setup screen's Updates page: System Info asks mc1sim for its firmware version.
+        check(s.activate("Setup"), "Setup activated")
+        pages = lambda: [l for l in s.probes() if l.get("event") == "updates"]
+        s._until(pages, 20, "the Updates page")
+        page = pages()[-1]["widgets"]
+        check(all(page[b]["sensitive"] for b in ("Update System", "Update Program", "Update Robot")),
+              "the update buttons are usable")
+        s.tap_rect(page["System Info"]["rect"])
+        info = s.message(what="the System Info message")
+        check("\nOS: Wexley-b\nMC Firmware: 1.30\n" in info["text"], "System Info: %r" % info["text"])
 
 
 def main():

@@ -1,17 +1,19 @@
 """Free Motion and SET START in the real window, with mc1sim's head pushed by hand.
 
 Free Motion opens the trace screen; Start records while the head glides round a square,
-Stop ends it, and the square is drawn in black on the trace view. Then Start ▸ SET START
+Stop ends it, and the square is drawn in black on the trace view; Save with "sq" typed on
+the on-screen keyboard writes it to patterns/sq.qcc. Then Start ▸ SET START
 opens the point dialog: its cross-hair follows a hand move to the pixel the view's scale
 gives, and OK starts the run from the path point beside the head, never before it."""
 import json
 import os
+import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
 from harness import Checks, Session, TestFailure  # noqa: E402
-from layout_file import layout  # noqa: E402
+from layout_file import layout, read_points  # noqa: E402
 
 CORVAN, SOURCE = sys.argv[1], sys.argv[2]
 checks = Checks()
@@ -30,6 +32,14 @@ BLACK = (0, 0, 0)
 def recovery_layout():
     corners = [(0, 0), (0, AREA[1]), (AREA[0], AREA[1]), (AREA[0], 0)]
     return layout(corners, [corners], [("zig", ZIGZAG, [])], [(0, 0) + PLACED_AT])
+
+
+def show_pattern(path):
+    """What `corvan-tool pattern show` reads in the file ("" when it cannot)."""
+    tool = os.path.join(os.path.dirname(CORVAN), "corvan-tool")
+    run = subprocess.run([tool, "pattern", "show", path], capture_output=True, text=True,
+                         timeout=30)
+    return run.stdout if run.returncode == 0 else ""
 
 
 def until(predicate, timeout, what):
@@ -98,6 +108,25 @@ def trace_a_square(s):
     inside = pixel(3000, 3000)
     check(shot.count(BLACK, (inside[0], inside[1], pixel(5000, 5000)[0] - inside[0],
                              pixel(5000, 5000)[1] - inside[1])) == 0, "nothing inside the square")
+
+    # Save on the on-screen keyboard: "sq" after the folder it offers, then OK.
+    s.tap_rect(st["widgets"]["traceSave"]["rect"])
+    kb = s.keyboard(what="the keyboard of Save")
+    check((kb["prompt"], kb["text"]) == ("SAVE AS:", "./patterns/"), "Save offers %r" % kb["text"])
+    s.type_on_keyboard("sq", keyboard=kb)
+    saved = os.path.join(s.run, "patterns", "sq.qcc")
+    until(lambda: os.path.exists(saved) and "last point" in show_pattern(saved), 20,
+          "patterns/sq.qcc")
+    # Read back by the program's own loader: the 4-inch square, closed, every point on a side.
+    shown = show_pattern(saved)
+    check("size: 4.000 x 4.000 inches" in shown and "length: 16.000 inches sewn" in shown,
+          "saved square: %s" % shown)
+    points, _ = read_points(open(saved).read())
+    check(len(points) >= 5 and points[0] == points[-1], "closed: %s" % ((points[:1] + points[-1:]),))
+    mx, my = min(p[0] for p in points), min(p[1] for p in points)
+    off = [p for p in points if min(abs(p[0] - mx), abs(p[0] - mx - 4),
+                                    abs(p[1] - my), abs(p[1] - my - 4)) > 0.002]
+    check(not off, "points off the square: %s" % off[:5])
 
 
 def set_start(s):

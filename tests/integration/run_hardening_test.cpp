@@ -197,12 +197,14 @@ int RepeatedMoves(const ReadJournal& j, int speed)
 TEST_F(RunHardening, ANeedleNeverSeenDownSendsNoMoveTwice)
 {
     // The stitch controller is not wired to the buttons: the needle is never seen down, so
-    // every wait for it ends at its time-out with a poll still unanswered.
-    ASSERT_TRUE(StartSim({"--machine", "serial"}));
+    // every wait for it ends at its time-out. Every reply comes 10 ms late (250 ms of machine
+    // time) and the wait is 3 ms: each wait ends with its poll unanswered and the answer on
+    // its way, to arrive when the next command is already waiting for its own reply.
+    ASSERT_TRUE(StartSim({"--machine", "serial", "--delay", "250"}));
     needleUpMethod = 3;
     needleUpConfirm = 1;
     needleUpPress = stitchRegPress = 20.0f;
-    needleUpTime = 120.0f;
+    needleUpTime = 3.0f;
     stitchRegTime = 10.0f;
     const int slot = Place(kZigzag, 1, 1);
     PlaceSlot(slot, 5, 1);
@@ -359,6 +361,135 @@ TEST_F(TapDuringPause, ThreadBreakIsHonouredOnceThePauseIsComplete)
 
     EXPECT_EQ(handAnswer.rfind("ok", 0), 0u) << handAnswer;
     EXPECT_EQ(runCompleted, 1);
+}
+
+// --- Stop while the needle cycles -----------------------------------------------------------
+
+// Taps Stop while the simulator's needle is cycling, once `armed`: the needle cycle is made
+// long when the run reaches the moment under test, so the program sits in its wait for the
+// needle (where it runs events) while the tap comes.
+class StopDuringNeedle : public RunHardening {
+protected:
+    void StopOnceTheNeedleCycles()
+    {
+        onEvents = [this] {
+            if (armed && !stopped &&
+                SimController::Word(sim->Control("state"), "needle") == "cycling") {
+                stopped = true;
+                stopButtonReleased();
+            }
+        };
+    }
+    void Arm()
+    {
+        ASSERT_EQ(sim->Control("needle-ms 60000"), "ok");
+        armed = true;
+    }
+    bool armed = false;
+    bool stopped = false;
+};
+
+TEST_F(StopDuringNeedle, BeforeTheRestartQuestionAsksNothingMore)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(20), 1, 1);
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    onEvents = [&] {
+        if (InView() && ++eventsInView == 5)
+            OnBtnPauseToggled(true);
+    };
+    startButtonReleased();
+    ASSERT_TRUE(runWidgets.pauseToggle);
+
+    // Pushed back to the first tooth's top; the needle cycle of the restart is the long one.
+    std::string handAnswer;
+    onMessage = [&](const std::string& text) {
+        if (text == kMoveToBreak) {
+            handAnswer = PushByHand(1100, 1200);
+            Arm();
+        }
+    };
+    StopOnceTheNeedleCycles();
+    ui->Expect(kMoveToBreak, RESPONSE_OK);  // and nothing after it
+
+    OnBtnThreadClicked();
+
+    EXPECT_EQ(handAnswer.rfind("ok", 0), 0u) << handAnswer;
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(ui->messages.back(), kMoveToBreak);
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(runCompleted, 0);
+    EXPECT_EQ(ui->masks.back(), kMaskNormal);
+}
+
+TEST_F(StopDuringNeedle, BeforeTheBobbinQuestionAfterAJumpAsksNothingMore)
+{
+    ASSERT_TRUE(StartSim());
+    const int slot = Place(kZigzag, 1, 1);
+    PlaceSlot(slot, 5, 1);
+    onMessage = [&](const std::string& text) {
+        if (text == "CUT THE THREAD")
+            Arm();  // the next needle cycle is the tie-in's on the far side of the jump
+    };
+    StopOnceTheNeedleCycles();
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK).Expect("CUT THE THREAD", RESPONSE_OK);
+
+    startButtonReleased();
+
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(ui->messages.back(), "CUT THE THREAD");
+    EXPECT_EQ(runActive, 0);
+    EXPECT_EQ(runCompleted, 0);
+    // Nothing of the second run was sewn.
+    const ReadJournal j = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    for (const auto& p : MovesAt(j, kPathSpeed))
+        EXPECT_LT(p.first, 6000) << j.shape;
+}
+
+// With stitching off there is no tie-in to set the speed back after a lead line: the start
+// and a restart after a thread break must still stream the path at the stitching speed.
+TEST_F(RunHardening, WithStitchingOffTheRunAndItsRestartStreamAtTheStitchingSpeed)
+{
+    ASSERT_TRUE(StartSim());
+    Place(LongZigzag(20), 1, 1);
+    runWidgets.stitchingToggle = false;
+    ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
+    int eventsInView = 0;
+    onEvents = [&] {
+        if (InView() && ++eventsInView == 5)
+            OnBtnPauseToggled(true);
+    };
+    startButtonReleased();
+    onEvents = nullptr;
+    ASSERT_TRUE(runWidgets.pauseToggle);
+    const ReadJournal before = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    ASSERT_FALSE(MovesAt(before, kPathSpeed).empty()) << before.shape;
+    EXPECT_EQ(before.shape.find('?', 1), std::string::npos) << before.shape;
+    EXPECT_EQ(MovesAt(before, kPathSpeed).front(), preparedPath.front()) << before.shape;
+
+    std::string handAnswer;
+    onMessage = [&](const std::string& text) {
+        if (text == kMoveToBreak)
+            handAnswer = PushByHand(2205, 2010);  // beside (2200, 2000), the second tooth's foot
+    };
+    ui->Expect(kMoveToBreak, RESPONSE_OK).Expect("PRESS OK TO CONTINUE.", RESPONSE_OK);
+
+    OnBtnThreadClicked();
+
+    EXPECT_EQ(handAnswer.rfind("ok", 0), 0u) << handAnswer;
+    EXPECT_EQ(runCompleted, 1);
+    const ReadJournal after = Read(sim->NewJournal(), kLeadSpeed, kPathSpeed);
+    // A lead line back, then the rest of the path at the stitching speed and nothing else.
+    EXPECT_NE(after.shape.find("LP"), std::string::npos) << after.shape;
+    EXPECT_EQ(after.shape.find('?'), std::string::npos) << after.shape;
+    size_t from = 0;
+    while (from < preparedPath.size() && preparedPath[from] != std::make_pair(2200.0f, 2000.0f))
+        ++from;
+    ASSERT_LT(from, preparedPath.size());
+    Pts rest(preparedPath.begin() + static_cast<long>(from), preparedPath.end());
+    rest.push_back(preparedPath.back());
+    EXPECT_EQ(MovesAt(after, kPathSpeed), rest) << after.shape;
 }
 
 // --- The operator gets the message -----------------------------------------------------------
