@@ -171,6 +171,9 @@ TEST(Autofill, LaysOutTheGridOrRefuses)
         EXPECT_EQ(AutofillLayout(node, &stretch), AUTOFILL_NO_FIT);
         EXPECT_EQ(Counts().first, 1);
     }
+    ClearPatternBox(GetPatternBox(currentBox));  // a box without corners
+    ui.Expect(kCannotArray, RESPONSE_OK);
+    EXPECT_EQ(AutofillLayout(patternLayout, &stretch), AUTOFILL_NO_FIT);
 
     // A tiny pattern: at most 20 each way, as the repeat's sliders.
     node = Placed(0.05f, 0.05f, 1, 1, 10, 8);
