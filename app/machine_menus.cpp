@@ -46,7 +46,7 @@ void menuMainLoadLayout()
         // The loaded area is measured from the home the quilter has just shown, so the
         // machine's origin and the layout agree again.
         if (SetHome())
-            homeMovedSinceArea = 0;
+            SetHomeMoved(false);
     } else {
         std::printf("Load Layout returned False\n");
         std::fflush(stdout);

@@ -29,6 +29,7 @@
 #include "camera/camera.h"
 #include "files/file_chooser_dialog.h"
 #include "files/keyboard_dialog.h"
+#include "machine/controller.h"
 #include "machine/serial.h"
 #include "patterns/layout_recovery.h"
 #include "patterns/pattern.h"
@@ -130,6 +131,7 @@ int initializeUserInterface(int argc, char** argv)
 
     Say("done.\nGet Constants From MC1...");
     LoadSettings();
+    LoadHomeMovedMark();
 
     Say("done.\nCreate Extents...");
     FreePatternBox(extents);

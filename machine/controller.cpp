@@ -1,14 +1,18 @@
 #include "machine/controller.h"
 
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
 
+#include "base/atomic_file.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
 #include "machine/serial.h"
@@ -210,11 +214,39 @@ int EnableY() { return SendCommand(CMD_ENABLE_Y); }
 int Resume() { return SendCommand(CMD_RESUME); }
 int homeMovedSinceArea = 0;
 
+void SetHomeMoved(bool moved)
+{
+    homeMovedSinceArea = moved ? 1 : 0;
+    int error = 0;
+    if (moved) {
+        auto fill = [](std::FILE* out) { return std::fputs("1\n", out) >= 0; };
+        if (!WriteFileAtomically(kHomeMovedPath, fill, &error)) {
+            std::string line = std::string("Cannot keep the moved home in ") + kHomeMovedPath + ": " +
+                               std::strerror(error) + "\n";
+            Say(line.c_str());
+        }
+    } else if (std::remove(kHomeMovedPath) != 0 && errno != ENOENT) {
+        error = errno;
+        std::string line = std::string("Cannot remove ") + kHomeMovedPath + ": " + std::strerror(error) + "\n";
+        Say(line.c_str());
+    }
+}
+
+int LoadHomeMovedMark()
+{
+    struct stat st;
+    const bool absent = stat(kHomeMovedPath, &st) != 0 && errno == ENOENT;
+    homeMovedSinceArea = absent ? 0 : 1;
+    if (homeMovedSinceArea)
+        Say("The machine's home moved before the last exit: the quilting area must be set again\n");
+    return homeMovedSinceArea;
+}
+
 int SetHome()
 {
     const int sent = SendCommand(CMD_SET_HOME);
     if (sent)
-        homeMovedSinceArea = 1;
+        SetHomeMoved(true);
     return sent;
 }
 int Halt() { return SendCommand(CMD_HALT); }

@@ -155,3 +155,14 @@ long MonotonicMs();
 // the new frame: every position of the layout now means another place on the quilt, so no
 // run may start until the area is captured again. Cleared by the capture that completes it.
 extern int homeMovedSinceArea;
+
+// The controller keeps its moved origin when the program restarts, so the mark is kept in a
+// file of the working folder too: there while the mark stands, gone once it is cleared.
+constexpr char kHomeMovedPath[] = "./home_moved";
+// Sets or clears homeMovedSinceArea and its file. A file that cannot be written or removed
+// is said on the console; the mark in memory is set all the same.
+void SetHomeMoved(bool moved);
+// At start-up: the mark stands when its file exists, whatever it holds, and also when the
+// file cannot even be looked at (a run offset on the quilt is worse than asking for the area
+// once more). Returns the mark.
+int LoadHomeMovedMark();

@@ -38,6 +38,14 @@ int Question(int buttons, const std::string& text)
 
 void SetRunMask() { SetSensitivity(kMaskStitching); }
 
+bool RefuseWhileHomeMoved()
+{
+    if (!homeMovedSinceArea)
+        return false;
+    Error("THE MACHINE'S HOME HAS MOVED.\nSET THE QUILTING AREA AGAIN.");
+    return true;
+}
+
 void WidgetsChanged() { UiRunWidgetsChanged(); }
 
 void SwitchLocksOff()

@@ -30,6 +30,10 @@ void SwitchLocksOff();
 // and returns false. A failed query counts as ready.
 bool StitcherReady();
 
+// While the machine's home has moved since the quilting area was set, every stitch of a run
+// would land offset on the quilt: tells the operator and returns true.
+bool RefuseWhileHomeMoved();
+
 // The run was ended by StopPattern since it started (or resumed): every caller up the stack
 // must unwind without sending anything more.
 bool Ended();

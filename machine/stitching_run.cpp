@@ -219,12 +219,9 @@ void startButtonReleased()
         if (OpenPort() < 0)
             return;
     }
-    if (homeMovedSinceArea) {
-        // The layout was laid out against the old home: stitched now, every stitch would land
-        // offset on the quilt.
-        run::Error("THE MACHINE'S HOME HAS MOVED.\nSET THE QUILTING AREA AGAIN.");
+    // The layout was laid out against the old home.
+    if (run::RefuseWhileHomeMoved())
         return;
-    }
     SendCommand(CMD_RUN_START);
     ReleaseAllUI();
     run::SwitchLocksOff();

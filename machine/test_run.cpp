@@ -83,6 +83,9 @@ void menuRunTest()
         return;
     if (runActive)
         return;
+    // The passes stitch the box's pattern like a run does.
+    if (run::RefuseWhileHomeMoved())
+        return;
     if (!BoxHasPlacement()) {
         run::Error("PATTERN BOX IS EMPTY");
         return;

@@ -291,7 +291,7 @@ int FinishArea(float x, float y)
 
     ClearExtents();
     SetExtents();
-    homeMovedSinceArea = 0;  // the area now matches the machine's home
+    SetHomeMoved(false);  // the area now matches the machine's home
     SetPatternBoxOrigin(area);
     FreePatternBox(extents);
     extents = area;

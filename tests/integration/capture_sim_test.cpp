@@ -3,7 +3,11 @@
 // and the taps go through the same steps as the screen's buttons.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,6 +16,7 @@
 #include "machine/controller.h"
 #include "machine/serial.h"
 #include "machine/stitching_run.h"
+#include "machine/test_run.h"
 #include "app/main_menu.h"
 #include "patterns/layout.h"
 #include "patterns/pattern.h"
@@ -403,6 +408,61 @@ TEST(CaptureArea, CancelAfterTheHomeMovedAsksForTheAreaAgainAndNoRunStarts)
     m.Push(30, 20);
     EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 1);
     EXPECT_EQ(homeMovedSinceArea, 0);
+    ResetLayout();
+}
+
+TEST(CaptureArea, TheMovedHomeOutlivesARestartAndNoRunNorTestRunStarts)
+{
+    const std::string refusal = "THE MACHINE'S HOME HAS MOVED.\nSET THE QUILTING AREA AGAIN.";
+    START_MACHINE(m);
+    AreaWithOneBox();
+    Pattern* p = newPattern();
+    addData(p, "pX0Y0", 1);
+    addData(p, "pX1Y1", 1);
+    StorePattern(0, p);
+    NewPatternLayoutNode(0, -1, 0, 1, 1);
+    ScriptedUi ui;
+    testing::internal::CaptureStdout();
+    ASSERT_FALSE(folder.Exists("home_moved"));
+    m.Push(5, 5);
+    BeginCapture(CAPTURE_AREA);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 0);  // the home is now (5, 5)
+    EXPECT_EQ(folder.Read("home_moved"), "1\n");
+
+    // The program ends here; the next one reads the mark before anything can start.
+    homeMovedSinceArea = 0;
+    EXPECT_EQ(LoadHomeMovedMark(), 1);
+    EXPECT_EQ(homeMovedSinceArea, 1);
+    m.sim.NewJournal();
+    const size_t shown = ui.messages.size();
+    ui.Expect(refusal, RESPONSE_OK);
+    startButtonReleased();
+    ui.Type("brindle").Expect(refusal, RESPONSE_OK);
+    menuRunTest();
+    EXPECT_EQ(runActive, 0);
+    EXPECT_TRUE(m.sim.NewJournal().empty());
+    EXPECT_EQ(std::vector<std::string>(ui.messages.begin() + shown, ui.messages.end()),
+              (std::vector<std::string>{refusal, refusal}));
+
+    // The completed area clears the mark and its file: the next start finds nothing.
+    ui.Expect("TABLE WIDTH = 30.000 IN.\nTABLE HEIGHT = 20.000 IN.", RESPONSE_OK);
+    m.Push(30, 0);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 0);
+    m.Push(30, 20);
+    EXPECT_EQ(CaptureTap(CAPTURE_AREA, CAPTURE_ADD), 1);
+    EXPECT_FALSE(folder.Exists("home_moved"));
+    EXPECT_EQ(LoadHomeMovedMark(), 0);
+
+    // A mark that cannot be read is taken for a moved home, whatever it holds.
+    for (const std::string& bytes : {std::string(), std::string("0\n"), std::string("\xff\x00garbage", 9)}) {
+        folder.Write("home_moved", bytes);
+        EXPECT_EQ(LoadHomeMovedMark(), 1) << bytes.size() << " bytes";
+    }
+    ASSERT_EQ(std::remove((folder / "home_moved").c_str()), 0);
+    ASSERT_EQ(mkdir((folder / "home_moved").c_str(), 0700), 0);
+    EXPECT_EQ(LoadHomeMovedMark(), 1) << "a folder in its place";
+    testing::internal::GetCapturedStdout();
+    homeMovedSinceArea = 0;
     ResetLayout();
 }
 

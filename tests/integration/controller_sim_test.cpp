@@ -127,6 +127,7 @@ TEST(SimulatorSettings, ConstantsAndStitchSettingsComeBackAsSent)
 
 TEST(SimulatorMotion, QueuedMovesRunToTheLastPointAndFinish)
 {
+    TempDir dir;  // SetHome leaves the moved-home mark in the working folder
     START_SIM(sim, {"--time-scale", "20"});
     SetHome();
     Halt();
@@ -150,6 +151,7 @@ TEST(SimulatorMotion, QueuedMovesRunToTheLastPointAndFinish)
 
 TEST(SimulatorMotion, ReleasedCarriageFollowsTheHandAndHomeResets)
 {
+    TempDir dir;  // SetHome leaves the moved-home mark in the working folder
     START_SIM(sim);
     DisableX();
     DisableY();

@@ -13,6 +13,7 @@
 #include "support/pty_pair.h"
 #include "support/scripted_peer.h"
 #include "support/scripted_ui.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -119,6 +120,7 @@ TEST(ControllerCommands, ArgumentCommandsSendByteAndLittleEndianValue)
 
 TEST(ControllerCommands, OneByteCommandsAndTheThreePartStop)
 {
+    TempDir dir;  // SetHome leaves the moved-home mark in the working folder
     PtyPair pty;
     Open(pty);
     EXPECT_EQ(DisableX() + EnableX() + DisableY() + EnableY() + Resume() + SetHome() + Halt() +
