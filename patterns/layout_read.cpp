@@ -298,10 +298,10 @@ void SkipName(RecordSource& in)
 
 ReadResult ReadRecords(RecordSource& in)
 {
-    const double start = layoutClockHook();
+    const double start = layoutClockForTest();
     LayoutNode** tail = &patternLayout;
     for (;;) {
-        if (layoutClockHook() - start > kLayoutReadSeconds) {
+        if (layoutClockForTest() - start > kLayoutReadSeconds) {
             Log("Load Layout timed out");
             return ReadResult::TimedOut;
         }
@@ -380,7 +380,7 @@ void ReleaseLayout()
 
 }  // namespace
 
-double (*layoutClockHook)() = SteadySeconds;
+double (*layoutClockForTest)() = SteadySeconds;
 
 namespace {
 
