@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/console.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
 #include "machine/serial.h"
@@ -21,12 +22,6 @@ namespace {
 
 // Everything the program says on the console is flushed at once, so that a technician
 // watching the line sees it in step with the machine.
-void Say(const char* text)
-{
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
-
 bool PortClosed() { return sp < 0; }
 
 int Send(const void* bytes, int length)
@@ -75,12 +70,12 @@ int WaitForReplyMs(int timeoutMs)
 void ReportReplyFailure(int result, const char* timedOut)
 {
     if (result == SERIAL_FRAMING)
-        Say("ERROR: Framing Error Detected\n");
+        ConsoleWrite("ERROR: Framing Error Detected\n");
     else if (result == SERIAL_CLOSED)
-        Say("ERROR: Serial Port Not Enabled\n");
+        ConsoleWrite("ERROR: Serial Port Not Enabled\n");
     else {
-        Say(timedOut);
-        Say("\n");
+        ConsoleWrite(timedOut);
+        ConsoleWrite("\n");
     }
 }
 
@@ -303,13 +298,13 @@ int CheckBuffer(unsigned char* status, int* code)
     int r = GetChar(1000, &byte, 0);
     if (r != SERIAL_OK) {
         if (r == SERIAL_FRAMING)
-            Say("ERROR: Framing Error Detected While Getting Buffer Length\n");
+            ConsoleWrite("ERROR: Framing Error Detected While Getting Buffer Length\n");
         else if (r == SERIAL_CLOSED)
-            Say("ERROR: Serial Port Not Enabled\n");
+            ConsoleWrite("ERROR: Serial Port Not Enabled\n");
         else if (r == SERIAL_TIMEOUT)
-            Say("ERROR: Get Buffer Length Timed Out\n");
+            ConsoleWrite("ERROR: Get Buffer Length Timed Out\n");
         else
-            Say("ERROR: Could not retrieve buffer length\n");
+            ConsoleWrite("ERROR: Could not retrieve buffer length\n");
         return 2;
     }
     *status = byte;
@@ -330,7 +325,7 @@ int CheckBuffer(unsigned char* status, int* code)
     if (!(std::fabs(version) < 1.0e6f))
         version = 1.27f;
     if (static_cast<int>((version + 0.005) * 1000) <= 1269) {
-        Say("Get Errors\n");
+        ConsoleWrite("Get Errors\n");
         int fresh = 0;
         // A code that could not be fetched is "unable to retrieve", never "cleared".
         errorCode = GetErrors(&fresh) == SERIAL_OK ? fresh : -1;
@@ -364,7 +359,7 @@ int SendMove(double x, double y, double feed)
     int r = GetChar(1000, &reply, 0);
     int result;
     if (r != SERIAL_OK) {
-        Say("ERROR: Could not retrieve CRC Response\n");
+        ConsoleWrite("ERROR: Could not retrieve CRC Response\n");
         result = 3;
     } else if (reply == MOVE_ACCEPTED) {
         result = 0;
