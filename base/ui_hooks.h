@@ -110,7 +110,8 @@ struct UiHooks {
     std::function<void()> redrawView;
     std::function<void(uint32_t mask)> applySensitivity;
     std::function<void(CursorKind kind)> setCursor;
-    // The toolbar's toggles: read one, or switch one on or off (its handler runs).
+    // The toolbar's toggles: read one, or switch one on or off (its handler stays quiet;
+    // `runWidgets` follows).
     std::function<bool(ToolbarToggle toggle)> toggleActive;
     std::function<void(ToolbarToggle toggle, bool active)> setToggle;
 
