@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/screen_config.h"
 #include "base/screen_state.h"
@@ -31,12 +32,6 @@
 
 
 namespace {
-
-void Print(const char* text)
-{
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
 
 void ShowScreenWithMask(Screen screen, uint32_t mask)
 {
@@ -93,7 +88,7 @@ void menuMainPatternView()
         ShowScreenWithMask(Screen::PatternView, kMaskNormal);
         return;
     }
-    Print("Extents == NULL\n");
+    ConsoleWrite("Extents == NULL\n");
     FallBackToExtentsSetup();
     SetSensitivity(kMaskNoExtents);
 }
@@ -279,7 +274,7 @@ int SelectPatternRow(const std::vector<std::string>& parents, const std::string&
         SetSensitivity(kMaskNoExtents);
         return -1;
     }
-    Print("Extents is not NULL\n");
+    ConsoleWrite("Extents is not NULL\n");
     if (file.empty())
         return -1;  // a folder row
     std::string path = PatternRowPath(parents, file, kLastPatternPathMax);
@@ -431,7 +426,7 @@ void menuEditRestoreSetpoint()
     std::string path = SetpointPath();
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        Print("Load Restore Setpoint Layout\n");
+        ConsoleWrite("Load Restore Setpoint Layout\n");
         LoadLayout(path, kDiscardCurrentLayout, kAskBeforeLoading);
     }
     ReleaseAllUI();

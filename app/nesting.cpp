@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/undo.h"
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/screen_config.h"
 #include "base/screen_state.h"
@@ -27,12 +28,6 @@ int runCapture = 0;
 namespace {
 
 constexpr int kNestFailed = -90;
-
-void Say(const char* text)
-{
-    std::printf("%s", text);
-    std::fflush(stdout);
-}
 
 bool BoxHasPlacements()
 {
@@ -145,7 +140,7 @@ int FineTune()
                         float((machineCurrent->first - machineOrigin->first) / 1000.0),
                         float((machineCurrent->second - machineOrigin->second) / 1000.0));
     } else {
-        Say("Returned Unknown Response\n");
+        ConsoleWrite("Returned Unknown Response\n");
     }
     std::fflush(stdout);
     UiRedrawView();
@@ -206,7 +201,7 @@ int NestingDialog()
     RefreshPatternPix();
     UiRedrawView();
 
-    Say("Select Point 2\n");
+    ConsoleWrite("Select Point 2\n");
     ReleaseAxes();
     UiSelectPosition();
     const int response = FineTune();

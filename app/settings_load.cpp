@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/machine_start.h"
+#include "base/console.h"
 #include "base/message_windows.h"
 #include "base/settings.h"
 
@@ -83,15 +84,9 @@ bool ReadRecord(int record)
 
 bool SettingsFilePresent() { return access(kSettingsFile, F_OK) == 0; }
 
-void Say(const char* text)
-{
-    std::printf("%s", text);
-    std::fflush(stdout);
-}
-
 void LoadFromFile()
 {
-    Say("Communications With MC1 Failed. Retrieve From File...");
+    ConsoleWrite("Communications With MC1 Failed. Retrieve From File...");
     // A record the file lacks keeps its starting value for this run; the value written now
     // takes effect at the next start.
     for (int record = 0; record < SETTINGS_RECORD_COUNT; ++record)
@@ -101,7 +96,7 @@ void LoadFromFile()
 
 void SetFirstStartDefaults()
 {
-    Say("Communications With MC1 Failed. Default File Not Present. Setting Defaults...");
+    ConsoleWrite("Communications With MC1 Failed. Default File Not Present. Setting Defaults...");
     for (int record = 0; record < SETTINGS_RECORD_COUNT; ++record) {
         const RecordInfo& r = kRecords[record];
         if (r.intValue != nullptr)

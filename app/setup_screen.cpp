@@ -453,6 +453,13 @@ void OnSetupDestroyed(GtkWidget*, gpointer)
     advancedControls.clear();
 }
 
+void TabFont(GtkWidget* tab)
+{
+    PangoFontDescription* font = pango_font_description_from_string("Sans Bold 8");
+    gtk_widget_modify_font(tab, font);
+    pango_font_description_free(font);
+}
+
 }  // namespace
 
 GtkWidget* createSetupScreen()
@@ -462,6 +469,11 @@ GtkWidget* createSetupScreen()
     GtkWidget* fixed = gtk_fixed_new();
     GtkWidget* notebook = gtk_notebook_new();
     gtk_notebook_set_show_border(GTK_NOTEBOOK(notebook), TRUE);
+    // The tab row must not run off the 320-pixel screen: the tabs get a smaller type and
+    // little padding so that the usual five fit, and the row scrolls (arrows at its ends) when
+    // the larger style with its sixth tab still does not.
+    gtk_notebook_set_scrollable(GTK_NOTEBOOK(notebook), TRUE);
+    g_object_set(notebook, "tab-hborder", 1, NULL);
     gtk_widget_set_size_request(notebook, screen_width - 2, screen_height - menubar_height - 2);
     gtk_fixed_put(GTK_FIXED(fixed), notebook, 2, 0);
     const struct {
@@ -476,6 +488,7 @@ GtkWidget* createSetupScreen()
     for (const auto& p : pages) {
         GtkWidget* page = p.build();
         GtkWidget* tab = gtk_label_new(p.tab);
+        TabFont(tab);
         gtk_notebook_append_page(GTK_NOTEBOOK(notebook), page, tab);
         if (p.build == createConfigurationScreen && icon_style != 1) {
             gtk_widget_set_no_show_all(page, TRUE);

@@ -17,6 +17,7 @@
 #include "app/file_crc.h"
 #include "app/setup.h"
 #include "app/startup.h"
+#include "base/console.h"
 #include "base/atomic_file.h"
 #include "base/message_windows.h"
 #include "base/process_run.h"
@@ -34,12 +35,6 @@ constexpr const char* kUpdateFile = "./update";
 constexpr const char* kSystemFile = "./system";
 constexpr const char* kPackageName = "qcc_update.tar.gz";
 constexpr const char* kPackageScript = "qcc_update.sh";
-
-void Print(const std::string& text)
-{
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
-}
 
 std::string Reason(int error) { return std::strerror(error); }
 
@@ -125,7 +120,7 @@ bool WriteSystemFile(const std::string& text)
 {
     if (WritePlainFile(kSystemFile, text))
         return true;
-    Print(std::string("Cannot create ./system: ") + Reason(errno) + "\n");
+    ConsoleWrite(std::string("Cannot create ./system: ") + Reason(errno) + "\n");
     return false;
 }
 
@@ -220,7 +215,7 @@ void CopyLookFilesFrom(const std::string& folder)
         for (const std::string& name : names)
             if (IsRegularFile(Join(folder, name)) &&
                 !InstallFileChecked(Join(folder, name), "./" + name, 0644, &why))
-                Print("Copy failed: " + why + "\n");
+                ConsoleWrite("Copy failed: " + why + "\n");
     }
     const std::string images = Join(folder, "images");
     if (DIR* dir = opendir(images.c_str())) {
@@ -233,7 +228,7 @@ void CopyLookFilesFrom(const std::string& folder)
         for (const std::string& name : names)
             if (IsRegularFile(Join(images, name)) &&
                 !InstallFileChecked(Join(images, name), "./images/" + name, 0644, &why))
-                Print("Copy failed: " + why + "\n");
+                ConsoleWrite("Copy failed: " + why + "\n");
     }
 }
 
@@ -363,7 +358,7 @@ bool BuildUpdateScript(const std::string& programPath, const std::string& crcPat
         lines.push_back("cp " + ShellQuote(screen) + " ./");
     const std::string images = Join(folder, "images");
     if (IsDirectory(images)) {
-        Print(images + "\n");
+        ConsoleWrite(images + "\n");
         // The wildcard stays outside the quotes so that the shell expands it, and only it.
         lines.push_back("cp " + ShellQuote(images) + "/* ./images");
     }
@@ -409,10 +404,10 @@ int UpdateProgram()
         return 0;
     }
 
-    Print("Get Kernel Version\n");
+    ConsoleWrite("Get Kernel Version\n");
     std::string running;
     if (GetKernel(&running, nullptr) != 0) {
-        Print("Version File Not Available\n");
+        ConsoleWrite("Version File Not Available\n");
     } else {
         // An empty kernel field means the program runs on any kernel.
         if (!kernel.empty() && running != kernel) {
@@ -420,7 +415,7 @@ int UpdateProgram()
                         "OPERATING SYSTEM IS NOT COMPATABLE\nSystem: " + running + " CRC: " + kernel);
             return 0;
         }
-        Print("kernel version: " + running + "\n");
+        ConsoleWrite("kernel version: " + running + "\n");
     }
 
     char question[64];
@@ -443,21 +438,21 @@ int UpdateProgram()
     // ./update goes before the program so that a new program is never left without the
     // commands that finish it, and it goes again if the program could not be put in place.
     if (!InstallFileChecked(program, Join(backup, backupName), 0755, &why)) {
-        Print("Backup failed: " + why + "\n");
+        ConsoleWrite("Backup failed: " + why + "\n");
     } else if (!WriteFileAtomically(kUpdateFile, [&](std::FILE* out) {
                    return std::fwrite(script.data(), 1, script.size(), out) == script.size();
                })) {
         why = "cannot write ./update";
-        Print(why + "\n");
+        ConsoleWrite(why + "\n");
     } else if (!InstallFile(path, program, expectedCrc, 0755, &why)) {
-        Print("Copy failed: " + why + "\n");
+        ConsoleWrite("Copy failed: " + why + "\n");
         unlink(kUpdateFile);
     } else {
         copied = true;
     }
     UiRunPendingEvents();
     if (copied && unlink(kSystemFile) != 0 && errno != ENOENT)
-        Print(std::string("Cannot remove ./system: ") + Reason(errno) + "\n");
+        ConsoleWrite(std::string("Cannot remove ./system: ") + Reason(errno) + "\n");
     SyncFileSystems();
     CloseWaitingWindow(waiting);
 
@@ -530,7 +525,7 @@ int UpdateSystem()
         return 0;
     }
     const std::string package = folder + "/" + kPackageName;
-    Print("Found file: " + package + "\n");
+    ConsoleWrite("Found file: " + package + "\n");
     if (ShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL,
                     "UPDATE FILE FOUND:\n" + package + "\nPROCEED WITH UPDATE?") != RESPONSE_OK)
         return 0;
@@ -538,22 +533,22 @@ int UpdateSystem()
     const std::string unpack = UnpackFolder();
     const std::string copy = unpack + "/" + kPackageName;
     const std::string scriptPath = unpack + "/" + kPackageScript;
-    Print("Now executing the following system commands:\n");
-    Print("mkdir \"" + unpack + "\"\ncp \"" + package + "\" \"" + unpack + "\"\ntar -xvzf \"" +
+    ConsoleWrite("Now executing the following system commands:\n");
+    ConsoleWrite("mkdir \"" + unpack + "\"\ncp \"" + package + "\" \"" + unpack + "\"\ntar -xvzf \"" +
           copy + "\" -C \"" + unpack + "\"\n");
-    Print("sys: " + scriptPath + "\n");
+    ConsoleWrite("sys: " + scriptPath + "\n");
 
     // A package left from an earlier update must never be taken for this one: the folder is
     // emptied first, and the script runs only when this package unpacked completely.
     std::string why;
     if (!FreshFolder(unpack, &why) || !InstallFileChecked(package, copy, 0644, &why)) {
-        Print(why + "\n");
+        ConsoleWrite(why + "\n");
         ShowMessage(MSG_ERROR, BUTTONS_OK, "COULD NOT COPY THE UPDATE FILE");
         return 0;
     }
     int status = -1;
     if (!RunArgv({"tar", "-xvzf", copy, "-C", unpack}, &status) || status != 0) {
-        Print("tar ended with " + std::to_string(status) + "\n");
+        ConsoleWrite("tar ended with " + std::to_string(status) + "\n");
         ShowMessage(MSG_ERROR, BUTTONS_OK, "THE UPDATE FILE IS DAMAGED");
         return 0;
     }
@@ -562,7 +557,7 @@ int UpdateSystem()
         return 0;
     }
     if (!RunArgv({"sh", scriptPath}, &status) || status != 0) {
-        Print("update script ended with " + std::to_string(status) + "\n");
+        ConsoleWrite("update script ended with " + std::to_string(status) + "\n");
         ShowMessage(MSG_ERROR, BUTTONS_OK, "UPDATE SCRIPT FAILED\nError:" + std::to_string(status));
         return 0;
     }
@@ -616,9 +611,9 @@ int CheckUpdate()
 {
     if (Exists(kSystemFile))
         return 1;
-    Print("No System file\n");
+    ConsoleWrite("No System file\n");
     if (!CheckUSBIsIn()) {
-        Print("No USB\n");
+        ConsoleWrite("No USB\n");
         WriteSystemFile("UPDATE CANCELED");
         return 1;
     }
@@ -640,13 +635,13 @@ int CheckUpdate()
             // A longer line was never written by this program; running a piece of it would
             // run its tail as a command of its own.
             if (line.size() > kUpdateLineMax || line.find('\0') != std::string::npos) {
-                Print("Skipped command: " + std::string(line.c_str()) + "\n");
+                ConsoleWrite("Skipped command: " + std::string(line.c_str()) + "\n");
                 continue;
             }
-            Print("Process Command: " + line + "\n");
+            ConsoleWrite("Process Command: " + line + "\n");
             int status = -1;
             if (!RunShellLine(line, &status) || status != 0) {
-                Print("Command ended with " + std::to_string(status) + "\n");
+                ConsoleWrite("Command ended with " + std::to_string(status) + "\n");
                 commandFailed = true;
             }
         }

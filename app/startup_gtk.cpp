@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "app/main_window.h"
 #include "base/message_windows.h"
@@ -47,12 +48,6 @@ GdkPixbuf* arrowIconDown = nullptr;
 namespace {
 
 // Progress goes to the console at once, so a hang at start-up shows where it happened.
-void Say(const char* text)
-{
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
-
 void CreateDirectories()
 {
     // An existing folder is fine; anything else shows up later when the folder is used.
@@ -95,27 +90,27 @@ int initializeUserInterface(int argc, char** argv)
     NewPatternList();
     SetStatusBar();
 
-    Say("Initialize User Interface Function\n");
-    Say("Set Signals...");
+    ConsoleWrite("Initialize User Interface Function\n");
+    ConsoleWrite("Set Signals...");
     SetSignals();
 
-    Say("done.\nCreate Directories...");
+    ConsoleWrite("done.\nCreate Directories...");
     CreateDirectories();
 
-    Say("done.\nInitialize GTK...");
+    ConsoleWrite("done.\nInitialize GTK...");
     gtk_init(&argc, &argv);
     // From here on messages are real windows (the serial port's failure below among them).
     InstallGtkUiHooks();
     InstallFileChooser();
     InstallKeyboard();
 
-    Say("done.\nParse gtkrc...");
+    ConsoleWrite("done.\nParse gtkrc...");
     gtk_rc_parse(icon_style == 1 ? "./gtkrc" : "./gtkrc_5");
 
-    Say("done.\nCheck Switching Data...");
+    ConsoleWrite("done.\nCheck Switching Data...");
     CheckSwitchingData(argc, argv);
 
-    Say("done.\nCreate Interface Structure...");
+    ConsoleWrite("done.\nCreate Interface Structure...");
     interface_ = Interface();
     InstallMainWindowHooks();
     InstallRunWidgets();
@@ -124,19 +119,19 @@ int initializeUserInterface(int argc, char** argv)
     InstallPropertiesDialog();
     InstallNesting();
 
-    Say("done.\nInitiate Pattern Boxes...");
+    ConsoleWrite("done.\nInitiate Pattern Boxes...");
     InitPatternBox();
-    Say("done.\nInitiate Threads...");
+    ConsoleWrite("done.\nInitiate Threads...");
     threaded = InitThreads();
 
-    Say("done.\nGet Constants From MC1...");
+    ConsoleWrite("done.\nGet Constants From MC1...");
     LoadSettings();
     LoadHomeMovedMark();
 
-    Say("done.\nCreate Extents...");
+    ConsoleWrite("done.\nCreate Extents...");
     FreePatternBox(extents);
     extents = nullptr;
-    Say("done.\nCreate Main Window...");
+    ConsoleWrite("done.\nCreate Main Window...");
     mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(mainWindow), "corvan");
     // The device has no window manager to close it; on a desktop, closing it ends the run.
@@ -147,28 +142,28 @@ int initializeUserInterface(int argc, char** argv)
     gtk_container_add(GTK_CONTAINER(mainWindow), mainVBox);
     messageParentWindow = mainWindow;
 
-    Say("done.\nCreate Menu And Toolbar...");
+    ConsoleWrite("done.\nCreate Menu And Toolbar...");
     CreateMenuRow(mainWindow, mainVBox);
 
-    Say("done.\nCreate Initial Screen...");
+    ConsoleWrite("done.\nCreate Initial Screen...");
     ReadMotorDirection();
     gtk_box_pack_start(GTK_BOX(mainVBox), mainUi.menuRow, FALSE, FALSE, 0);
     gtk_widget_show(mainUi.menuRow);
     CreateInitialScreen();
-    Say("done.\nInitialize Camera...");
+    ConsoleWrite("done.\nInitialize Camera...");
     gtk_widget_show(mainVBox);
     gtk_widget_show(mainWindow);
     // No camera, or one that gives no picture, only leaves the program without a picture.
     interface_.camera = InitCamera(&interface_.cameraSnapshot);
     ShowStitchButtons();
 
-    Say("done\nSet initial zoom value...");
+    ConsoleWrite("done\nSet initial zoom value...");
     SetZoomAll();
     const bool large = icon_style == 1;
     imgUp = LoadArrow(large ? "./images/Up.png" : "./images/Up_5.png", &arrowIconUp);
     imgDown = LoadArrow(large ? "./images/Down.png" : "./images/Down_5.png", &arrowIconDown);
 
-    Say("done\nEntering GTK_MAIN()\n");
+    ConsoleWrite("done\nEntering GTK_MAIN()\n");
     UiSetCursor(CursorKind::Normal);
     UiRunPendingEvents();
 

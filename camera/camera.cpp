@@ -12,19 +12,11 @@
 
 #include <glib.h>
 
+#include "base/console.h"
 #include "base/system_path.h"
 #include "camera/video_ops.h"
 
 namespace {
-
-void Say(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::fflush(stdout);
-}
 
 int Request(Camera* camera, unsigned long request, void* arg)
 {
@@ -73,7 +65,7 @@ bool GrabStill(Camera* camera)
     RgbStill still;
     std::string error;
     if (!ReadPpmFile(camera->device, &still, &error)) {
-        Say("Camera: %s\n", error.c_str());
+        ConsolePrintf("Camera: %s\n", error.c_str());
         return false;
     }
     camera->width = still.width;
@@ -94,12 +86,12 @@ bool WaitForFrame(Camera* camera)
         n = videoOps.poll(&p, 1, camera->pollTimeoutMs);
     } while (n < 0 && errno == EINTR);
     if (n == 0) {
-        Say("Camera: no picture from %s within %d ms\n", camera->device.c_str(),
+        ConsolePrintf("Camera: no picture from %s within %d ms\n", camera->device.c_str(),
             camera->pollTimeoutMs);
         return false;
     }
     if (n < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 || (p.revents & POLLIN) == 0) {
-        Say("Camera: %s stopped answering\n", camera->device.c_str());
+        ConsolePrintf("Camera: %s stopped answering\n", camera->device.c_str());
         return false;
     }
     return true;
@@ -111,7 +103,7 @@ bool TakeFrame(Camera* camera, const uint8_t* data, size_t used)
     std::vector<uint8_t> rgb(size_t(camera->width) * size_t(camera->height) * 3);
     if (!ConvertFrame(data, used, camera->layout, camera->width, camera->height,
                       camera->bytesPerLine, rgb.data())) {
-        Say("Camera: short frame from %s (%zu of %zu bytes)\n", camera->device.c_str(), used,
+        ConsolePrintf("Camera: short frame from %s (%zu of %zu bytes)\n", camera->device.c_str(), used,
             FrameBytesNeeded(camera->layout, camera->width, camera->height, camera->bytesPerLine));
         return false;
     }
@@ -125,7 +117,7 @@ bool GrabStreamed(Camera* camera)
     buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     buffer.memory = V4L2_MEMORY_MMAP;
     if (Request(camera, VIDIOC_DQBUF, &buffer) != 0) {
-        Say("Camera: no frame from %s (%s)\n", camera->device.c_str(), std::strerror(errno));
+        ConsolePrintf("Camera: no frame from %s (%s)\n", camera->device.c_str(), std::strerror(errno));
         return false;
     }
     bool ok = false;
@@ -134,7 +126,7 @@ bool GrabStreamed(Camera* camera)
         const size_t used = buffer.bytesused < b.length ? buffer.bytesused : b.length;
         ok = TakeFrame(camera, static_cast<const uint8_t*>(b.start), used);
     } else {
-        Say("Camera: %s returned an unknown buffer %u\n", camera->device.c_str(), buffer.index);
+        ConsolePrintf("Camera: %s returned an unknown buffer %u\n", camera->device.c_str(), buffer.index);
     }
     // The buffer goes back to the driver for the next frame, used or not.
     if (buffer.index < camera->buffers.size())
@@ -150,7 +142,7 @@ bool GrabRead(Camera* camera)
         n = videoOps.read(camera->fd, frame.data(), frame.size());
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
-        Say("Camera: no frame from %s (%s)\n", camera->device.c_str(), std::strerror(errno));
+        ConsolePrintf("Camera: no frame from %s (%s)\n", camera->device.c_str(), std::strerror(errno));
         return false;
     }
     return TakeFrame(camera, frame.data(), size_t(n));
@@ -188,11 +180,11 @@ int camera_open_dev(Camera* camera)
         return 0;
     struct stat st {};
     if (::stat(camera->device.c_str(), &st) != 0) {
-        Say("Camera: no camera at %s (%s)\n", camera->device.c_str(), std::strerror(errno));
+        ConsolePrintf("Camera: no camera at %s (%s)\n", camera->device.c_str(), std::strerror(errno));
         return 1;
     }
     if (S_ISDIR(st.st_mode)) {
-        Say("Camera: %s is a folder, not a camera\n", camera->device.c_str());
+        ConsolePrintf("Camera: %s is a folder, not a camera\n", camera->device.c_str());
         return 1;
     }
     camera->still = S_ISREG(st.st_mode);
@@ -200,7 +192,7 @@ int camera_open_dev(Camera* camera)
     const int flags = camera->still ? O_RDONLY : (O_RDWR | O_NONBLOCK);
     camera->fd = videoOps.open(camera->device.c_str(), flags | O_CLOEXEC);
     if (camera->fd < 0) {
-        Say("Camera: cannot open %s (%s)\n", camera->device.c_str(), std::strerror(errno));
+        ConsolePrintf("Camera: cannot open %s (%s)\n", camera->device.c_str(), std::strerror(errno));
         camera->fd = -1;
         return 1;
     }
@@ -246,15 +238,15 @@ int camera_cap(Camera* camera)
 {
     if (Request(camera, VIDIOC_QUERYCAP, &camera->capability) != 0) {
         if (errno == ENOTTY || errno == EINVAL)
-            Say("Camera: %s is not a video device\n", camera->device.c_str());
+            ConsolePrintf("Camera: %s is not a video device\n", camera->device.c_str());
         else
-            Say("Camera: %s does not answer (%s)\n", camera->device.c_str(), std::strerror(errno));
+            ConsolePrintf("Camera: %s does not answer (%s)\n", camera->device.c_str(), std::strerror(errno));
         return 0;
     }
     const uint32_t caps = Capabilities(camera->capability);
     if ((caps & V4L2_CAP_VIDEO_CAPTURE) == 0 ||
         (caps & (V4L2_CAP_STREAMING | V4L2_CAP_READWRITE)) == 0) {
-        Say("Camera: %s does not capture pictures\n", camera->device.c_str());
+        ConsolePrintf("Camera: %s does not capture pictures\n", camera->device.c_str());
         return 0;
     }
 
@@ -277,7 +269,7 @@ int camera_cap(Camera* camera)
         offered += (offered.empty() ? "" : ", ") + FourccName(desc.pixelformat);
     }
     if (camera->layout == FrameLayout::None) {
-        Say("Camera: %s offers %s; only RGB24, BGR24 or YUYV pictures are taken\n",
+        ConsolePrintf("Camera: %s offers %s; only RGB24, BGR24 or YUYV pictures are taken\n",
             camera->device.c_str(), offered.empty() ? "no picture format" : offered.c_str());
         return 0;
     }
@@ -346,7 +338,7 @@ int get_win_info(Camera* camera)
     camera->format = v4l2_format{};
     camera->format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     if (Request(camera, VIDIOC_G_FMT, &camera->format) != 0) {
-        Say("Camera: %s gives no picture format (%s)\n", camera->device.c_str(), std::strerror(errno));
+        ConsolePrintf("Camera: %s gives no picture format (%s)\n", camera->device.c_str(), std::strerror(errno));
         return 0;
     }
     return 1;
@@ -361,30 +353,30 @@ int set_win_info(Camera* camera)
     format.fmt.pix.pixelformat = camera->pixelFormat;
     format.fmt.pix.field = V4L2_FIELD_NONE;
     if (Request(camera, VIDIOC_S_FMT, &format) != 0) {
-        Say("Camera: %s refuses the picture format (%s)\n", camera->device.c_str(), std::strerror(errno));
+        ConsolePrintf("Camera: %s refuses the picture format (%s)\n", camera->device.c_str(), std::strerror(errno));
         return 0;
     }
     // The driver may adjust what was asked for; its answer is what the frames will be.
     const v4l2_pix_format& pix = format.fmt.pix;
     const FrameLayout layout = LayoutOfFourcc(pix.pixelformat);
     if (pix.pixelformat != camera->pixelFormat || layout == FrameLayout::None) {
-        Say("Camera: %s answers with pictures in %s\n", camera->device.c_str(),
+        ConsolePrintf("Camera: %s answers with pictures in %s\n", camera->device.c_str(),
             FourccName(pix.pixelformat).c_str());
         return 0;
     }
     if (pix.width == 0 || pix.height == 0 || pix.width > kMaxStillSide || pix.height > kMaxStillSide) {
-        Say("Camera: %s answers with a picture of %u x %u\n", camera->device.c_str(), pix.width,
+        ConsolePrintf("Camera: %s answers with a picture of %u x %u\n", camera->device.c_str(), pix.width,
             pix.height);
         return 0;
     }
     const size_t needed = FrameBytesNeeded(layout, int(pix.width), int(pix.height), pix.bytesperline);
     if (needed == 0) {
-        Say("Camera: %s answers with rows of %u bytes for %u pixels in %s\n", camera->device.c_str(),
+        ConsolePrintf("Camera: %s answers with rows of %u bytes for %u pixels in %s\n", camera->device.c_str(),
             pix.bytesperline, pix.width, FourccName(pix.pixelformat).c_str());
         return 0;
     }
     if (pix.sizeimage < needed) {
-        Say("Camera: %s answers with frames of %u bytes, %zu needed\n", camera->device.c_str(),
+        ConsolePrintf("Camera: %s answers with frames of %u bytes, %zu needed\n", camera->device.c_str(),
             pix.sizeimage, needed);
         return 0;
     }
@@ -456,7 +448,7 @@ int set_buffer(Camera* camera)
     request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     request.memory = V4L2_MEMORY_MMAP;
     if (Request(camera, VIDIOC_REQBUFS, &request) != 0 || request.count == 0 || request.count > 32) {
-        Say("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
+        ConsolePrintf("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
         return 0;
     }
     for (uint32_t i = 0; i < request.count; ++i) {
@@ -469,20 +461,20 @@ int set_buffer(Camera* camera)
             start = videoOps.mmap(nullptr, buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED,
                                   camera->fd, off_t(buffer.m.offset));
         if (start == MAP_FAILED || start == nullptr) {
-            Say("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
+            ConsolePrintf("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
             ReleaseBuffers(camera);
             return 0;
         }
         camera->buffers.push_back({start, buffer.length});
         if (Request(camera, VIDIOC_QBUF, &buffer) != 0) {
-            Say("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
+            ConsolePrintf("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
             ReleaseBuffers(camera);
             return 0;
         }
     }
     int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     if (Request(camera, VIDIOC_STREAMON, &type) != 0) {
-        Say("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
+        ConsolePrintf("Could not connect to video device (%s).\nPlease check connection.\n", camera->device.c_str());
         ReleaseBuffers(camera);
         return 0;
     }

@@ -35,7 +35,7 @@ bool Consistent(const Pattern* p)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    patternFileSyncHook = nullptr;             // thousands of runs: no sync each time
+    patternFileSyncForTest = nullptr;             // thousands of runs: no sync each time
     if (std::freopen("/dev/null", "w", stdout) == nullptr)  // the reader's log lines
         return 0;
     return 0;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/atomic_file.h"
+#include "base/console.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
 #include "machine/serial.h"
@@ -25,12 +26,6 @@ namespace {
 
 // Everything the program says on the console is flushed at once, so that a technician
 // watching the line sees it in step with the machine.
-void Say(const char* text)
-{
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
-
 bool PortClosed() { return sp < 0; }
 
 int Send(const void* bytes, int length)
@@ -79,12 +74,12 @@ int WaitForReplyMs(int timeoutMs)
 void ReportReplyFailure(int result, const char* timedOut)
 {
     if (result == SERIAL_FRAMING)
-        Say("ERROR: Framing Error Detected\n");
+        ConsoleWrite("ERROR: Framing Error Detected\n");
     else if (result == SERIAL_CLOSED)
-        Say("ERROR: Serial Port Not Enabled\n");
+        ConsoleWrite("ERROR: Serial Port Not Enabled\n");
     else {
-        Say(timedOut);
-        Say("\n");
+        ConsoleWrite(timedOut);
+        ConsoleWrite("\n");
     }
 }
 
@@ -223,12 +218,12 @@ void SetHomeMoved(bool moved)
         if (!WriteFileAtomically(kHomeMovedPath, fill, &error)) {
             std::string line = std::string("Cannot keep the moved home in ") + kHomeMovedPath + ": " +
                                std::strerror(error) + "\n";
-            Say(line.c_str());
+            ConsoleWrite(line);
         }
     } else if (std::remove(kHomeMovedPath) != 0 && errno != ENOENT) {
         error = errno;
         std::string line = std::string("Cannot remove ") + kHomeMovedPath + ": " + std::strerror(error) + "\n";
-        Say(line.c_str());
+        ConsoleWrite(line);
     }
 }
 
@@ -238,7 +233,7 @@ int LoadHomeMovedMark()
     const bool absent = stat(kHomeMovedPath, &st) != 0 && errno == ENOENT;
     homeMovedSinceArea = absent ? 0 : 1;
     if (homeMovedSinceArea)
-        Say("The machine's home moved before the last exit: the quilting area must be set again\n");
+        ConsoleWrite("The machine's home moved before the last exit: the quilting area must be set again\n");
     return homeMovedSinceArea;
 }
 
@@ -335,13 +330,13 @@ int CheckBuffer(unsigned char* status, int* code)
     int r = GetChar(1000, &byte, 0);
     if (r != SERIAL_OK) {
         if (r == SERIAL_FRAMING)
-            Say("ERROR: Framing Error Detected While Getting Buffer Length\n");
+            ConsoleWrite("ERROR: Framing Error Detected While Getting Buffer Length\n");
         else if (r == SERIAL_CLOSED)
-            Say("ERROR: Serial Port Not Enabled\n");
+            ConsoleWrite("ERROR: Serial Port Not Enabled\n");
         else if (r == SERIAL_TIMEOUT)
-            Say("ERROR: Get Buffer Length Timed Out\n");
+            ConsoleWrite("ERROR: Get Buffer Length Timed Out\n");
         else
-            Say("ERROR: Could not retrieve buffer length\n");
+            ConsoleWrite("ERROR: Could not retrieve buffer length\n");
         return 2;
     }
     *status = byte;
@@ -362,7 +357,7 @@ int CheckBuffer(unsigned char* status, int* code)
     if (!(std::fabs(version) < 1.0e6f))
         version = 1.27f;
     if (static_cast<int>((version + 0.005) * 1000) <= 1269) {
-        Say("Get Errors\n");
+        ConsoleWrite("Get Errors\n");
         int fresh = 0;
         // A code that could not be fetched is "unable to retrieve", never "cleared".
         errorCode = GetErrors(&fresh) == SERIAL_OK ? fresh : -1;
@@ -396,7 +391,7 @@ int SendMove(double x, double y, double feed)
     int r = GetChar(1000, &reply, 0);
     int result;
     if (r != SERIAL_OK) {
-        Say("ERROR: Could not retrieve CRC Response\n");
+        ConsoleWrite("ERROR: Could not retrieve CRC Response\n");
         result = 3;
     } else if (reply == MOVE_ACCEPTED) {
         result = 0;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
@@ -20,7 +21,6 @@
 #include "machine/stitch_path.h"
 #include "machine/stitching_run.h"
 
-using run::Say;
 
 namespace {
 
@@ -33,44 +33,44 @@ long NowSeconds() { return MonotonicMs() / 1000; }
 
 FullPattern_t* SendLeadLine(int mode, FullPattern_t* target)
 {
-    Say("SLL: Set Menu Items");
+    ConsoleLine("SLL: Set Menu Items");
     run::SetRunMask();
     usleep(2500);
-    Say("SLL: Set FullPattern_t pointers");
+    ConsoleLine("SLL: Set FullPattern_t pointers");
 
-    Say("SLL: Get First Point");
+    ConsoleLine("SLL: Get First Point");
     int x = 0, y = 0;
     if (GetXY(&x, &y) != 0)
         x = y = 0;
-    Say("SLL: Check Response");
+    ConsoleLine("SLL: Check Response");
     FullPattern_t* first =
         AppendFullPatternPoint(nullptr, static_cast<float>(x), static_cast<float>(y), minSpeed);
 
     FullPattern_t* to = nullptr;
     if (mode == 1 && target == nullptr) {
         to = interface_.stitchList;
-        Say("SLL: Set From Beginning");
+        ConsoleLine("SLL: Set From Beginning");
     } else if (target != nullptr) {
         to = target;
-        Say("SLL: Set From Alt");
+        ConsoleLine("SLL: Set From Alt");
     } else if (mode == 0) {
         to = fpTemp;
-        Say("SLL: Set From first");
+        ConsoleLine("SLL: Set From first");
     }
     if (to == nullptr) {
-        Say("SLL: Error Determining Starting Point");
+        ConsoleLine("SLL: Error Determining Starting Point");
         FreeFullPattern(first);
         return nullptr;
     }
     FullPattern_t* second = AppendFullPatternPoint(first, to->x, to->y, minSpeed);
 
-    Say("SLL: Explode Line");
+    ConsoleLine("SLL: Explode Line");
     ExplodeLine(second, first, kMaxMove_thou);
     std::printf("SLL: Create Tmp Pointers and set fRate to %d\n", leadLineSpeed);
-    Say("SLL: Set Feeds");
+    ConsoleLine("SLL: Set Feeds");
     SetFeeds(first, 0);
 
-    Say("SLL: Send Points");
+    ConsoleLine("SLL: Send Points");
     const int sent = SendPoints(first);
     FreeFullPattern(first);
     return sent ? to : nullptr;
@@ -79,7 +79,7 @@ FullPattern_t* SendLeadLine(int mode, FullPattern_t* target)
 int SendPoints(FullPattern_t* list)
 {
     if (list == nullptr) {
-        Say("points == NULL");
+        ConsoleLine("points == NULL");
         return 0;
     }
     Halt();
@@ -96,7 +96,7 @@ int SendPoints(FullPattern_t* list)
         UiRunPendingEvents();
         if (allStop == RUN_STOP) {
             StopPattern();
-            Say("LL STOPPED");
+            ConsoleLine("LL STOPPED");
             return 0;
         }
         if (result == 4) {
@@ -127,19 +127,19 @@ int SendPoints(FullPattern_t* list)
             }
             if (status <= 1 || status == BUFFER_ERROR || status == BUFFER_BUSY) {
                 if (status == BUFFER_BUSY)
-                    Say("Motor is stitching");
+                    ConsoleLine("Motor is stitching");
             } else if (SendMove(p->x, p->y, p->feed) == 0) {
                 p = p->next;
                 watch.Progress();
             } else {
-                Say("Send Point Failed");
+                ConsoleLine("Send Point Failed");
             }
         }
         // A silent line is judged by the failure count above, which ends with its own
         // message; the watch only judges a controller that answers.
         if (result == 0 && watch.RanOut()) {
             // The buffer never drains or no move is taken: the carriage is stuck.
-            Say("SLL: no progress for 10 s");
+            ConsoleLine("SLL: no progress for 10 s");
             run::NoteMachineEnd("the carriage did not take the lead line for 10 s");
             if (!started)
                 Resume();
@@ -149,7 +149,7 @@ int SendPoints(FullPattern_t* list)
     }
     if (!started)
         Resume();
-    Say("SLL: Send Points Done");
+    ConsoleLine("SLL: Send Points Done");
     return 1;
 }
 
@@ -203,13 +203,13 @@ unsigned WaitForBuffer()
     case BufferWait::Done:
         return 1;
     case BufferWait::Stopped:
-        Say("WFB STOPPED");
+        ConsoleLine("WFB STOPPED");
         return 0;
     case BufferWait::Error:
         ReportControllerError(code);
         return 0;
     case BufferWait::Stalled:
-        Say("WFB: no progress for 10 s");
+        ConsoleLine("WFB: no progress for 10 s");
         run::NoteMachineEnd("the controller made no progress for 10 s");
         StopPattern();
         return 0;
@@ -219,7 +219,7 @@ unsigned WaitForBuffer()
 
 int SendFortyNine()
 {
-    Say("Send 49 Started");
+    ConsoleLine("Send 49 Started");
     if (!WaitForBuffer())
         return 0;
     if (fpTemp == nullptr)
@@ -227,7 +227,7 @@ int SendFortyNine()
     if (fpTemp == nullptr)
         return 0;
     if (stitchRep > 97) {
-        Say("Send 49 Finished");
+        ConsoleLine("Send 49 Finished");
         return 1;
     }
     // Sends from the cursor on, up to the end of the stitched run: the point before a jump
@@ -245,7 +245,7 @@ int SendFortyNine()
         p = p->next;
     }
     if (sent == limit)
-        Say("Send 49 Finished");
+        ConsoleLine("Send 49 Finished");
     else if (p == interface_.stitchList) {
         // A path whose first point is all of its first run: that point is sent on its own.
         if (!run::SendPointMove(p, p->feed))

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/settings.h"
 #include "machine/controller.h"
@@ -23,7 +24,6 @@
 #include "machine/stitch_path.h"
 #include "machine/stitching_run.h"
 
-using run::Say;
 
 namespace {
 
@@ -112,7 +112,7 @@ bool StopRequested()
     if (allStop != RUN_STOP)
         return false;
     StopPattern();
-    Say("LS STOPPED");
+    ConsoleLine("LS STOPPED");
     return true;
 }
 
@@ -120,7 +120,7 @@ bool StopRequested()
 
 void LockStitch(int mode)
 {
-    Say("LS");
+    ConsoleLine("LS");
     StitchOff();
     FullPattern_t* c = fpTemp;
     FullPattern_t* a = nullptr;
@@ -159,6 +159,6 @@ void LockStitch(int mode)
             StitchOff();
     }
     Halt();
-    Say("LS DONE");
+    ConsoleLine("LS DONE");
     SetSpeed(static_cast<int>(maxSpeed));
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/sensitivity.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
@@ -164,7 +165,7 @@ MotorTestResult MotorTest(MotorAxis axis, TestLog& log)
         log.Append(buf);
         const double counts = axis == MotorAxis::X ? result.countsX : result.countsY;
         std::snprintf(buf, sizeof buf, "%s: %0.0f", name, counts);
-        run::Say(buf);
+        ConsoleLine(buf);
         result.passed = counts > kMotorTestPassCounts;
         log.Append(std::string(name) + (result.passed ? " motor passed!\n" : " motor failed!\n"));
     } else {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/ui_hooks.h"
 #include "machine/controller.h"
@@ -128,31 +129,25 @@ void CrossHairTick()
 
 namespace {
 
-void Say(const char* line)
-{
-    std::printf("%s\n", line);
-    std::fflush(stdout);
-}
-
 }  // namespace
 
 FullPattern_t* SelectStartPoint(const std::function<int()>& runDialog)
 {
     if (interface_.stitchList == nullptr) {
-        Say("Return Point is NULL");
+        ConsoleLine("Return Point is NULL");
         return nullptr;
     }
     const PointDialogSession session = BeginPointDialog();
     const int response = runDialog ? runDialog() : RESPONSE_CANCEL;
     EndPointDialog(session);
     if (response != RESPONSE_OK) {
-        Say("Return Point is NULL");
+        ConsoleLine("Return Point is NULL");
         return nullptr;
     }
     const auto at = GetCurrentLocation();
     if (!at) {
         UiShowMessage(MSG_ERROR, BUTTONS_OK, kPointReadFailed);
-        Say("Return Point is NULL");
+        ConsoleLine("Return Point is NULL");
         return nullptr;
     }
     FullPattern_t* point = NearestStartPoint(interface_.stitchList, at->first, at->second);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/console.h"
 #include "base/screen_state.h"
 #include "base/sensitivity.h"
 #include "base/ui_hooks.h"
@@ -21,12 +22,6 @@ bool ended = false;
 // without an answer takes the reply's full second.
 constexpr int kMoveAttempts = 10;
 }  // namespace
-
-void Say(const char* text)
-{
-    std::puts(text);
-    std::fflush(stdout);
-}
 
 void Error(const std::string& text) { UiShowMessage(MSG_ERROR, BUTTONS_OK, text); }
 void Warning(const std::string& text) { UiShowMessage(MSG_WARNING, BUTTONS_OK, text); }
@@ -96,7 +91,7 @@ bool SendPointMove(const FullPattern_t* p, float feed)
     for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
         if (SendMove(p->x, p->y, feed) == 0)
             return true;
-        Say("Send Point Failed");
+        ConsoleLine("Send Point Failed");
     }
     return false;
 }

@@ -7,9 +7,6 @@ struct FullPattern_t;
 
 namespace run {
 
-// One console line, flushed at once ("\n" added).
-void Say(const char* text);
-
 // Modal windows with one answer button (OK); questions return the response.
 void Error(const std::string& text);
 void Warning(const std::string& text);

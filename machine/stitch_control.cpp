@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/console.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
 #include "machine/controller.h"
@@ -27,12 +28,6 @@ const char* const errors[8] = {
 };
 
 namespace {
-
-void Say(const char* text)
-{
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
 
 bool PortClosed() { return sp < 0; }
 
@@ -127,11 +122,11 @@ int StitchOn()
     } else if (needleUpMethod == MACHINE_TYPE_AR18) {
         // The Arlen 18 stitches for as long as its regulator button is held.
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED, 0, 0);
-        Say("Stitching On AR18\n");
+        ConsoleWrite("Stitching On AR18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
                           PressMs(stitchRegPress), Ms(stitchRegTime));
-        Say("Stitching On\n");
+        ConsoleWrite("Stitching On\n");
     }
     return 1;
 }
@@ -145,17 +140,17 @@ int StitchOff()
     robotIsStitching = 0;
     if (needleUpMethod == MACHINE_TYPE_SERIAL) {
         SendCommand(CMD_STITCH_OFF);
-        Say("Stitching Off\n");
+        ConsoleWrite("Stitching Off\n");
     } else if (needleUpMethod == MACHINE_TYPE_AR18) {
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_RELEASED, BUTTON_RELEASED, 0, 0);
         // The needle coasts to a stop after the button lets go.
-        Say("Wait for waitTime\n");
+        ConsoleWrite("Wait for waitTime\n");
         DoNothing(Ms(needleUpTime));
-        Say("Stitching Off 18\n");
+        ConsoleWrite("Stitching Off 18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
                           PressMs(stitchRegPress), 0);
-        Say("Stitching Off\n");
+        ConsoleWrite("Stitching Off\n");
     }
     return 1;
 }
@@ -170,11 +165,11 @@ int NeedleUp()
         WaitForNeedle();
         DoNothing(50);
     } else if (needleUpMethod == MACHINE_TYPE_AR18) {
-        Say("No needle up on AR18\n");
+        ConsoleWrite("No needle up on AR18\n");
     } else {
         PseudoButtonPress(CMD_BUTTON_NEEDLE_UP, BUTTON_PRESSED, BUTTON_RELEASED,
                           PressMs(needleUpPress), 0);
-        Say("Needle Up\n");
+        ConsoleWrite("Needle Up\n");
         PauseForNeedle();
     }
     return 1;
@@ -184,38 +179,38 @@ int WaitForNeedle()
 {
     if (PortClosed())
         return 0;
-    Say("WFN\n");
+    ConsoleWrite("WFN\n");
     const long deadline = MonotonicMs() + 5000;
     for (long left = 5000; left > 0; left = deadline - MonotonicMs()) {
         UiRunPendingEvents();
         unsigned char reply = 0;
         // The last read is cut to what is left, so the whole wait never passes 5 s.
         if (GetChar(static_cast<int>(std::min<long>(500, left)), &reply, 0) != SERIAL_OK) {
-            Say("WFN: GetChar() timed out\n");
+            ConsoleWrite("WFN: GetChar() timed out\n");
             continue;
         }
         if (reply == NEEDLE_IS_UP) {
-            Say("WFN return true\n");
+            ConsoleWrite("WFN return true\n");
             return 1;
         }
         if (reply == NEEDLE_NOT_UP) {
-            Say("WFN return false\n");
+            ConsoleWrite("WFN return false\n");
             return 0;
         }
         std::printf("WFN returned something weird: 0X%2.2X\n", reply);
         std::fflush(stdout);
     }
-    Say("WFN End\n");
+    ConsoleWrite("WFN End\n");
     return 0;
 }
 
 int PauseForNeedle()
 {
-    Say("PFN\n");
+    ConsoleWrite("PFN\n");
     const int waitMs = Ms(needleUpTime);
     if (needleUpConfirm == 0) {
         DoNothing(waitMs);
-        Say("PFN End\n");
+        ConsoleWrite("PFN End\n");
         return 1;
     }
     if (PortClosed())

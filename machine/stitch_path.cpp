@@ -44,6 +44,7 @@
 #include <new>
 #include <vector>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "base/settings.h"
@@ -72,12 +73,6 @@ constexpr int kStatusRefreshPoints = 500;
 // One segment is never cut into more pieces than this (a 10 000-inch line). No quilt is
 // that long; the bound only keeps a corrupt layout from exhausting memory.
 constexpr int kMaxPiecesPerSegment = 100000;
-
-void Say(const char* text)
-{
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
 
 // minSpeed comes from the controller (minimumSpeed * 10 / 6); a feed is a percentage, so
 // only 0..100 of it can be honoured.
@@ -525,11 +520,11 @@ int ExplodeLine(FullPattern_t* later, FullPattern_t* earlier, float maxLength_th
 void SetFeeds(FullPattern_t* list, int smooth)
 {
     if (list == nullptr) {
-        Say("SetFeeds: fPattern is NULL\n");
+        ConsoleWrite("SetFeeds: fPattern is NULL\n");
         return;
     }
     if (CountFullPattern(list) < 3) {
-        Say("SetFeeds: nodeCount is less than 3\n");
+        ConsoleWrite("SetFeeds: nodeCount is less than 3\n");
         for (FullPattern_t* p = list; p != nullptr; p = p->next)
             p->feed = kShortPathFeed;
         return;

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "base/screen_config.h"
@@ -26,7 +27,6 @@
 #include "patterns/layout.h"
 #include "patterns/pattern_box.h"
 
-using run::Say;
 
 RunWidgets runWidgets;
 int runCompleted = 0;
@@ -85,7 +85,7 @@ bool Stop()
 bool LeadInAndTieIn(int fromSelectedPoint)
 {
     if (fromSelectedPoint == 0)
-        Say("Send The Lead line");
+        ConsoleLine("Send The Lead line");
     if (SendLeadLine(0, nullptr) == nullptr) {
         // From a selected point the failure is not reported, but the machine and the screen
         // still go back to idle rather than stay in the run's mask.
@@ -94,7 +94,7 @@ bool LeadInAndTieIn(int fromSelectedPoint)
         return Stop();
     }
     if (fromSelectedPoint == 0)
-        Say("Done with lead line");
+        ConsoleLine("Done with lead line");
     if (!WaitForBuffer()) {
         // The wait may have stopped the run itself (no progress for 10 s): the operator is
         // still told, unless it was the operator who stopped.
@@ -177,7 +177,7 @@ int StartPattern(int fromSelectedPoint)
 
 int StopPattern()
 {
-    Say("Stop Pattern");
+    ConsoleLine("Stop Pattern");
     ReleaseAllUI();
     AllStop();
     if (runWidgets.stitchingToggle) {
@@ -200,7 +200,7 @@ int StopPattern()
     run::WidgetsChanged();
     UiShowScreen(Screen::PatternView);
     UiRunPendingEvents();
-    Say("Stop Pattern Finished");
+    ConsoleLine("Stop Pattern Finished");
     return 1;
 }
 
@@ -209,13 +209,13 @@ void startButtonReleased()
     if (runActive)
         return;  // the button is insensitive during a run; a late click changes nothing
     if (runFrames > 0) {
-        Say("Start ignored: the last run is still stopping");
+        ConsoleLine("Start ignored: the last run is still stopping");
         return;
     }
     RunFrame frame;
     if (SerialLineHungUp()) {
         // The line went away during an earlier run; it may be back by now.
-        Say("The line to the controller was hung up: opening it again");
+        ConsoleLine("The line to the controller was hung up: opening it again");
         if (OpenPort() < 0)
             return;
     }
@@ -246,7 +246,7 @@ void startButtonReleased()
     }
     if (answer == RESPONSE_OK) {
         fpTemp = nullptr;
-        Say("Start the pattern");
+        ConsoleLine("Start the pattern");
         StartPattern(0);
         return;
     }
@@ -261,7 +261,7 @@ void startButtonReleased()
 
 void stopButtonReleased()
 {
-    Say("Stop button Released");
+    ConsoleLine("Stop button Released");
     if (interface_.fittingActive == 1) {
         interface_.fittingActive = 0;  // cancels the fitting, nothing else
         return;
@@ -270,7 +270,7 @@ void stopButtonReleased()
     allStop = RUN_STOP;
     AllStop();
     StopPattern();
-    Say("End Stop Button Released");
+    ConsoleLine("End Stop Button Released");
 }
 
 void menuRunStitching(bool active)
@@ -374,7 +374,7 @@ void OnBtnThreadClicked()
         return;  // only while paused
     if (ProcessPatternRunning()) {
         // The pause is still being carried out: the recovery begins once it is complete.
-        Say("THREAD BREAK waits for the pause to complete");
+        ConsoleLine("THREAD BREAK waits for the pause to complete");
         AskThreadBreakAfterPause();
         return;
     }

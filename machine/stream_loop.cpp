@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/screen_state.h"
 #include "base/settings.h"
@@ -21,7 +22,6 @@
 #include "machine/test_run.h"
 #include "patterns/pattern_box.h"
 
-using run::Say;
 
 namespace {
 
@@ -262,7 +262,7 @@ int ProcessPattern()
         // Taps made while the pause was carried out (halt, needle up) are honoured now that
         // it is complete: the loop had already left when they came.
         if (allStop == RUN_GO && !runWidgets.pauseToggle) {
-            Say("Resumed during the pause");
+            ConsoleLine("Resumed during the pause");
             continue;
         }
         if (threadBreakAsked) {
@@ -341,18 +341,18 @@ int Stream(const StreamOptions& options)
         const int result = CheckBuffer(&status, &code);
         if (result != 0) {
             if (result == 1)
-                Say("serial port is not active");
+                ConsoleLine("serial port is not active");
             else if (result == 2)
-                Say("there wasn't a response");
+                ConsoleLine("there wasn't a response");
             else if (result == 4) {
                 StopPattern();
                 ReportControllerError(code);
                 return 0;
             } else
-                Say("we don't know what happened");
+                ConsoleLine("we don't know what happened");
             watch.Status(-1);
             if (watch.RanOut()) {
-                Say("No answer from the controller for 10 s");
+                ConsoleLine("No answer from the controller for 10 s");
                 run::NoteMachineEnd("the controller has not answered for 10 s");
                 Abort();
                 return 0;
@@ -361,7 +361,7 @@ int Stream(const StreamOptions& options)
         }
         watch.Status(status);
         if (watch.RanOut()) {
-            Say("The carriage has not moved for 10 s");
+            ConsoleLine("The carriage has not moved for 10 s");
             run::NoteMachineEnd("the carriage has not moved for 10 s");
             Abort();
             return 0;
@@ -401,7 +401,7 @@ int Stream(const StreamOptions& options)
             fpTemp = fpTemp->prev;  // the same point goes again at the next poll
     }
 
-    Say("AllStop = 2");
+    ConsoleLine("AllStop = 2");
     UiRunPendingEvents();
     Halt();
     if (stitching) {

@@ -29,8 +29,8 @@ constexpr int kMaxRepeat = 100;          // growths per stretching bounce at mos
 
 double Seconds()
 {
-    if (fittingClockHook != nullptr)
-        return fittingClockHook();
+    if (fittingClockForTest != nullptr)
+        return fittingClockForTest();
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }

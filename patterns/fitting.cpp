@@ -23,7 +23,7 @@ constexpr double kTimeLimit = 10.0;  // seconds per bounce or push
 constexpr float kSmallest = 0.001f;  // inches: a hull this small fits nowhere
 
 // The injected clock, or the steady clock when none is set.
-double Now() { return fittingClockHook != nullptr ? fittingClockHook() : SteadySeconds(); }
+double Now() { return fittingClockForTest != nullptr ? fittingClockForTest() : SteadySeconds(); }
 
 bool Active() { return interface_.fittingActive != 0; }
 
@@ -167,7 +167,7 @@ Point Foot(Point v, const Edge& e, double* along)
 
 }  // namespace
 
-double (*fittingClockHook)() = SteadySeconds;
+double (*fittingClockForTest)() = SteadySeconds;
 
 int PatternInBox2(const PointArray* box, PointArray* hull, StatusWindow* status)
 {

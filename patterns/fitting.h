@@ -13,9 +13,9 @@
 
 struct StatusWindow;
 
-// The clock the fitting time limits are measured with (seconds, monotonic); null means the
-// steady clock. Test seam.
-extern double (*fittingClockHook)();
+// Tests replace the clock the fitting time limits are measured with (seconds, monotonic);
+// null means the steady clock.
+extern double (*fittingClockForTest)();
 
 // Shrinks the hull by 1 % per step, centred on the box's target centre, until no vertex lies
 // outside the box. Returns 1 when the hull fits; 0 when the box is refused (fewer than three

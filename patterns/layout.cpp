@@ -9,17 +9,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/console.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 
 LayoutNode* patternLayout = nullptr;
 
 namespace {
-
-void Log(const char* text) {
-    std::printf("%s\n", text);
-    std::fflush(stdout);
-}
 
 // Width and height of the pattern a node places; 0 when the slot is empty.
 void PlacedSize(const LayoutNode* node, float* w, float* h) {
@@ -91,18 +87,18 @@ void RemoveLayoutNode(LayoutNode* node) {
     while (*link && *link != node) link = &(*link)->next;
     if (!*link) return;  // not ours: a private copy or already gone
     const bool wasHead = (link == &patternLayout);
-    Log(wasHead ? "Pattern 2" : "Pattern 1");
+    ConsoleLine(wasHead ? "Pattern 2" : "Pattern 1");
     *link = node->next;
     const int slot = node->patternIndex;
     delete node;
 
     for (const LayoutNode* n = patternLayout; n; n = n->next) {
         if (n->patternIndex == slot) {
-            Log("Pattern will not be removed from list");
+            ConsoleLine("Pattern will not be removed from list");
             return;
         }
     }
-    Log(wasHead ? "remove pattern" : "Remove pattern from list");
+    ConsoleLine(wasHead ? "remove pattern" : "Remove pattern from list");
     ReleasePatternSlot(slot);
 }
 

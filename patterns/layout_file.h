@@ -89,5 +89,5 @@ std::string RemoveForbiddenCharacters(const std::string& name);
 // default: the board may lose power at any time). The fuzz target turns it off.
 extern bool layoutFileSyncs;
 
-// Test seam: the clock the reader measures its time limit with (seconds, monotonic).
-extern double (*layoutClockHook)();
+// Tests replace the clock the reader measures its time limit with (seconds, monotonic).
+extern double (*layoutClockForTest)();

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "patterns/layout.h"
@@ -31,12 +32,6 @@ double SteadySeconds()
 {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-void Log(const char* text)
-{
-    std::printf("%s\n", text);
-    std::fflush(stdout);
 }
 
 constexpr char kRecoveryPath[] = "./Layout/recovery.qlf";
@@ -151,7 +146,7 @@ void Terminator(RecordSource& in, const char* complaint)
     uint8_t b;
     // A missing terminator is only noted: the next byte is read as a marker either way.
     if (!in.Byte(&b) || b != 16)
-        Log(complaint);
+        ConsoleLine(complaint);
 }
 
 bool ReadCorners(RecordSource& in, PatternBox* box)
@@ -227,7 +222,7 @@ bool ReadPattern(RecordSource& in)
     }
     Terminator(in, "Pattern not read successfully");
     if (patternList->usedCount >= kPatternSlots || !StorePattern(patternList->usedCount, p)) {
-        Log("Layout file holds more patterns than there are slots: pattern ignored");
+        ConsoleLine("Layout file holds more patterns than there are slots: pattern ignored");
         erasePattern(p);
     }
     return true;
@@ -246,7 +241,7 @@ bool ReadBox(RecordSource& in)
     }
     Terminator(in, "Pattern Box not read successfully");
     if (patternBoxList->count >= MAX_PATTERN_BOXES) {
-        Log("Layout file holds more pattern boxes than there are slots: box ignored");
+        ConsoleLine("Layout file holds more pattern boxes than there are slots: box ignored");
         delete box;
     } else {
         patternBoxList->boxes[patternBoxList->count++] = box;
@@ -284,7 +279,7 @@ bool ReadArray(RecordSource& in)
         columns < 0)
         return false;
     if (NewArrayNode(rows, down, columns, across) < 0)
-        Log("Layout file holds more arrays than there are slots: array ignored");
+        ConsoleLine("Layout file holds more arrays than there are slots: array ignored");
     Terminator(in, "Array Data not read successfully");
     return true;
 }
@@ -298,11 +293,11 @@ void SkipName(RecordSource& in)
 
 ReadResult ReadRecords(RecordSource& in)
 {
-    const double start = layoutClockHook();
+    const double start = layoutClockForTest();
     LayoutNode** tail = &patternLayout;
     for (;;) {
-        if (layoutClockHook() - start > kLayoutReadSeconds) {
-            Log("Load Layout timed out");
+        if (layoutClockForTest() - start > kLayoutReadSeconds) {
+            ConsoleLine("Load Layout timed out");
             return ReadResult::TimedOut;
         }
         uint8_t marker;
@@ -380,7 +375,7 @@ void ReleaseLayout()
 
 }  // namespace
 
-double (*layoutClockHook)() = SteadySeconds;
+double (*layoutClockForTest)() = SteadySeconds;
 
 namespace {
 

@@ -9,7 +9,7 @@
 PatternList* patternList = nullptr;
 
 GdkPixbuf* (*patternThumbnailHook)(const Pattern* pattern) = nullptr;
-void (*patternFileSyncHook)() = [] { ::sync(); };
+void (*patternFileSyncForTest)() = [] { ::sync(); };
 
 PatternList* NewPatternList()
 {

@@ -124,8 +124,8 @@ void ReleasePatternSlot(int slot);
 // for the caller) or null. Set by the pattern view; null until then (no thumbnails).
 extern GdkPixbuf* (*patternThumbnailHook)(const Pattern* pattern);
 // Flushes file-system buffers after a pattern file was read or written (default: sync()).
-// The fuzz target turns it off.
-extern void (*patternFileSyncHook)();
+// Tests count the calls; the fuzz target turns it off.
+extern void (*patternFileSyncForTest)();
 
 // For every used slot: UpdatePatternSize, drop the thumbnail, draw a new one (through
 // patternThumbnailHook). Called after anything that changes pattern geometry or the scale.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/console.h"
 #include "patterns/geometry.h"
 #include "patterns/layout.h"
 
@@ -16,11 +17,6 @@ PatternBox* pbTemp = nullptr;
 int currentBox = 0;
 
 namespace {
-
-void Log(const char* text) {
-    std::printf("%s\n", text);
-    std::fflush(stdout);
-}
 
 void FreeCorners(BoxPoint* c) {
     while (c) {
@@ -326,24 +322,24 @@ int IsReflex(const PatternBox* box) {
 }
 
 int GetPolygonType(const PatternBox* box) {
-    Log("Get Polygon Type");
+    ConsoleLine("Get Polygon Type");
     if (box && box->cornerCount == 3 && CornerPoints(box).size() == 3) {
-        Log("Set Triangle Autobox");
+        ConsoleLine("Set Triangle Autobox");
         return 0;
     }
     if (IsOrthogonal(box)) {
-        Log("Set Orthogonal Autobox");
+        ConsoleLine("Set Orthogonal Autobox");
         return 1;
     }
     if (IsConvex(box)) {
-        Log("Set Convex Autobox");
+        ConsoleLine("Set Convex Autobox");
         return 2;
     }
     if (IsReflex(box)) {
-        Log("Set Reflex Autobox");
+        ConsoleLine("Set Reflex Autobox");
         return 3;
     }
-    Log("Invalid Patternbox");
+    ConsoleLine("Invalid Patternbox");
     return -1;
 }
 

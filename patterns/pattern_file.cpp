@@ -234,8 +234,8 @@ int openPattern(Pattern* pattern, const std::string& path)
     }
     pattern->maxX -= pattern->minX;
     pattern->maxY -= pattern->minY;
-    if (patternFileSyncHook != nullptr)
-        patternFileSyncHook();
+    if (patternFileSyncForTest != nullptr)
+        patternFileSyncForTest();
     return 1;
 }
 
@@ -312,7 +312,7 @@ int savePattern(const Pattern* pattern, const std::string& pathIn)
 
     bool ok = std::ferror(f) == 0;
     ok = std::fclose(f) == 0 && ok;
-    if (patternFileSyncHook != nullptr)
-        patternFileSyncHook();
+    if (patternFileSyncForTest != nullptr)
+        patternFileSyncForTest();
     return ok ? 1 : 0;
 }

@@ -26,9 +26,7 @@ def setup_page(s, tab, page):
     s._until(lambda: lines.extend(l for l in s.probes() if l.get("event") == "setup") or lines,
              20, "the setup notebook")
     s.new_probes()
-    # The tab row is wider than the screen: tap the part of the tab that is on it.
-    x, y, w, h = lines[-1]["tabs"][tab]
-    s.tap((x + min(x + w, 320)) // 2, y + h // 2)
+    s.tap_rect(lines[-1]["tabs"][tab])
     return s.wait_for(lambda l: l["page"] == page, event="setup", what="the %s page" % tab)
 
 
@@ -86,6 +84,19 @@ def setup_screen():
         s.choose("Setup", s.open_menu("home", "the home menu"))
         s._until(lambda: s.state()["screen"] == "Setup", 20, "the setup screen")
         check(s.state()["menu"]["Undo"]["visible"], "Undo on the menu before the reset")
+
+        # Every tab of the small style lies whole on the 320-pixel screen, in order, so that a
+        # finger reaches each; the Configuration tab stays hidden in this style.
+        lines = []
+        s._until(lambda: lines.extend(l for l in s.probes() if l.get("event") == "setup") or lines,
+                 20, "the setup notebook")
+        tabs = lines[-1]["tabs"]
+        shown = [tabs.get(t) for t in ("Updates", "Parameters", "Constants", "Test", "Advanced")]
+        check(all(r is not None and 0 <= r[0] and r[0] + r[2] <= 318 and r[1] + r[3] <= 240
+                  for r in shown)
+              and all(a[0] + a[2] <= b[0] for a, b in zip(shown, shown[1:]))
+              and tabs.get("Configuration", "absent") is None,
+              "the five tabs side by side on the screen: %s" % tabs)
 
         # Max Speed released between two tens: the nearest ten is applied and shown.
         page = setup_page(s, "Parameters", 1)

@@ -294,14 +294,14 @@ TEST(Fitting, HullBounceGrowsUntilItsLimitsAndStops)
     interface_.fittingActive = 1;
     static double now = 0;
     now = 0;
-    fittingClockHook = [] { return now; };
+    fittingClockForTest = [] { return now; };
     uiHooks.runPendingEvents = [] { now += 11; };
     const std::string printed = testing::internal::GetCapturedStdout();
     testing::internal::CaptureStdout();
     EXPECT_EQ(HullBounce(&box, &moved, 2, 0.05, 1000000, nullptr, 1.0, 1.0, 4.7123890, 5, 0), -1);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("HullBounce while loop Timeout"),
               std::string::npos);
-    fittingClockHook = [] { return 0.0; };
+    fittingClockForTest = [] { return 0.0; };
     uiHooks.runPendingEvents = [] {};
 
     StatusWindow* status = CreateStatusWindow("fit");
@@ -309,7 +309,7 @@ TEST(Fitting, HullBounceGrowsUntilItsLimitsAndStops)
     EXPECT_EQ(HullBounce(&box, &moved, 3, 0.05, 1000000, status, 1.0, 1.0, 0.5, 5, 0), 0);
     EXPECT_EQ(status->abortRequested, 1u);
     CloseStatusWindow(status);
-    fittingClockHook = nullptr;
+    fittingClockForTest = nullptr;
     interface_.fittingActive = 0;
     (void)printed;
 }
@@ -352,11 +352,11 @@ TEST(Fitting, CancelMidwayReleasesNothingInUse)
         } else {
             PointArray small = Poly(Rect(4, 4, 1, 1));
             *hull = small;
-            fittingClockHook = [] { return 0.0; };
+            fittingClockForTest = [] { return 0.0; };
             EXPECT_EQ(HullBounce(&box, hull.get(), 3, 0.05, 1000000, nullptr, 1.005, 1.005, 0.5,
                                  1000000, 0),
                       -1);
-            fittingClockHook = nullptr;
+            fittingClockForTest = nullptr;
         }
         EXPECT_EQ(hull, nullptr) << which;
         EXPECT_EQ(interface_.fittingActive, 0);

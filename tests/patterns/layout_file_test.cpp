@@ -476,7 +476,7 @@ TEST(LayoutFileLoad, ReadingGivesUpAfterFiveSecondsWithoutAWindow)
     ASSERT_EQ(SaveLayout(dir / "slow", 0, 1), 1);
     static double now;
     now = 0;
-    layoutClockHook = [] { return now += 1.0; };  // each record takes a second
+    layoutClockForTest = [] { return now += 1.0; };  // each record takes a second
     ScriptedUi ui;
     testing::internal::CaptureStdout();
     EXPECT_EQ(LoadLayout(dir / "slow.qlf", 1, 1), 0);

@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         syncCount = 0;
-        patternFileSyncHook = [] { ++syncCount; };
+        patternFileSyncForTest = [] { ++syncCount; };
     }
     Pattern* Load(const std::string& name, const std::string& bytes)
     {
