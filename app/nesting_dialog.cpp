@@ -112,21 +112,9 @@ gboolean da_Nest(GtkWidget* widget, GdkEventExpose*, gpointer)
 
 int GtkNestFineTune()
 {
-    GtkWidget* dialog = gtk_dialog_new();
-    gtk_window_set_title(GTK_WINDOW(dialog), "NESTING");
-    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
-    gtk_window_set_decorated(GTK_WINDOW(dialog), FALSE);
-    gtk_widget_set_size_request(dialog, screen_width, screen_height);
-    gtk_window_move(GTK_WINDOW(dialog), 0, 0);
-    gtk_widget_hide(GTK_DIALOG(dialog)->action_area);
-    g_signal_connect(dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
-
-    GtkWidget* area = gtk_drawing_area_new();
-    gtk_widget_set_size_request(area, view_area_width, view_area_height);
-    gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
-    g_signal_connect(area, "expose-event", G_CALLBACK(da_Nest), nullptr);
-    g_signal_connect(area, "button-release-event", G_CALLBACK(PointScreenTap2), dialog);
-    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(dialog)->vbox), area, FALSE, FALSE, 0);
+    GtkWidget* area = nullptr;
+    GtkWidget* dialog = NewPointScreenDialog("NESTING", G_CALLBACK(da_Nest),
+                                             G_CALLBACK(PointScreenTap2), &area);
     g_signal_connect(dialog, "response", G_CALLBACK(ResponseEmit), nullptr);
     // The tracking ends with the dialog however it goes.
     g_signal_connect(dialog, "destroy", G_CALLBACK(OnNestDestroy), nullptr);

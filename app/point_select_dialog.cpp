@@ -58,23 +58,10 @@ gboolean Tap(GtkWidget* widget, GdkEventButton* event, gpointer dialog, int kind
 // it closes (a tap, the window closed, the dialog destroyed under it).
 int RunPointDialog(bool withButtons)
 {
-    GtkWidget* dialog = gtk_dialog_new();
-    gtk_window_set_title(GTK_WINDOW(dialog), "SELECT POINT");
-    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
-    gtk_window_set_decorated(GTK_WINDOW(dialog), FALSE);
-    gtk_widget_set_size_request(dialog, screen_width, screen_height);
-    gtk_window_move(GTK_WINDOW(dialog), 0, 0);
-    gtk_widget_hide(GTK_DIALOG(dialog)->action_area);
-    g_signal_connect(dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
-
-    GtkWidget* area = gtk_drawing_area_new();
-    gtk_widget_set_size_request(area, view_area_width, view_area_height);
-    gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
-    g_signal_connect(area, "expose-event",
-                     withButtons ? G_CALLBACK(da_SelectPoint) : G_CALLBACK(da_SelectPoint2), nullptr);
-    g_signal_connect(area, "button-release-event",
-                     withButtons ? G_CALLBACK(PointScreenTap) : G_CALLBACK(PointScreenTap2), dialog);
-    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(dialog)->vbox), area, FALSE, FALSE, 0);
+    GtkWidget* area = nullptr;
+    GtkWidget* dialog = NewPointScreenDialog(
+        "SELECT POINT", withButtons ? G_CALLBACK(da_SelectPoint) : G_CALLBACK(da_SelectPoint2),
+        withButtons ? G_CALLBACK(PointScreenTap) : G_CALLBACK(PointScreenTap2), &area);
     gtk_widget_show(area);
 
     // Our own reference keeps the object valid to the end, even when something destroyed
@@ -95,6 +82,27 @@ int RunPointDialog(bool withButtons)
 }
 
 }  // namespace
+
+GtkWidget* NewPointScreenDialog(const char* title, GCallback expose, GCallback tap,
+                                GtkWidget** area)
+{
+    GtkWidget* dialog = gtk_dialog_new();
+    gtk_window_set_title(GTK_WINDOW(dialog), title);
+    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+    gtk_window_set_decorated(GTK_WINDOW(dialog), FALSE);
+    gtk_widget_set_size_request(dialog, screen_width, screen_height);
+    gtk_window_move(GTK_WINDOW(dialog), 0, 0);
+    gtk_widget_hide(GTK_DIALOG(dialog)->action_area);
+    g_signal_connect(dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+
+    *area = gtk_drawing_area_new();
+    gtk_widget_set_size_request(*area, view_area_width, view_area_height);
+    gtk_widget_add_events(*area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+    g_signal_connect(*area, "expose-event", expose, nullptr);
+    g_signal_connect(*area, "button-release-event", tap, dialog);
+    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(dialog)->vbox), *area, FALSE, FALSE, 0);
+    return dialog;
+}
 
 gboolean CrossTimer(gpointer drawingArea)
 {

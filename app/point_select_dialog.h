@@ -16,6 +16,12 @@ FullPattern_t* SelectPoint();
 // bottom row; the caller reads the position itself afterwards.
 void SelectPoint2();
 
+// A borderless dialog titled `title` covering the screen, its action area hidden, holding
+// one view-sized drawing area painted by `expose` whose bottom-row taps go to `tap` (with
+// the dialog as data). The area is returned through `area`; nothing is shown yet.
+GtkWidget* NewPointScreenDialog(const char* title, GCallback expose, GCallback tap,
+                                GtkWidget** area);
+
 gboolean CrossTimer(gpointer drawingArea);
 gboolean PointScreenTap(GtkWidget* widget, GdkEventButton* event, gpointer dialog);
 gboolean PointScreenTap2(GtkWidget* widget, GdkEventButton* event, gpointer dialog);

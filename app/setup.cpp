@@ -389,12 +389,7 @@ bool ResetFactoryDefaults()
                       "COULD NOT WRITE THE SETTINGS FILE.\nNO PARAMETERS HAVE BEEN CHANGED.");
         return false;
     }
-    SetXKp(XKp);
-    SetYKp(YKp);
-    SetXKi(XKi);
-    SetYKi(YKi);
-    SetXKd(XKd);
-    SetYKd(YKd);
+    SendPidConstants();
     SetSpeed(speed);
     SetMinimumSpeed(minimumSpeed);
     SetTOut(TOut);

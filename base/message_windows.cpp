@@ -60,6 +60,15 @@ void UpdateStatusWindow(StatusWindow* window, int count)
     RunEventsAndNoticeStop(window);
 }
 
+void StatusWindowStep(StatusWindow* window)
+{
+    if (window == nullptr)
+        return;
+    if (window->count % kStatusStepsPerPulse == 0)
+        UpdateStatusWindow(window, window->count);
+    ++window->count;
+}
+
 void CloseStatusWindow(StatusWindow* window)
 {
     if (window == nullptr)

@@ -27,16 +27,22 @@ int ShowMessageSpecial(int kind, const std::string& text, const std::string& ext
 struct StatusWindow {
     void* window = nullptr;       // the seam's handle (window, label, bar and box behind it)
     unsigned abortRequested = 0;  // 1 once STOP has been pressed
-    int count = 0;                // work counter kept by the caller
+    int count = 0;                // items of work counted by StatusWindowStep
 };
+
+// The bar pulses once every this many items of work.
+constexpr int kStatusStepsPerPulse = 500;
 
 // Opens the window with `title` above a bar reading "Converting Pattern"; the caller owns
 // the record until CloseStatusWindow.
 StatusWindow* CreateStatusWindow(const std::string& title);
 // Sets the bar's text (a phase name) and runs pending events.
 void StatusWindowSetText(StatusWindow* window, const std::string& text);
-// Pulses the bar once and runs pending events. Callers call it every 500 items of work.
+// Pulses the bar once and runs pending events; `count` becomes the window's count.
 void UpdateStatusWindow(StatusWindow* window, int count);
+// Counts one item of work, pulsing the bar (UpdateStatusWindow) before the first item and
+// every kStatusStepsPerPulse items after it. Nothing for no window.
+void StatusWindowStep(StatusWindow* window);
 // Destroys the window, runs pending events and frees the record (null is fine).
 void CloseStatusWindow(StatusWindow* window);
 // STOP: sets abortRequested; the window stays until its owner closes it.

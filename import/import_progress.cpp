@@ -8,4 +8,4 @@ ImportProgress::~ImportProgress() { CloseStatusWindow(window_); }
 
 void ImportProgress::SetText(const std::string& text) { StatusWindowSetText(window_, text); }
 
-void ImportProgress::Update() { UpdateStatusWindow(window_, static_cast<int>(count_)); }
+void ImportProgress::Step() { StatusWindowStep(window_); }

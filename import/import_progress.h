@@ -1,6 +1,7 @@
 #pragma once
-// The status window an import shows while it works, with its step counter: the screen is
-// kept alive (the bar pulses and pending events run) once every 500 steps of work. STOP is
+// The status window an import shows while it works, counting its steps with the window's
+// own counter (StatusWindowStep): the screen is kept alive (the bar pulses and pending events
+// run) once every 500 steps of work. STOP is
 // not consulted: a conversion is short and runs to its end.
 #include <string>
 
@@ -15,15 +16,8 @@ public:
 
     void SetText(const std::string& text);
     // One step of work (a token read, a point made, a run written).
-    void Step()
-    {
-        if (count_ % 500 == 0)
-            Update();
-        ++count_;
-    }
+    void Step();
 
 private:
-    void Update();
     StatusWindow* window_ = nullptr;
-    unsigned long count_ = 0;
 };

@@ -172,6 +172,16 @@ int SetYKd(int v) { return SendWithInt(CMD_SET_YKD, v); }
 int SetMaxErr(int v) { return SendWithInt(CMD_SET_MAX_ERR, v); }
 int SetTOut(int v) { return SendWithInt(CMD_SET_TOUT, v); }
 int SetStitches(int v) { return SendWithInt(CMD_SET_STITCHES, v); }
+
+void SendPidConstants()
+{
+    SetXKp(XKp);
+    SetYKp(YKp);
+    SetXKi(XKi);
+    SetYKi(YKi);
+    SetXKd(XKd);
+    SetYKd(YKd);
+}
 int SetLockStitch(int v) { return SendWithInt(CMD_SET_LOCK_STITCH, v); }
 int SetSpeed(int v) { return SendWithInt(CMD_SET_SPEED, v); }
 int SetMinimumSpeed(int v) { return SendWithInt(CMD_SET_MINIMUM_SPEED, v); }

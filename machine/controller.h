@@ -61,6 +61,8 @@ int SetXKd(int v);
 int SetYKp(int v);
 int SetYKi(int v);
 int SetYKd(int v);
+// Sends the six PID gains held in the settings (XKp ... YKd) to both axes.
+void SendPidConstants();
 int SetMaxErr(int v);
 int SetTOut(int v);
 int SetStitches(int v);

@@ -80,16 +80,6 @@ constexpr int kTestSpeed = 80;
 constexpr int kTestMaxErr = 200;
 constexpr int kOtherAxisKp = 5;
 
-void SendPidConstants()
-{
-    SetXKp(XKp);
-    SetYKp(YKp);
-    SetXKi(XKi);
-    SetYKi(YKi);
-    SetXKd(XKd);
-    SetYKd(YKd);
-}
-
 // Sends the test path from the start position; false when a move was refused.
 bool SendTestPath(MotorAxis axis, int startX, int startY)
 {

@@ -68,8 +68,6 @@ constexpr double kFullCorner_deg = 90.0;
 constexpr double kSlopeEpsilon = 0.000001;
 // Feed given to every point of a path too short for the acceleration rules.
 constexpr float kShortPathFeed = 10.0f;
-// The status window is refreshed once per this many points handled.
-constexpr int kStatusRefreshPoints = 500;
 // One segment is never cut into more pieces than this (a 10 000-inch line). No quilt is
 // that long; the bound only keeps a corrupt layout from exhausting memory.
 constexpr int kMaxPiecesPerSegment = 100000;
@@ -81,16 +79,6 @@ float MinFeed_percent()
     if (!(minSpeed > 0.0f))
         return 0.0f;
     return minSpeed > 100.0f ? 100.0f : minSpeed;
-}
-
-// Counts one point handled, refreshing the window on every 500th (before counting it).
-void CountProgress(StatusWindow* window)
-{
-    if (window == nullptr)
-        return;
-    if (window->count % kStatusRefreshPoints == 0)
-        UpdateStatusWindow(window, window->count);
-    ++window->count;
 }
 
 void SetStatusText(const char* text)
@@ -244,7 +232,7 @@ void CollectPlacements(FullPattern_t*& first)
 void BreakUpLongLines(FullPattern_t* list, StatusWindow* window)
 {
     for (FullPattern_t* p = list; p != nullptr; p = p->next) {
-        CountProgress(window);
+        StatusWindowStep(window);
         if (p->prev != nullptr && p->prev->jump == 0)
             ExplodeLine(p, p->prev, kMaxMove_thou);
     }
@@ -397,7 +385,7 @@ void FindPatternAngles(FullPattern_t* list, StatusWindow* statusWindow)
     const float minFeed = MinFeed_percent();
     int index = 0;
     for (FullPattern_t* p = list; p != nullptr; p = p->next, ++index) {
-        CountProgress(statusWindow);
+        StatusWindowStep(statusWindow);
         if (p->prev == nullptr || p->next == nullptr) {
             p->feed = 0.0f;  // the path starts and ends at rest
             continue;

@@ -129,13 +129,7 @@ int RunLayoutFit(const ToolArgs& args)
     }
     interface_.selectedNode = nullptr;
 
-    const std::string part = out + ".part";
-    int written = 0;
-    {
-        ConsoleToStderr quiet;
-        written = WriteLayoutFileAt(out.c_str(), part.c_str());
-    }
-    if (!written)
+    if (!SaveLayoutForTool(out))
         return Fail("cannot write " + out);
     std::printf("fitted box %d of %s into %s\n", slot, in.c_str(), out.c_str());
     ResetLayout();

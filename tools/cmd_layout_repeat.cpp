@@ -84,13 +84,7 @@ LayoutNode* LoadNode(const Options& o)
 int Write(const Options& o, const char* what)
 {
     const std::string& out = o.files[1];
-    const std::string part = out + ".part";
-    int written = 0;
-    {
-        ConsoleToStderr quiet;
-        written = WriteLayoutFileAt(out.c_str(), part.c_str());
-    }
-    if (!written)
+    if (!SaveLayoutForTool(out))
         return Fail("cannot write " + out);
     int count = 0;
     for (const LayoutNode* n = patternLayout; n != nullptr; n = n->next)

@@ -1,5 +1,5 @@
-// Reading a layout for a command: no questions and no windows; the core's console lines and
-// why a read failed go to standard error.
+// Reading and writing a layout for a command: no questions and no windows; the core's console
+// lines and why a read failed go to standard error.
 #include <cstdio>
 
 #include "patterns/layout_file.h"
@@ -16,4 +16,11 @@ int LoadLayoutForTool(const std::string& path)
     if (!read && !problem.empty())
         std::fprintf(stderr, "[message] %s\n", problem.c_str());
     return read;
+}
+
+int SaveLayoutForTool(const std::string& out)
+{
+    const std::string part = out + ".part";
+    ConsoleToStderr quiet;
+    return WriteLayoutFileAt(out.c_str(), part.c_str());
 }

@@ -24,3 +24,7 @@ private:
 // Reads a layout file silently (ReadLayoutFile); why it failed goes to standard error. 1 on
 // success (defined in tool_layout.cpp).
 int LoadLayoutForTool(const std::string& path);
+
+// Writes the current layout to `out` through a "<out>.part" file renamed into place, the
+// core's console lines on standard error; 1 on success (defined in tool_layout.cpp).
+int SaveLayoutForTool(const std::string& out);
