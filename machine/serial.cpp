@@ -76,15 +76,16 @@ int Waiting()
     return n;
 }
 
-// Sleeps until input arrives or `ms` pass. A hung-up line reports "readable" for ever,
-// so then we sleep instead of polling to avoid spinning.
+// Sleeps until input arrives or `ms` pass. A hung-up line reports "readable" for ever with
+// nothing to read (a pseudo-terminal even sets POLLIN then), so when poll wakes us and no
+// byte is waiting we sleep instead of polling again, which would spin.
 void WaitForInput(int64_t ms)
 {
     if (ms <= 0)
         return;
     pollfd p{sp, POLLIN, 0};
     int r = poll(&p, 1, static_cast<int>(std::min<int64_t>(ms, 1000)));
-    if (r > 0 && (p.revents & POLLIN) == 0)
+    if (r > 0 && Waiting() == 0)
         SleepMs(std::min<int64_t>(ms, 10));
 }
 

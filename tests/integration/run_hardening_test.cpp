@@ -2,6 +2,7 @@
 // awkward: jumps in odd places, taps at odd moments, stray and late bytes, a dead line.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -525,6 +526,15 @@ TEST_F(RunHardening, ASilentLineEndsTheLeadLineWithUnableToSendAllPoints)
 
 // --- The line goes away --------------------------------------------------------------------
 
+// CPU seconds this process has used, user and system.
+static double ProcessCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 TEST_F(RunHardening, AHangUpMidRunStopsTheRunAndALaterRunWorksOnceTheLineIsBack)
 {
     const std::string link = dir / "mc1.tty";
@@ -536,9 +546,11 @@ TEST_F(RunHardening, AHangUpMidRunStopsTheRunAndALaterRunWorksOnceTheLineIsBack)
     Place(LongZigzag(40), 1, 1);
     ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
     bool hungUp = false;
+    double cpuAtHangUp = 0;
     onEvents = [&] {
         if (!hungUp && InView()) {
             hungUp = true;
+            cpuAtHangUp = ProcessCpuSeconds();
             ASSERT_EQ(sim->Control("hangup"), "ok");
         }
     };
@@ -546,6 +558,9 @@ TEST_F(RunHardening, AHangUpMidRunStopsTheRunAndALaterRunWorksOnceTheLineIsBack)
     startButtonReleased();
 
     EXPECT_TRUE(hungUp);
+    // The run waits out its 10 s watch on the dead line; a wait that polls the hung-up line
+    // again at once would burn all of it. Sleeping between looks costs a small part.
+    EXPECT_LT(ProcessCpuSeconds() - cpuAtHangUp, 2.0);
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(runCompleted, 0);
     EXPECT_EQ(runEndReason, "the line to the controller was hung up");
