@@ -104,7 +104,7 @@ void menuMainTraceMode()
     // The head is guided by hand: both axes free, the machine handed over.
     DisableX();
     DisableY();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
     if (FallBackToExtentsSetup()) {
         SetSensitivity(kMaskNoExtents);
         return;

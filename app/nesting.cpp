@@ -43,7 +43,7 @@ void ReleaseAxes()
     Resume();
     DisableX();
     DisableY();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
 }
 
 bool Ask(const char* text)

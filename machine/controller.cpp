@@ -41,12 +41,12 @@ void PutLittleEndian(unsigned char* out, uint32_t word)
         out[i] = static_cast<unsigned char>(word >> (8 * i));
 }
 
-int SendWithInt(unsigned char command, int v)
+int SendWithInt(ControllerCommand command, int v)
 {
     if (PortClosed())
         return 0;
     lInt = v;
-    unsigned char packet[5] = {command};
+    unsigned char packet[5] = {Byte(command)};
     PutLittleEndian(packet + 1, static_cast<uint32_t>(lInt));
     return Send(packet, sizeof packet);
 }
@@ -85,7 +85,7 @@ void ReportReplyFailure(int result, const char* timedOut)
 
 // One command byte and one reply byte, with the reporting shared by the queries that
 // answer a single byte. 0 ok, 2 failure.
-int QueryByte(unsigned char command, int timeoutMs, unsigned char* out, const char* timedOut)
+int QueryByte(ControllerCommand command, int timeoutMs, unsigned char* out, const char* timedOut)
 {
     if (PortClosed()) {
         ReportReplyFailure(SERIAL_CLOSED, timedOut);
@@ -104,7 +104,7 @@ int QueryByte(unsigned char command, int timeoutMs, unsigned char* out, const ch
 }
 
 // A version reply: a float that must begin within a second.
-int QueryVersion(unsigned char command, float* version)
+int QueryVersion(ControllerCommand command, float* version)
 {
     if (PortClosed())
         return -1;
@@ -163,15 +163,15 @@ int SerialBytesWaiting()
     return waiting;
 }
 
-int SetXKp(int v) { return SendWithInt(CMD_SET_XKP, v); }
-int SetXKi(int v) { return SendWithInt(CMD_SET_XKI, v); }
-int SetXKd(int v) { return SendWithInt(CMD_SET_XKD, v); }
-int SetYKp(int v) { return SendWithInt(CMD_SET_YKP, v); }
-int SetYKi(int v) { return SendWithInt(CMD_SET_YKI, v); }
-int SetYKd(int v) { return SendWithInt(CMD_SET_YKD, v); }
-int SetMaxErr(int v) { return SendWithInt(CMD_SET_MAX_ERR, v); }
-int SetTOut(int v) { return SendWithInt(CMD_SET_TOUT, v); }
-int SetStitches(int v) { return SendWithInt(CMD_SET_STITCHES, v); }
+int SetXKp(int v) { return SendWithInt(ControllerCommand::SetXKp, v); }
+int SetXKi(int v) { return SendWithInt(ControllerCommand::SetXKi, v); }
+int SetXKd(int v) { return SendWithInt(ControllerCommand::SetXKd, v); }
+int SetYKp(int v) { return SendWithInt(ControllerCommand::SetYKp, v); }
+int SetYKi(int v) { return SendWithInt(ControllerCommand::SetYKi, v); }
+int SetYKd(int v) { return SendWithInt(ControllerCommand::SetYKd, v); }
+int SetMaxErr(int v) { return SendWithInt(ControllerCommand::SetMaxErr, v); }
+int SetTOut(int v) { return SendWithInt(ControllerCommand::SetTOut, v); }
+int SetStitches(int v) { return SendWithInt(ControllerCommand::SetStitches, v); }
 
 void SendPidConstants()
 {
@@ -182,9 +182,9 @@ void SendPidConstants()
     SetXKd(XKd);
     SetYKd(YKd);
 }
-int SetLockStitch(int v) { return SendWithInt(CMD_SET_LOCK_STITCH, v); }
-int SetSpeed(int v) { return SendWithInt(CMD_SET_SPEED, v); }
-int SetMinimumSpeed(int v) { return SendWithInt(CMD_SET_MINIMUM_SPEED, v); }
+int SetLockStitch(int v) { return SendWithInt(ControllerCommand::SetLockStitch, v); }
+int SetSpeed(int v) { return SendWithInt(ControllerCommand::SetSpeed, v); }
+int SetMinimumSpeed(int v) { return SendWithInt(ControllerCommand::SetMinimumSpeed, v); }
 
 int SetSlow(float v)
 {
@@ -193,7 +193,7 @@ int SetSlow(float v)
     f = v;
     uint32_t bits = 0;
     std::memcpy(&bits, &f, sizeof bits);
-    unsigned char packet[5] = {CMD_SET_SLOW};
+    unsigned char packet[5] = {Byte(ControllerCommand::SetSlow)};
     PutLittleEndian(packet + 1, bits);
     return Send(packet, sizeof packet);
 }
@@ -204,19 +204,19 @@ int AllStop()
 {
     if (PortClosed())
         return 0;
-    SendCommand(CMD_STOP);
+    SendCommand(ControllerCommand::Stop);
     PauseMs(15);
-    SendCommand(CMD_CLEAR_BUFFER);
+    SendCommand(ControllerCommand::ClearBuffer);
     PauseMs(15);
-    SendCommand(CMD_RESUME);
+    SendCommand(ControllerCommand::Resume);
     return 1;
 }
 
-int DisableX() { return SendCommand(CMD_DISABLE_X); }
-int EnableX() { return SendCommand(CMD_ENABLE_X); }
-int DisableY() { return SendCommand(CMD_DISABLE_Y); }
-int EnableY() { return SendCommand(CMD_ENABLE_Y); }
-int Resume() { return SendCommand(CMD_RESUME); }
+int DisableX() { return SendCommand(ControllerCommand::DisableX); }
+int EnableX() { return SendCommand(ControllerCommand::EnableX); }
+int DisableY() { return SendCommand(ControllerCommand::DisableY); }
+int EnableY() { return SendCommand(ControllerCommand::EnableY); }
+int Resume() { return SendCommand(ControllerCommand::Resume); }
 int homeMovedSinceArea = 0;
 
 void SetHomeMoved(bool moved)
@@ -249,15 +249,15 @@ int LoadHomeMovedMark()
 
 int SetHome()
 {
-    const int sent = SendCommand(CMD_SET_HOME);
+    const int sent = SendCommand(ControllerCommand::SetHome);
     if (sent)
         SetHomeMoved(true);
     return sent;
 }
-int Halt() { return SendCommand(CMD_HALT); }
-int ClearMCBuffer() { return SendCommand(CMD_CLEAR_BUFFER); }
-int SetExtents() { return SendCommand(CMD_SET_EXTENTS); }
-int ClearExtents() { return SendCommand(CMD_CLEAR_EXTENTS); }
+int Halt() { return SendCommand(ControllerCommand::Halt); }
+int ClearMCBuffer() { return SendCommand(ControllerCommand::ClearBuffer); }
+int SetExtents() { return SendCommand(ControllerCommand::SetExtents); }
+int ClearExtents() { return SendCommand(ControllerCommand::ClearExtents); }
 
 int GetXY(int* x, int* y) { return GetXYWithin(x, y, 1000); }
 
@@ -269,7 +269,7 @@ int GetXYWithin(int* x, int* y, int timeoutMs)
         return 0;
     SettleLine();
     ClearPort();
-    SendCommand(CMD_GET_XY);
+    SendCommand(ControllerCommand::GetXY);
     int r = GetInt(timeoutMs, x);
     if (r != SERIAL_OK) {
         *x = 0;
@@ -321,7 +321,7 @@ int GetErrors(int* code)
         return 0;
     SettleLine();
     ClearPort();
-    SendCommand(CMD_GET_ERRORS);
+    SendCommand(ControllerCommand::GetErrors);
     int r = GetInt(1000, code);
     PauseMs(40);
     if (r != SERIAL_OK)
@@ -335,7 +335,7 @@ int CheckBuffer(unsigned char* status, int* code)
         return 1;
     // A late or stray byte read as the status would be taken for free places.
     SettleLine();
-    SendCommand(CMD_CHECK_BUFFER);
+    SendCommand(ControllerCommand::CheckBuffer);
     unsigned char byte = 0;
     int r = GetChar(1000, &byte, 0);
     if (r != SERIAL_OK) {
@@ -386,7 +386,7 @@ int SendMove(double x, double y, double feed)
     const uint32_t sum = static_cast<uint32_t>(X) + static_cast<uint32_t>(Y) + static_cast<uint32_t>(F);
     crc = static_cast<int32_t>(sum);
 
-    unsigned char packet[17] = {CMD_MOVE};
+    unsigned char packet[17] = {Byte(ControllerCommand::Move)};
     PutLittleEndian(packet + 1, static_cast<uint32_t>(X));
     PutLittleEndian(packet + 5, static_cast<uint32_t>(Y));
     PutLittleEndian(packet + 9, static_cast<uint32_t>(F));
@@ -421,11 +421,11 @@ int SendMove(double x, double y, double feed)
 
 int GetMotorDirection(unsigned char* direction)
 {
-    return QueryByte(CMD_GET_MOTOR_DIRECTION, 1000, direction,
+    return QueryByte(ControllerCommand::GetMotorDirection, 1000, direction,
                      "ERROR: Get Motor Direction Timed Out");
 }
 
-int GetMotorVersion(float* version) { return QueryVersion(CMD_GET_MOTOR_VERSION, version); }
+int GetMotorVersion(float* version) { return QueryVersion(ControllerCommand::GetMotorVersion, version); }
 
 int GetStitcherVersion(float* version)
 {
@@ -435,7 +435,7 @@ int GetStitcherVersion(float* version)
         *version = 0.0f;
         return 0;
     }
-    return QueryVersion(CMD_GET_STITCHER_VERSION, version);
+    return QueryVersion(ControllerCommand::GetStitcherVersion, version);
 }
 
 int GetStitcher(unsigned char* answer)
@@ -462,7 +462,7 @@ int GetStitcherReply(int timeoutMs, unsigned char* byte)
 {
     if (PortClosed())
         return SERIAL_CLOSED;
-    SendCommand(CMD_GET_STITCHER);
+    SendCommand(ControllerCommand::GetStitcher);
     return GetChar(timeoutMs, byte, 0);
 }
 
@@ -472,7 +472,7 @@ int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpe
     if (PortClosed())
         return 2;
     SettleLine();
-    SendCommand(CMD_STITCH_SETTINGS);
+    SendCommand(ControllerCommand::StitchSettings);
     bool arrived = false;
     for (int check = 0; check < polls && !arrived; ++check) {
         arrived = SerialBytesWaiting() >= 4;
@@ -496,19 +496,19 @@ int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpe
 
 int ReverseDirection()
 {
-    return SendCommand(CMD_REVERSE_DIRECTION);
+    return SendCommand(ControllerCommand::ReverseDirection);
 }
 
 int SendSetupByte()
 {
-    return SendCommand(CMD_SETUP);
+    return SendCommand(ControllerCommand::Setup);
 }
 
 int GetSlow(float* value)
 {
     if (PortClosed())
         return 2;
-    SendCommand(CMD_GET_SLOW);
+    SendCommand(ControllerCommand::GetSlow);
     bool arrived = false;
     for (int check = 0; check < 100 && !arrived; ++check) {
         arrived = SerialBytesWaiting() >= 4;

@@ -12,23 +12,23 @@
 #include <cstdint>
 
 // Command bytes on the wire.
-enum ControllerCommand : unsigned char {
-    CMD_SET_XKP = 1, CMD_SET_XKI = 2, CMD_SET_XKD = 3,
-    CMD_SET_YKP = 4, CMD_SET_YKI = 5, CMD_SET_YKD = 6,
-    CMD_SET_MAX_ERR = 8, CMD_SET_TOUT = 9,
-    CMD_STITCH_SETTINGS = 14, CMD_GET_XY = 15,
-    CMD_STOP = 19, CMD_DISABLE_X = 21, CMD_ENABLE_X = 22, CMD_DISABLE_Y = 23, CMD_ENABLE_Y = 24,
-    CMD_RESUME = 25, CMD_SET_HOME = 26, CMD_STITCH_ON = 29, CMD_STITCH_OFF = 30,
-    CMD_MOVE = 33, CMD_CHECK_BUFFER = 34,
-    CMD_HALT = 44, CMD_CLEAR_BUFFER = 45, CMD_SET_EXTENTS = 46, CMD_CLEAR_EXTENTS = 47,
-    CMD_HAND_OVER = 48, CMD_NEEDLE_UP = 49, CMD_END_OF_PATH = 50, CMD_GET_ERRORS = 52,
-    CMD_SET_STITCHES = 53, CMD_SET_LOCK_STITCH = 54, CMD_SET_SPEED = 55,
-    CMD_GET_MOTOR_DIRECTION = 56, CMD_SET_MINIMUM_SPEED = 57,
-    CMD_GET_MOTOR_VERSION = 60, CMD_GET_STITCHER_VERSION = 61, CMD_GET_STITCHER = 62,
-    CMD_RUN_START = 63, CMD_STITCHER_FIRMWARE = 64, CMD_REVERSE_DIRECTION = 65,
-    CMD_GET_SLOW = 66, CMD_SET_SLOW = 68, CMD_SETUP = 70,
-    CMD_BUTTON_STITCH_REG = 72, CMD_BUTTON_NEEDLE_UP = 73, CMD_BUTTON_COMMAND = 74,
-    CMD_NEEDLE_POLL = 75,
+enum class ControllerCommand : unsigned char {
+    SetXKp = 1, SetXKi = 2, SetXKd = 3,
+    SetYKp = 4, SetYKi = 5, SetYKd = 6,
+    SetMaxErr = 8, SetTOut = 9,
+    StitchSettings = 14, GetXY = 15,
+    Stop = 19, DisableX = 21, EnableX = 22, DisableY = 23, EnableY = 24,
+    Resume = 25, SetHome = 26, StitchOn = 29, StitchOff = 30,
+    Move = 33, CheckBuffer = 34,
+    Halt = 44, ClearBuffer = 45, SetExtents = 46, ClearExtents = 47,
+    HandOver = 48, NeedleUp = 49, EndOfPath = 50, GetErrors = 52,
+    SetStitches = 53, SetLockStitch = 54, SetSpeed = 55,
+    GetMotorDirection = 56, SetMinimumSpeed = 57,
+    GetMotorVersion = 60, GetStitcherVersion = 61, GetStitcher = 62,
+    RunStart = 63, StitcherFirmware = 64, ReverseDirection = 65,
+    GetSlow = 66, SetSlow = 68, Setup = 70,
+    ButtonStitchReg = 72, ButtonNeedleUp = 73, ButtonCommand = 74,
+    NeedlePoll = 75,
 };
 
 // Buffer status byte (reply to CheckBuffer): 0..99 free places of the 99-move buffer.
@@ -44,9 +44,9 @@ enum MoveReply { MOVE_ACCEPTED = 11, MOVE_BAD_CHECKSUM = 12 };
 
 // Replies about the needle and the stitch controller.
 enum StitcherReply {
-    NEEDLE_IS_UP = 250, NEEDLE_NOT_UP = 251,     // after CMD_NEEDLE_UP
-    STITCHER_READY = 1, STITCHER_NOT_ROBOT = 33, // reply to CMD_GET_STITCHER
-    MOTOR_REVERSED = 200,                        // reply to CMD_GET_MOTOR_DIRECTION
+    NEEDLE_IS_UP = 250, NEEDLE_NOT_UP = 251,     // after NeedleUp
+    STITCHER_READY = 1, STITCHER_NOT_ROBOT = 33, // reply to GetStitcher
+    MOTOR_REVERSED = 200,                        // reply to GetMotorDirection
 };
 
 // Scratch words through which arguments are split into bytes (kept as named globals because
@@ -73,6 +73,9 @@ int SetSlow(float v);
 
 // One-byte commands. 1 sent, 0 port closed.
 int SendCommand(unsigned char byte);
+// The byte a command goes on the wire as.
+constexpr unsigned char Byte(ControllerCommand c) { return static_cast<unsigned char>(c); }
+inline int SendCommand(ControllerCommand c) { return SendCommand(Byte(c)); }
 int AllStop();  // stop, empty the move buffer, resume: three writes 15 ms apart
 int DisableX();
 int EnableX();

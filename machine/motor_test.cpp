@@ -117,7 +117,7 @@ MotorTestResult MotorTest(MotorAxis axis, TestLog& log)
     Halt();
     ClearBuffer();
     ClearMCBuffer();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
     allStop = RUN_GO;
     // The machine's origin stays where it is (moving it would shift every later run); the
     // test path is laid from where the carriage stands instead.
@@ -160,11 +160,11 @@ MotorTestResult MotorTest(MotorAxis axis, TestLog& log)
         log.Append(std::string(name) + (result.passed ? " motor passed!\n" : " motor failed!\n"));
     } else {
         log.Append(std::string(name) + " Motor Error.  Test Aborted.\n");
-        SendCommand(CMD_RUN_START);
+        SendCommand(ControllerCommand::RunStart);
     }
     DisableX();
     DisableY();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
     SetSpeed(static_cast<int>(maxSpeed));
     SetMaxErr(Err);
     SendPidConstants();
@@ -236,16 +236,16 @@ bool TestPortD(TestLog& log)
         return false;
     struct Step {
         const char* text;
-        unsigned char button;
+        ControllerCommand button;
         int state;
     };
     static const Step steps[] = {
-        {"Command Button On\n", CMD_BUTTON_COMMAND, 1},
-        {"Command Button Off\n", CMD_BUTTON_COMMAND, 0},
-        {"Stitch Regulation Button On\n", CMD_BUTTON_STITCH_REG, 1},
-        {"Stitch Regulation Button Off\n", CMD_BUTTON_STITCH_REG, 0},
-        {"Needle Up Button On\n", CMD_BUTTON_NEEDLE_UP, 1},
-        {"Needle Up Button Off\n", CMD_BUTTON_NEEDLE_UP, 0},
+        {"Command Button On\n", ControllerCommand::ButtonCommand, 1},
+        {"Command Button Off\n", ControllerCommand::ButtonCommand, 0},
+        {"Stitch Regulation Button On\n", ControllerCommand::ButtonStitchReg, 1},
+        {"Stitch Regulation Button Off\n", ControllerCommand::ButtonStitchReg, 0},
+        {"Needle Up Button On\n", ControllerCommand::ButtonNeedleUp, 1},
+        {"Needle Up Button Off\n", ControllerCommand::ButtonNeedleUp, 0},
     };
     log.Set("Testing Port D\n");
     UiRunPendingEvents();

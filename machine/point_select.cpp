@@ -95,7 +95,7 @@ PointDialogSession BeginPointDialog()
     Resume();
     DisableX();
     DisableY();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
     return s;
 }
 

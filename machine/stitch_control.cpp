@@ -78,11 +78,11 @@ void ReportControllerError(long code)
     }
 }
 
-int PseudoButtonPress(unsigned char button, int state, int releaseState, int pressMs, int waitMs)
+int PseudoButtonPress(ControllerCommand button, int state, int releaseState, int pressMs, int waitMs)
 {
     if (PortClosed())
         return 0;
-    const unsigned char command[2] = {button, static_cast<unsigned char>(state)};
+    const unsigned char command[2] = {Byte(button), static_cast<unsigned char>(state)};
     WriteBlock(command, 2);
     if (pressMs == 0)
         return 1;
@@ -118,13 +118,13 @@ int StitchOn()
         return 1;
     robotIsStitching = 1;
     if (needleUpMethod == MACHINE_TYPE_SERIAL) {
-        SendCommand(CMD_STITCH_ON);
+        SendCommand(ControllerCommand::StitchOn);
     } else if (needleUpMethod == MACHINE_TYPE_AR18) {
         // The Arlen 18 stitches for as long as its regulator button is held.
-        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED, 0, 0);
+        PseudoButtonPress(ControllerCommand::ButtonStitchReg, BUTTON_PRESSED, BUTTON_RELEASED, 0, 0);
         ConsoleWrite("Stitching On AR18\n");
     } else {
-        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
+        PseudoButtonPress(ControllerCommand::ButtonStitchReg, BUTTON_PRESSED, BUTTON_RELEASED,
                           PressMs(stitchRegPress), Ms(stitchRegTime));
         ConsoleWrite("Stitching On\n");
     }
@@ -139,16 +139,16 @@ int StitchOff()
         return 1;
     robotIsStitching = 0;
     if (needleUpMethod == MACHINE_TYPE_SERIAL) {
-        SendCommand(CMD_STITCH_OFF);
+        SendCommand(ControllerCommand::StitchOff);
         ConsoleWrite("Stitching Off\n");
     } else if (needleUpMethod == MACHINE_TYPE_AR18) {
-        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_RELEASED, BUTTON_RELEASED, 0, 0);
+        PseudoButtonPress(ControllerCommand::ButtonStitchReg, BUTTON_RELEASED, BUTTON_RELEASED, 0, 0);
         // The needle coasts to a stop after the button lets go.
         ConsoleWrite("Wait for waitTime\n");
         DoNothing(Ms(needleUpTime));
         ConsoleWrite("Stitching Off 18\n");
     } else {
-        PseudoButtonPress(CMD_BUTTON_STITCH_REG, BUTTON_PRESSED, BUTTON_RELEASED,
+        PseudoButtonPress(ControllerCommand::ButtonStitchReg, BUTTON_PRESSED, BUTTON_RELEASED,
                           PressMs(stitchRegPress), 0);
         ConsoleWrite("Stitching Off\n");
     }
@@ -161,13 +161,13 @@ int NeedleUp()
         return 1;
     if (needleUpMethod == MACHINE_TYPE_SERIAL) {
         SettleLine();
-        SendCommand(CMD_NEEDLE_UP);
+        SendCommand(ControllerCommand::NeedleUp);
         WaitForNeedle();
         DoNothing(50);
     } else if (needleUpMethod == MACHINE_TYPE_AR18) {
         ConsoleWrite("No needle up on AR18\n");
     } else {
-        PseudoButtonPress(CMD_BUTTON_NEEDLE_UP, BUTTON_PRESSED, BUTTON_RELEASED,
+        PseudoButtonPress(ControllerCommand::ButtonNeedleUp, BUTTON_PRESSED, BUTTON_RELEASED,
                           PressMs(needleUpPress), 0);
         ConsoleWrite("Needle Up\n");
         PauseForNeedle();
@@ -224,7 +224,7 @@ int PauseForNeedle()
     for (long left = waitMs; left > 0; left = deadline - MonotonicMs()) {
         if (sendMoveActive != 1) {
             SettleLine();
-            SendCommand(CMD_NEEDLE_POLL);
+            SendCommand(ControllerCommand::NeedlePoll);
             unsigned char reply = 0;
             if (GetChar(static_cast<int>(std::min<long>(50, left)), &reply, 1) == SERIAL_OK) {
                 if (reply > 1)

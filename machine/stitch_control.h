@@ -12,6 +12,8 @@
 // Also here: the controller's error texts and the one way every caller reports an error
 // status to the operator.
 
+#include "machine/controller.h"
+
 // Machine types with behaviour of their own.
 enum MachineType { MACHINE_TYPE_SERIAL = 0, MACHINE_TYPE_AR18 = 11 };
 
@@ -51,7 +53,7 @@ int PauseForNeedle();
 
 // Sends `button` with `state`. With pressMs 0 the button stays so; otherwise after pressMs
 // it is set to releaseState and waitMs pass. 1 sent, 0 port closed.
-int PseudoButtonPress(unsigned char button, int state, int releaseState, int pressMs, int waitMs);
+int PseudoButtonPress(ControllerCommand button, int state, int releaseState, int pressMs, int waitMs);
 
 // Sends a button release given as text "0x%2.2X %d ..." (button, state). 1 when the text
 // holds fewer than two fields, a move packet is in flight or the port is closed (nothing

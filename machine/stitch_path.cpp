@@ -137,7 +137,7 @@ std::vector<int> StrokeStartsBefore(const Pattern& pattern, int pointCount)
                                 : pattern.commandPoint.size();
     for (size_t c = 0; c < commands; ++c) {
         const int before = pattern.commandPoint[c] - 1;  // 0-based point it stands before
-        if (pattern.commandType[c] == CMD_START && before >= 0 && before < pointCount)
+        if (pattern.commandType[c] == CommandKind::Start && before >= 0 && before < pointCount)
             ++starts[static_cast<size_t>(before)];
     }
     return starts;

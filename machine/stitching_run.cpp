@@ -108,7 +108,7 @@ bool LeadInAndTieIn(int fromSelectedPoint)
         NeedleUp();
     DisableX();
     DisableY();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
     if (allStop != RUN_GO)
         return Stop();
     if (run::Question(BUTTONS_OK_CANCEL, kBobbinQuestion) != RESPONSE_OK)
@@ -185,7 +185,7 @@ int StopPattern()
         if (allStop == RUN_GO)
             NeedleUp();
     }
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
     DisableX();
     DisableY();
     ClearMCBuffer();
@@ -222,7 +222,7 @@ void startButtonReleased()
     // The layout was laid out against the old home.
     if (run::RefuseWhileHomeMoved())
         return;
-    SendCommand(CMD_RUN_START);
+    SendCommand(ControllerCommand::RunStart);
     ReleaseAllUI();
     run::SwitchLocksOff();
     if (runWidgets.stitchingToggle && !run::StitcherReady())
@@ -321,7 +321,7 @@ int SetNeedle()
         DisableX();
         DisableY();
         Resume();
-        SendCommand(CMD_HAND_OVER);
+        SendCommand(ControllerCommand::HandOver);
         run::Information("MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.");
 
         int x = 0, y = 0;
@@ -398,7 +398,7 @@ void OnBtnThreadClicked()
     if (stitching) {
         DisableX();
         DisableY();
-        SendCommand(CMD_HAND_OVER);
+        SendCommand(ControllerCommand::HandOver);
         run::Information("PULL UP THE BOBBIN THREAD.\nPRESS OK TO CONTINUE THE PATTERN.");
     } else {
         run::Information("PRESS OK TO CONTINUE.");

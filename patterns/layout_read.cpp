@@ -206,9 +206,12 @@ bool ReadPatternBody(RecordSource& in, Pattern* p)
         return false;
     p->commandType.resize(commands);
     p->commandPoint.resize(commands);
-    for (int32_t i = 0; i < commands; ++i)
-        if (!in.Int(&p->commandType[i]) || !in.Int(&p->commandPoint[i]))
+    for (int32_t i = 0; i < commands; ++i) {
+        int32_t kind = 0;
+        if (!in.Int(&kind) || !in.Int(&p->commandPoint[i]))
             return false;
+        p->commandType[i] = static_cast<CommandKind>(kind);
+    }
     p->commandCount = commands;
     return true;
 }

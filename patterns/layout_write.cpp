@@ -155,7 +155,7 @@ void PatternRecord(RecordSink& out, const Pattern* p)
                                p->commandType.size(), p->commandPoint.size());
     out.Int(static_cast<int32_t>(commands));
     for (size_t i = 0; i < commands; ++i) {
-        out.Int(p->commandType[i]);
+        out.Int(static_cast<int32_t>(p->commandType[i]));
         out.Int(p->commandPoint[i]);
     }
     out.Byte(kTerminator);

@@ -38,7 +38,7 @@ std::vector<char> StrokeStarts(const Pattern* source)
     std::vector<char> starts(size_t(source->pointCount), 0);
     for (size_t c = 0; c < source->commandType.size() && c < source->commandPoint.size(); ++c) {
         const int before = source->commandPoint[c] - 1;
-        if (source->commandType[c] == CMD_START && before >= 0 && before < source->pointCount)
+        if (source->commandType[c] == CommandKind::Start && before >= 0 && before < source->pointCount)
             starts[size_t(before)] = 1;
     }
     return starts;

@@ -69,7 +69,7 @@ void clearPattern(Pattern* pattern)
     // swap with empty vectors so the storage is really given back
     std::vector<float>().swap(pattern->pointX);
     std::vector<float>().swap(pattern->pointY);
-    std::vector<int>().swap(pattern->commandType);
+    std::vector<CommandKind>().swap(pattern->commandType);
     std::vector<int>().swap(pattern->commandPoint);
     std::vector<std::string>().swap(pattern->names);
     pattern->pointCount = 0;

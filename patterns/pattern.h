@@ -20,11 +20,11 @@
 #include <vector>
 
 // Command kinds (values of commandType).
-enum CommandKind {
-    CMD_START = 0,         // "c s": a new stroke begins; the move to this point is not sewn
-    CMD_FEED = 1,          // "c f 10": kept and written back, nothing acts on it
-    CMD_ENTITY_START = 2,  // "c e s"
-    CMD_ENTITY_END = 3,    // "c e e"
+enum class CommandKind : int {
+    Start = 0,        // "c s": a new stroke begins; the move to this point is not sewn
+    Feed = 1,         // "c f 10": kept and written back, nothing acts on it
+    EntityStart = 2,  // "c e s"
+    EntityEnd = 3,    // "c e e"
 };
 
 // Limits of the texts a pattern keeps. Longer texts are cut to this many characters.
@@ -57,7 +57,7 @@ struct Pattern {
     int pointCount = 0;
     std::vector<float> pointX, pointY;    // inches
     int commandCount = 0;
-    std::vector<int> commandType;         // CommandKind
+    std::vector<CommandKind> commandType;
     std::vector<int> commandPoint;        // 1-based index of the point the command stands
                                           // before; > pointCount: after the last point
     int nameCount = 0;

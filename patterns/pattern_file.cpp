@@ -16,7 +16,7 @@ struct ParsedLine {
     LineKind kind = LineKind::Ignored;
     std::string text;    // Name
     float x = 0, y = 0;  // Point
-    int command = 0;     // Command
+    CommandKind command = CommandKind::Start;  // Command
 };
 
 // Both the reader and addData understand the same three line forms; they differ only in
@@ -57,13 +57,13 @@ ParsedLine ParseLine(const char* line, bool fromFile)
         char third = len > 2 ? line[2] : '\0';
         char fifth = len > 4 ? line[4] : '\0';
         if (third == 's')
-            out.command = CMD_START;
+            out.command = CommandKind::Start;
         else if (third == 'f' || (fromFile && third == 'F'))
-            out.command = CMD_FEED;
+            out.command = CommandKind::Feed;
         else if (third == 'e' && fifth == 's')
-            out.command = CMD_ENTITY_START;
+            out.command = CommandKind::EntityStart;
         else if (third == 'e' && (fifth == 'e' || !fromFile))
-            out.command = CMD_ENTITY_END;
+            out.command = CommandKind::EntityEnd;
         else
             return out;  // letters of no known command: dropped, nothing could write it back
         out.kind = LineKind::Command;
@@ -96,7 +96,7 @@ void AddPoint(Pattern* p, float x, float y)
     if (y > p->maxY) p->maxY = y;
 }
 
-void AddCommand(Pattern* p, int kind, int beforePoint)
+void AddCommand(Pattern* p, CommandKind kind, int beforePoint)
 {
     p->commandType.push_back(kind);
     p->commandPoint.push_back(beforePoint);
@@ -146,13 +146,13 @@ std::string BaseNameWithoutExtension(const std::string& path)
     return base;
 }
 
-const char* CommandLine(int kind)
+const char* CommandLine(CommandKind kind)
 {
     switch (kind) {
-    case CMD_START: return "c s";
-    case CMD_FEED: return "c f 10";
-    case CMD_ENTITY_START: return "c e s";
-    case CMD_ENTITY_END: return "c e e";
+    case CommandKind::Start: return "c s";
+    case CommandKind::Feed: return "c f 10";
+    case CommandKind::EntityStart: return "c e s";
+    case CommandKind::EntityEnd: return "c e e";
     default: return nullptr;
     }
 }

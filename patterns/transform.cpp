@@ -159,11 +159,11 @@ void ReversePattern(Pattern* pattern)
     for (int c = 0; c < count; ++c) {
         const int k = std::clamp(pattern->commandPoint[size_t(c)], 1, n + 1);
         pattern->commandPoint[size_t(c)] = n - k + 2;
-        int& kind = pattern->commandType[size_t(c)];
-        if (kind == CMD_ENTITY_START)
-            kind = CMD_ENTITY_END;
-        else if (kind == CMD_ENTITY_END)
-            kind = CMD_ENTITY_START;
+        CommandKind& kind = pattern->commandType[size_t(c)];
+        if (kind == CommandKind::EntityStart)
+            kind = CommandKind::EntityEnd;
+        else if (kind == CommandKind::EntityEnd)
+            kind = CommandKind::EntityStart;
     }
     std::reverse(pattern->commandType.begin(), pattern->commandType.begin() + count);
     std::reverse(pattern->commandPoint.begin(), pattern->commandPoint.begin() + count);

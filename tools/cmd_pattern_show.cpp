@@ -10,10 +10,10 @@
 
 namespace {
 
-int CountCommands(const Pattern& p, int kind)
+int CountCommands(const Pattern& p, CommandKind kind)
 {
     int n = 0;
-    for (int type : p.commandType)
+    for (CommandKind type : p.commandType)
         n += type == kind ? 1 : 0;
     return n;
 }
@@ -25,7 +25,7 @@ void PathLengths(const Pattern& p, double* sewn_inch, double* jumped_inch, int* 
     std::vector<char> strokeStarts(p.pointX.size(), 0);
     for (size_t c = 0; c < p.commandType.size() && c < p.commandPoint.size(); ++c) {
         const long before = static_cast<long>(p.commandPoint[c]) - 1;
-        if (p.commandType[c] == CMD_START && before >= 0 &&
+        if (p.commandType[c] == CommandKind::Start && before >= 0 &&
             before < static_cast<long>(strokeStarts.size()))
             strokeStarts[static_cast<size_t>(before)] = 1;
     }
@@ -63,8 +63,8 @@ int RunPatternShow(const ToolArgs& args)
     std::printf("size: %.3f x %.3f inches (drawn from %.3f, %.3f)\n", p->width, p->height,
                 p->minX, p->minY);
     std::printf("commands: %d (stroke starts %d, feed %d, entity starts %d, entity ends %d)\n",
-                p->commandCount, CountCommands(*p, CMD_START), CountCommands(*p, CMD_FEED),
-                CountCommands(*p, CMD_ENTITY_START), CountCommands(*p, CMD_ENTITY_END));
+                p->commandCount, CountCommands(*p, CommandKind::Start), CountCommands(*p, CommandKind::Feed),
+                CountCommands(*p, CommandKind::EntityStart), CountCommands(*p, CommandKind::EntityEnd));
     std::printf("strokes: %d\n", strokes);
     std::printf("length: %.3f inches sewn, %.3f inches between strokes\n", sewn, jumped);
     if (p->pointCount > 0)

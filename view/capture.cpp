@@ -211,7 +211,7 @@ void ReleaseMachineForCapture()
     Resume();
     DisableX();
     DisableY();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(ControllerCommand::HandOver);
 }
 
 void BeginCapture(int mode)

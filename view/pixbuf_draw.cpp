@@ -174,12 +174,12 @@ int DrawPatternPoints(GdkPixbuf* buffer, const Pattern* pattern, float offsetX, 
         while (nextCommand < order.size() &&
                pattern->commandPoint[order[nextCommand]] <= i + 1) {
             switch (pattern->commandType[order[nextCommand]]) {
-                case CMD_ENTITY_START:
+                case CommandKind::EntityStart:
                     ++entity;
                     highlight = (entity == highlightEntity);
                     break;
-                case CMD_ENTITY_END: highlight = false; break;
-                case CMD_START: haveLast = false; break;
+                case CommandKind::EntityEnd: highlight = false; break;
+                case CommandKind::Start: haveLast = false; break;
                 default: break;
             }
             ++nextCommand;

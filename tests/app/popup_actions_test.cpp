@@ -96,7 +96,7 @@ TEST(PopupActions, MirrorReverseMergeAndRemove)
     popupFlipPath();
     EXPECT_EQ(p->pointX, (std::vector<float>{2, 0, 0, 2}));
     EXPECT_EQ(p->pointY, (std::vector<float>{0, 0, 1, 1}));
-    EXPECT_EQ(p->commandType, (std::vector<int>{CMD_ENTITY_START, CMD_ENTITY_END}));
+    EXPECT_EQ(p->commandType, (std::vector<CommandKind>{CommandKind::EntityStart, CommandKind::EntityEnd}));
     EXPECT_FALSE(dir.Exists("tmp/undo.qlf"));  // none of these is undoable
     popupRotateCW();
     EXPECT_FLOAT_EQ(node->x, 3.5f);

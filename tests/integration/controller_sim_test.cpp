@@ -155,7 +155,7 @@ TEST(SimulatorMotion, ReleasedCarriageFollowsTheHandAndHomeResets)
     START_SIM(sim);
     DisableX();
     DisableY();
-    SendCommand(CMD_HAND_OVER);
+    SendCommand(Byte(ControllerCommand::HandOver));
     usleep(50000);
     EXPECT_EQ(sim.Control("hand 500 700"), "ok 500 700");
     int x = 0, y = 0;
@@ -218,7 +218,7 @@ TEST(SimulatorQueries, DirectionVersionsAndStitchController)
     unsigned char byte = 0;
     EXPECT_EQ(GetMotorDirection(&byte), 0);
     EXPECT_EQ(byte, 100);
-    SendCommand(CMD_REVERSE_DIRECTION);
+    SendCommand(Byte(ControllerCommand::ReverseDirection));
     usleep(100000);
     EXPECT_EQ(GetMotorDirection(&byte), 0);
     EXPECT_EQ(byte, MOTOR_REVERSED);
@@ -302,7 +302,7 @@ TEST(SimulatorStitching, ButtonMachineConfirmsOnlyAFullNeedleCycle)
                                                           "Button H 1", "Button H 0"}));
 
     // The press starts a needle cycle: polls see the needle down, then up.
-    PseudoButtonPress(CMD_BUTTON_NEEDLE_UP, BUTTON_PRESSED, BUTTON_RELEASED, 50, 0);
+    PseudoButtonPress(ControllerCommand::ButtonNeedleUp, BUTTON_PRESSED, BUTTON_RELEASED, 50, 0);
     EXPECT_EQ(PauseForNeedle(), 1);
     std::vector<std::string> journal = sim.NewJournal();
     EXPECT_GT(CountOf(journal, "NeedlePoll -> 0"), 0);

@@ -294,7 +294,7 @@ int StitchingRun::PlaceWithStrokes(const Pts& points_inch, const std::vector<int
 {
     Pattern* p = newPattern();
     for (int before : strokesBefore) {
-        p->commandType.push_back(CMD_START);
+        p->commandType.push_back(CommandKind::Start);
         p->commandPoint.push_back(before + 1);
     }
     p->commandCount = static_cast<int>(strokesBefore.size());

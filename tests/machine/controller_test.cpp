@@ -47,7 +47,7 @@ TEST(ControllerPortClosed, EveryOperationReturnsItsClosedValueAtOnce)
     EXPECT_EQ(SetSlow(2.0f), 0);
     EXPECT_EQ(AllStop(), 0);
     EXPECT_EQ(Resume(), 0);
-    EXPECT_EQ(SendCommand(CMD_RUN_START), 0);
+    EXPECT_EQ(SendCommand(Byte(ControllerCommand::RunStart)), 0);
     int x = 7, y = 7;
     EXPECT_EQ(GetXY(&x, &y), 0);
     EXPECT_EQ(x, 0);
@@ -87,7 +87,7 @@ TEST(ControllerPortClosed, EveryOperationReturnsItsClosedValueAtOnce)
     }
     EXPECT_EQ(WaitForNeedle(), 0);
     EXPECT_EQ(PauseForNeedle(), -1);
-    EXPECT_EQ(PseudoButtonPress(CMD_BUTTON_NEEDLE_UP, 1, 0, 100, 100), 0);
+    EXPECT_EQ(PseudoButtonPress(ControllerCommand::ButtonNeedleUp, 1, 0, 100, 100), 0);
     EXPECT_EQ(PseudoButtonRelease("0x49 0 1"), 1);
 
     const std::string out = testing::internal::GetCapturedStdout();
@@ -124,7 +124,7 @@ TEST(ControllerCommands, OneByteCommandsAndTheThreePartStop)
     PtyPair pty;
     Open(pty);
     EXPECT_EQ(DisableX() + EnableX() + DisableY() + EnableY() + Resume() + SetHome() + Halt() +
-                  ClearMCBuffer() + ClearExtents() + SetExtents() + SendCommand(CMD_HAND_OVER),
+                  ClearMCBuffer() + ClearExtents() + SetExtents() + SendCommand(Byte(ControllerCommand::HandOver)),
               11);
     EXPECT_EQ(pty.ReceiveAll(), Bytes({21, 22, 23, 24, 25, 26, 44, 45, 47, 46, 48}));
 

@@ -48,10 +48,10 @@ std::vector<PeerStep> UpToTheMoves(int startX, int startY)
 // six PID constants from the settings.
 std::string Epilogue()
 {
-    return Bytes({CMD_DISABLE_X, CMD_DISABLE_Y, CMD_HAND_OVER}) + WithInt(CMD_SET_SPEED, 50) +
-           WithInt(CMD_SET_MAX_ERR, 250) + WithInt(CMD_SET_XKP, 31) + WithInt(CMD_SET_YKP, 32) +
-           WithInt(CMD_SET_XKI, 1) + WithInt(CMD_SET_YKI, 2) + WithInt(CMD_SET_XKD, 4) +
-           WithInt(CMD_SET_YKD, 3);
+    return Bytes({Byte(ControllerCommand::DisableX), Byte(ControllerCommand::DisableY), Byte(ControllerCommand::HandOver)}) + WithInt(Byte(ControllerCommand::SetSpeed), 50) +
+           WithInt(Byte(ControllerCommand::SetMaxErr), 250) + WithInt(Byte(ControllerCommand::SetXKp), 31) + WithInt(Byte(ControllerCommand::SetYKp), 32) +
+           WithInt(Byte(ControllerCommand::SetXKi), 1) + WithInt(Byte(ControllerCommand::SetYKi), 2) + WithInt(Byte(ControllerCommand::SetXKd), 4) +
+           WithInt(Byte(ControllerCommand::SetYKd), 3);
 }
 
 struct Measured {
@@ -93,12 +93,12 @@ TEST(MotorTest, PassMarkIsMoreThan8500CountsOnTheTestedAxis)
     EXPECT_EQ(Err, 250);
     // The origin stays: no SetHome between the speed and reading the start position.
     EXPECT_EQ(pass.received.substr(8, 12),
-              WithInt(CMD_SET_SPEED, 80) + Bytes({CMD_HALT, CMD_CLEAR_BUFFER, CMD_HAND_OVER,
-                                                  CMD_ENABLE_X, CMD_ENABLE_Y, CMD_RESUME, CMD_GET_XY}));
+              WithInt(Byte(ControllerCommand::SetSpeed), 80) + Bytes({Byte(ControllerCommand::Halt), Byte(ControllerCommand::ClearBuffer), Byte(ControllerCommand::HandOver),
+                                                  Byte(ControllerCommand::EnableX), Byte(ControllerCommand::EnableY), Byte(ControllerCommand::Resume), Byte(ControllerCommand::GetXY)}));
     EXPECT_EQ(pass.received.substr(pass.received.size() - Epilogue().size()), Epilogue());
     // The tested axis keeps its gain, the other gets 5, integral and derivative off.
-    EXPECT_NE(pass.received.find(WithInt(CMD_SET_MAX_ERR, 200) + WithInt(CMD_SET_XKP, 31) +
-                                 WithInt(CMD_SET_YKP, 5) + WithInt(CMD_SET_XKI, 0)),
+    EXPECT_NE(pass.received.find(WithInt(Byte(ControllerCommand::SetMaxErr), 200) + WithInt(Byte(ControllerCommand::SetXKp), 31) +
+                                 WithInt(Byte(ControllerCommand::SetYKp), 5) + WithInt(Byte(ControllerCommand::SetXKi), 0)),
               std::string::npos);
 
     Measured fail = MeasureOnce(MotorAxis::X, 3390, -3000);
@@ -110,7 +110,7 @@ TEST(MotorTest, PassMarkIsMoreThan8500CountsOnTheTestedAxis)
     Measured y = MeasureOnce(MotorAxis::Y, -3000, -3400);
     EXPECT_EQ(y.text,
               "Testing Y Motor\nMoving Y Motor at 80% \nEncoder counts: \tX: 7503 Y: 8503 \nY motor passed!\n");
-    EXPECT_NE(y.received.find(WithInt(CMD_SET_XKP, 5) + WithInt(CMD_SET_YKP, 32)), std::string::npos);
+    EXPECT_NE(y.received.find(WithInt(Byte(ControllerCommand::SetXKp), 5) + WithInt(Byte(ControllerCommand::SetYKp), 32)), std::string::npos);
     Measured yFail = MeasureOnce(MotorAxis::Y, 3400, 3390);
     EXPECT_EQ(yFail.text.substr(yFail.text.size() - 16), "Y motor failed!\n");
 }
@@ -133,7 +133,7 @@ TEST(MotorTest, ControllerSilentAfterTheMovesAbortsAndRestoresEverything)
     EXPECT_EQ(log.text, "Testing X Motor\nMoving X Motor at 80% \nX Motor Error.  Test Aborted.\n");
     EXPECT_EQ(changes, 3);
     const std::string got = peer.Received();
-    const std::string tail = Bytes({CMD_RUN_START}) + Epilogue();
+    const std::string tail = Bytes({Byte(ControllerCommand::RunStart)}) + Epilogue();
     ASSERT_GE(got.size(), tail.size());
     EXPECT_EQ(got.substr(got.size() - tail.size()), tail);
     EXPECT_TRUE(ui.screens.empty()) << "the page the test runs on stays";
@@ -172,7 +172,7 @@ TEST(MotorTest, SecondCheckWhileOneRunsIsIgnored)
     EXPECT_FALSE(nestedPortD);
     EXPECT_FALSE(nestedAll.ran);
     EXPECT_TRUE(second.text.empty());
-    EXPECT_EQ(peer.Received().find(WithInt(CMD_SET_YKP, 32) + WithInt(CMD_SET_XKI, 0)), std::string::npos)
+    EXPECT_EQ(peer.Received().find(WithInt(Byte(ControllerCommand::SetYKp), 32) + WithInt(Byte(ControllerCommand::SetXKi), 0)), std::string::npos)
         << "no Y test was started";
 }
 
@@ -199,7 +199,7 @@ TEST(StitcherCheck, RepliesOfTheStitchController)
         TestLog log;
         EXPECT_EQ(CheckStitcher(log), c.check) << c.line;
         EXPECT_EQ(log.text, c.line);
-        EXPECT_EQ(peer.Received(), c.machineType == MACHINE_TYPE_SERIAL ? Bytes({CMD_GET_STITCHER}) : "")
+        EXPECT_EQ(peer.Received(), c.machineType == MACHINE_TYPE_SERIAL ? Bytes({Byte(ControllerCommand::GetStitcher)}) : "")
             << c.line;
     }
     needleUpMethod = MACHINE_TYPE_SERIAL;

@@ -31,7 +31,7 @@ int LoadPattern(const Pts& points, const std::vector<int>& strokeStartsBefore = 
     }
     p->pointCount = static_cast<int>(points.size());
     for (int before : strokeStartsBefore) {
-        p->commandType.push_back(CMD_START);
+        p->commandType.push_back(CommandKind::Start);
         p->commandPoint.push_back(before + 1);
     }
     p->commandCount = static_cast<int>(strokeStartsBefore.size());

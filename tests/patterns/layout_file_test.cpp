@@ -128,7 +128,7 @@ std::string DescribeLayout()
             out << Floats({p->pointX[i], p->pointY[i]});
         out << " commands";
         for (int i = 0; i < p->commandCount; ++i)
-            out << ' ' << p->commandType[i] << '@' << p->commandPoint[i];
+            out << ' ' << static_cast<int>(p->commandType[i]) << '@' << p->commandPoint[i];
         out << '\n';
     }
     for (int s = 0; s < MAX_PATTERN_BOXES && GetPatternBox(s); ++s)
@@ -170,7 +170,7 @@ TEST(LayoutFileFormat, WriterEmitsTheRecordsByteForByte)
     Qlf want;
     want.B(1).F(1.5f).F(2.0f).F(3.0f).F(0).F(0).F(0).F(90.0f).I(1).I(0).F(1.5f).F(2.0f).B(16);
     want.B(2).T("leaf").T("").T("").F(0).F(0).F(0).F(0).F(1).F(1).F(2).F(2);
-    want.I(0).F(100).F(100).I(1).F(1).F(2).I(1).I(CMD_START).I(2).B(16);
+    want.I(0).F(100).F(100).I(1).F(1).F(2).I(1).I(static_cast<int32_t>(CommandKind::Start)).I(2).B(16);
     want.B(4).F(4.0f).F(0).F(0).F(0).F(0).F(0).F(6.0f).I(0).B(16);
     want.B(5).I(0).I(0).I(-1).B(0).F(0.5f).F(0.25f).B(16);
     want.B(6).F(0.5f).F(1.0f).I(3).I(4).B(16);

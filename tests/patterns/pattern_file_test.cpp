@@ -50,8 +50,8 @@ TEST_F(PatternFileTest, RoundTripKeepsNamesPointsAndCommandsInOrder)
     EXPECT_EQ(p->names[1], "second");
     ASSERT_EQ(p->pointCount, 3);
     ASSERT_EQ(p->commandCount, 5);
-    EXPECT_EQ(p->commandType, (std::vector<int>{CMD_START, CMD_ENTITY_START, CMD_FEED,
-                                                CMD_ENTITY_END, CMD_START}));
+    EXPECT_EQ(p->commandType, (std::vector<CommandKind>{CommandKind::Start, CommandKind::EntityStart, CommandKind::Feed,
+                                                CommandKind::EntityEnd, CommandKind::Start}));
     EXPECT_EQ(p->commandPoint, (std::vector<int>{1, 2, 2, 4, 4}));
     EXPECT_EQ(syncCount, 1);
 
@@ -146,7 +146,7 @@ TEST_F(PatternFileTest, CommandLettersCapitalFeedAndUnknownForms)
                       "c\n"
                       "p X1 Y1\n");
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->commandType, std::vector<int>{CMD_FEED});
+    EXPECT_EQ(p->commandType, std::vector<CommandKind>{CommandKind::Feed});
     ASSERT_EQ(savePattern(p, dir / "out.qcc"), 1);
     EXPECT_EQ(dir.Read("out.qcc"), "p X0.000 Y0.000\nc f 10\np X1.000 Y1.000\n");
     erasePattern(p);
@@ -191,8 +191,8 @@ TEST_F(PatternFileTest, AddDataPlacesCommandsByMode)
     addData(p, "c F 10", 1);     // only the file reader knows the capital F
     addData(p, "p XnanY1", 1);   // skipped
     EXPECT_EQ(p->commandPoint, (std::vector<int>{0, 2, 2, 3, 3}));
-    EXPECT_EQ(p->commandType, (std::vector<int>{CMD_START, CMD_START, CMD_ENTITY_START,
-                                                CMD_FEED, CMD_ENTITY_END}));
+    EXPECT_EQ(p->commandType, (std::vector<CommandKind>{CommandKind::Start, CommandKind::Start, CommandKind::EntityStart,
+                                                CommandKind::Feed, CommandKind::EntityEnd}));
     // Points added this way are not shifted; the size follows the box.
     EXPECT_EQ(p->pointX, (std::vector<float>{2, 4}));
     EXPECT_FLOAT_EQ(p->minX, 2);

@@ -118,7 +118,7 @@ TEST(Transforms, MirrorAndReverseUndoThemselves)
 {
     Pattern* p = Make({{1, 0}, {2, 3}, {4, 1}, {0, 2}, {3, 3}});
     addData(p, "n flower", 1);
-    p->commandType = {CMD_ENTITY_START, CMD_START, CMD_FEED, CMD_ENTITY_END};
+    p->commandType = {CommandKind::EntityStart, CommandKind::Start, CommandKind::Feed, CommandKind::EntityEnd};
     p->commandPoint = {1, 3, 5, 6};
     p->commandCount = 4;
     const Pts before = PointsOf(p);
@@ -134,8 +134,8 @@ TEST(Transforms, MirrorAndReverseUndoThemselves)
     ExpectNear(PointsOf(p), {{3, 3}, {0, 2}, {4, 1}, {2, 3}, {1, 0}});
     // The stroke start before point 3 now stands before point 4; the entity still opens
     // before the first point and closes after the last.
-    EXPECT_EQ(p->commandType, (std::vector<int>{CMD_ENTITY_START, CMD_FEED, CMD_START,
-                                                CMD_ENTITY_END}));
+    EXPECT_EQ(p->commandType, (std::vector<CommandKind>{CommandKind::EntityStart, CommandKind::Feed, CommandKind::Start,
+                                                CommandKind::EntityEnd}));
     EXPECT_EQ(p->commandPoint, (std::vector<int>{1, 2, 4, 6}));
     ReversePattern(p);
     EXPECT_EQ(PointsOf(p), before);
@@ -261,10 +261,10 @@ LayoutNode* ArrayOf(const std::vector<std::pair<float, float>>& offsets, int row
     return parent;
 }
 
-int Count(const Pattern* p, int kind)
+int Count(const Pattern* p, CommandKind kind)
 {
     int n = 0;
-    for (int t : p->commandType)
+    for (CommandKind t : p->commandType)
         n += t == kind;
     return n;
 }
@@ -301,8 +301,8 @@ TEST(Merge, ArrayBecomesOnePatternWhereverItsCopiesStand)
     EXPECT_EQ(m->name, "tile_merged");
     EXPECT_EQ(patternLayout->arrayIndex, -1);
     EXPECT_EQ(GetArrayNode(0)->rows, 0);
-    EXPECT_EQ(Count(m, CMD_ENTITY_START), 6);
-    EXPECT_EQ(Count(m, CMD_ENTITY_END), 6);
+    EXPECT_EQ(Count(m, CommandKind::EntityStart), 6);
+    EXPECT_EQ(Count(m, CommandKind::EntityEnd), 6);
     EXPECT_FLOAT_EQ(m->pointX[5 * 3], 4);  // copy (1, 2)
     EXPECT_FLOAT_EQ(m->pointY[5 * 3], 2.25f);
     ExpectNear(Placed(), before, 1e-3f);

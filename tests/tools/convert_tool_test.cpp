@@ -74,8 +74,8 @@ TEST(CorvanTool, ConvertWritesPatternsTheLoaderReads)
     EXPECT_EQ(pattern->pointCount, 4);
     EXPECT_FLOAT_EQ(pattern->width, 1.0f);
     EXPECT_FLOAT_EQ(pattern->height, 0.5f);
-    const std::vector<int> kinds = {CMD_START, CMD_ENTITY_START, CMD_ENTITY_END, CMD_START,
-                                    CMD_ENTITY_START, CMD_ENTITY_END, CMD_START};
+    const std::vector<CommandKind> kinds = {CommandKind::Start, CommandKind::EntityStart, CommandKind::EntityEnd, CommandKind::Start,
+                                    CommandKind::EntityStart, CommandKind::EntityEnd, CommandKind::Start};
     EXPECT_EQ(pattern->commandType, kinds);
     EXPECT_EQ(pattern->commandPoint, (std::vector<int>{1, 1, 3, 3, 3, 5, 5}));
     erasePattern(pattern);
