@@ -12,7 +12,7 @@ namespace {
 // Bits of SetEditButtons: the minus (1) and plus (3) buttons.
 constexpr int kZoomButtons = 0x5;
 
-void EnterMode(int mode, int buttons, const char* status)
+void EnterMode(EditMode mode, int buttons, const char* status)
 {
     SetStatusBar();
     interface_.highlightEntity = -1;
@@ -25,28 +25,28 @@ void EnterMode(int mode, int buttons, const char* status)
 
 }  // namespace
 
-void menuViewZoomIn() { EnterMode(0, kZoomButtons, nullptr); }
+void menuViewZoomIn() { EnterMode(EditMode::Zoom, kZoomButtons, nullptr); }
 
-void menuViewPan() { EnterMode(1, 0, "Drag To Pan"); }
+void menuViewPan() { EnterMode(EditMode::Pan, 0, "Drag To Pan"); }
 
-void menuEditMeasure() { EnterMode(2, 0, nullptr); }
+void menuEditMeasure() { EnterMode(EditMode::Measure, 0, nullptr); }
 
 void menuEditDelete()
 {
     CreateUndoFile();
-    EnterMode(4, 0, "Select Line To Delete");
+    EnterMode(EditMode::DeleteLine, 0, "Select Line To Delete");
 }
 
-void menuEditDraw() { EnterMode(7, 0, nullptr); }
+void menuEditDraw() { EnterMode(EditMode::Draw, 0, nullptr); }
 
 void menuEditMove()
 {
     CreateUndoFile();
-    EnterMode(8, 0, "Drag To Move Patterns or Use Increment Buttons");
+    EnterMode(EditMode::MoveAll, 0, "Drag To Move Patterns or Use Increment Buttons");
 }
 
 void popupMove()
 {
     CreateUndoFile();
-    EnterMode(9, 0, "Drag Pattern or Use Increment Buttons");
+    EnterMode(EditMode::MovePattern, 0, "Drag Pattern or Use Increment Buttons");
 }

@@ -18,7 +18,7 @@
 
 void menuMainAddPattern()
 {
-    command = -1;
+    command = EditMode::None;
     StopPositionPoll();
     DisableX();
     DisableY();
@@ -33,7 +33,7 @@ void menuMainAddPattern()
 
 void menuMainLoadLayout()
 {
-    command = -1;
+    command = EditMode::None;
     std::string path = UiGetFilename("./Layout/", ".qlf .QLF");
     if (path.empty())
         return;

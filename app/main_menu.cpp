@@ -83,7 +83,7 @@ bool FallBackToExtentsSetup()
 
 void menuMainPatternView()
 {
-    command = -1;
+    command = EditMode::None;
     if (extents != nullptr) {
         ShowScreenWithMask(Screen::PatternView, kMaskNormal);
         return;
@@ -125,7 +125,7 @@ void menuMainNewLayout()
     // The selection named a placement that no longer exists.
     interface_.selectedNode = nullptr;
     interface_.highlightEntity = -1;
-    command = 0;
+    command = EditMode::Zoom;
     SetStatusBar();
     if (pbTemp == nullptr)
         pbTemp = new PatternBox();
@@ -142,7 +142,7 @@ void menuMainCamera()
 void menuMainExtents()
 {
     interface_.boxEditTarget = 0;
-    command = 0;
+    command = EditMode::Zoom;
     SetStatusBar();
     interface_.highlightEntity = -1;
     FreshTemporaryBox();
@@ -295,7 +295,7 @@ int SelectPatternRow(const std::vector<std::string>& parents, const std::string&
 
 LayoutNode* SelectPopupPattern(int x, int y, int panX, int panY)
 {
-    menuReady = 0;
+    menuReady = false;
     patternSkip = 0;
     interface_.selectedNode = GetClosestPattern(x, y, 0, interface_.viewScale, panX, panY);
     return interface_.selectedNode;

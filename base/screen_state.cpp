@@ -4,14 +4,14 @@
 #include "base/status_bar.h"
 #include "base/ui_hooks.h"
 
-int command = -1;
-int menuReady = 0;
+EditMode command = EditMode::None;
+bool menuReady = false;
 int patternSkip = 0;
 std::string selectedFile;
 
 void ReleaseAllUI()
 {
-    command = -1;
+    command = EditMode::None;
     SetStatusBar();
     interface_.highlightEntity = -1;
     UiReleaseAll();

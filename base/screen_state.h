@@ -4,11 +4,24 @@
 
 #include <string>
 
-// The current edit mode of the pattern view: -1 none, 0 zoom, 1 pan, 2 measure, 4 delete
-// a line, 7 draw, 8 move all, 9 move one pattern, 10 stitching run.
-extern int command;
-// 1 while a long press has armed the pattern pop-up menu; the view shows a start mark.
-extern int menuReady;
+// What a touch on the pattern view means. The numbers are the ones the GUI probe prints
+// ("command": 10), so they stay as they are.
+enum class EditMode : int {
+    None = -1,
+    Zoom = 0,
+    Pan = 1,
+    Measure = 2,
+    DeleteLine = 4,
+    Draw = 7,
+    MoveAll = 8,
+    MovePattern = 9,
+    Stitching = 10,
+};
+
+// The current edit mode of the pattern view.
+extern EditMode command;
+// True while a long press has armed the pattern pop-up menu; the view shows a start mark.
+extern bool menuReady;
 
 // How far "Next" has stepped through the patterns under the pop-up menu's point.
 extern int patternSkip;
@@ -18,6 +31,6 @@ extern int patternSkip;
 extern std::string selectedFile;
 constexpr size_t kSelectedFileMax = 124;
 
-// Ends any touch tool: command -1, status line cleared, no highlighted entity, and (through
+// Ends any touch tool: command None, status line cleared, no highlighted entity, and (through
 // the seam's releaseAllUi) the measurement removed and the edit buttons hidden.
 void ReleaseAllUI();

@@ -142,7 +142,7 @@ bool LeadInAndTieIn(int fromSelectedPoint)
 
 int StartPattern(int fromSelectedPoint)
 {
-    command = 10;
+    command = EditMode::Stitching;
     runActive = 1;
     runCompleted = 0;
     runEndReason.clear();
@@ -277,7 +277,7 @@ void menuRunStitching(bool active)
 {
     runWidgets.stitchingToggle = active;
     ReleaseAllUI();
-    command = runActive ? 10 : -1;
+    command = runActive ? EditMode::Stitching : EditMode::None;
     if (active)
         run::StitcherReady();
     else

@@ -292,7 +292,7 @@ int Stream(const StreamOptions& options)
     DepthGuard guard;
     const bool stitching = runWidgets.stitchingToggle;
     if (!options.endurance) {
-        command = 10;
+        command = EditMode::Stitching;
         SetSpeed(static_cast<int>(maxSpeed));
         runWidgets.stitchingSensitive = false;
         run::WidgetsChanged();

@@ -40,7 +40,7 @@ void DrawMotorMove(cairo_t* cr, int W, int H)
                TruncateToInt(pattern->width / s) + 1, TruncateToInt(pattern->height / s) + 1);
     }
 
-    if (command == 10) {
+    if (command == EditMode::Stitching) {
         if (large)
             FillRect(cr, "#BBFFFF", W - 5 - 50 - 3, 75, 46, H - 54 - 96);
         else

@@ -240,7 +240,7 @@ void DrawPatternView(cairo_t* cr, int W, int H)
     }
     const float s = interface_.viewScale;
     const IconSet icons = Icons();
-    const bool padShown = (command == 8 || command == 9);
+    const bool padShown = (command == EditMode::MoveAll || command == EditMode::MovePattern);
 
     // Background: the camera picture when it shows the quilt at about this scale.
     FillRect(cr, "#CCFFFF", 0, 0, W, H + 30);
@@ -291,7 +291,7 @@ void DrawPatternView(cairo_t* cr, int W, int H)
         Pixbuf(cr, interface_.editButtons[b].get(), buttonX[b], buttonY[b]);
 
     if (padShown) DirectionPad(cr, icons, W, H);
-    if (menuReady == 1) Image(cr, "Start_32x32.png", W - 32, 25);
+    if (menuReady) Image(cr, "Start_32x32.png", W - 32, 25);
 }
 
 void RenderPatternView(ViewBuffer& out, int width, int height)

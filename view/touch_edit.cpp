@@ -98,7 +98,7 @@ void MoveSelected(float dx, float dy)
 
 void MoveByMode(float dx, float dy)
 {
-    if (command == 8)
+    if (command == EditMode::MoveAll)
         MoveLayoutAll(dx, dy);
     else
         MoveSelected(dx, dy);
@@ -206,7 +206,7 @@ double FlickSpeed(double x, int64_t nowMs)
 
 TouchWork StopTimer(TouchWork work)
 {
-    menuReady = 0;
+    menuReady = false;
     work.arrowCursor = true;
     work.stopTimer = true;
     return work;
@@ -224,15 +224,15 @@ int OnViewButtonPress(double x, double y, int64_t nowMs)
     buttonTime = nowMs;
     ++timerTicket;
     switch (command) {
-    case 0: UiRedrawView(); break;
-    case 1:
-    case 2:
+    case EditMode::Zoom: UiRedrawView(); break;
+    case EditMode::Pan:
+    case EditMode::Measure:
         if (!interface_.measureLine)
             interface_.measureLine = MeasureLine{};
         if (!interface_.measureText)
             interface_.measureText = std::string();
         break;
-    case 7: interface_.scribble.clear(); break;
+    case EditMode::Draw: interface_.scribble.clear(); break;
     default: break;
     }
     return timerTicket;
@@ -247,22 +247,22 @@ void OnViewButtonMotion(double x, double y)
     ySaved = y;
     const float s = interface_.viewScale;
     switch (command) {
-    case 1:
+    case EditMode::Pan:
         interface_.panX += int(dx);
         interface_.panY += int(dy);
         UiRedrawView();
         break;
-    case 2:
+    case EditMode::Measure:
         Measure(x, y);
         UiRedrawView();
         break;
-    case 7:
+    case EditMode::Draw:
         interface_.scribble.push_back({int(x), int(y)});
         UiRedrawView();
         break;
-    case 8:
-    case 9:
-        if (command == 8 && patternLayout == nullptr)
+    case EditMode::MoveAll:
+    case EditMode::MovePattern:
+        if (command == EditMode::MoveAll && patternLayout == nullptr)
             break;
         if (InsidePadSquare(Current(), x, y))
             break;
@@ -287,13 +287,13 @@ TouchWork OnViewButtonRelease(double x, double y, int64_t nowMs)
         work.popupY = int(yStart);
         return work;
     }
-    if (command == -1)
+    if (command == EditMode::None)
         SetStatusBar();
 
     timeOff = double(nowMs);
     // Whole pixels per second above kFlickSpeed, compared in double: no conversion of an
     // unbounded speed to an integer.
-    if (command != 10 && FlickSpeed(x, nowMs) >= kFlickSpeed + 1) {
+    if (command != EditMode::Stitching && FlickSpeed(x, nowMs) >= kFlickSpeed + 1) {
         const double dy = y - yStart;
         if (-25 < dy && dy < 25) {
             if (x < xStart)
@@ -305,7 +305,7 @@ TouchWork OnViewButtonRelease(double x, double y, int64_t nowMs)
     }
 
     const Geometry g = Current();
-    if (command != 10 && yStart < g.S && y < g.S) {
+    if (command != EditMode::Stitching && yStart < g.S && y < g.S) {
         if (xStart > g.W - 2 * g.t - g.S && x > g.W - 2 * g.t - g.S)
             PageBox(+1);
         else if (xStart < g.S + 2 * g.t && x < g.S + 2 * g.t)
@@ -313,14 +313,14 @@ TouchWork OnViewButtonRelease(double x, double y, int64_t nowMs)
     }
 
     switch (command) {
-    case 0:
+    case EditMode::Zoom:
         if (patternLayout != nullptr)
             ZoomButton(int(x), int(y));
         break;
-    case 1: DeleteMeasure(); break;
-    case 8:
-    case 9: DirectionPad(g, x, y); break;
-    case 10: SpeedArrows(g, x, y); break;
+    case EditMode::Pan: DeleteMeasure(); break;
+    case EditMode::MoveAll:
+    case EditMode::MovePattern: DirectionPad(g, x, y); break;
+    case EditMode::Stitching: SpeedArrows(g, x, y); break;
     default: break;
     }
     UiRedrawView();
@@ -340,8 +340,8 @@ TouchWork ButtonTimer(int ticket, double pointerX, double pointerY)
     ++cnt;
     if (cnt >= 9) {
         // A run keeps its one usable item (Stop) enabled: the pattern menu is not for then.
-        if (d < kStillRadius && buttonHold == 1 && CurrentSensitivity() != 0 && command != 10) {
-            menuReady = 1;
+        if (d < kStillRadius && buttonHold == 1 && CurrentSensitivity() != 0 && command != EditMode::Stitching) {
+            menuReady = true;
             UiRedrawView();
             showMenu = 1;
             work.stopTimer = true;
@@ -362,7 +362,7 @@ void EndTouchGesture()
     ++timerTicket;
     buttonHold = 0;
     showMenu = 0;
-    menuReady = 0;
+    menuReady = false;
 }
 
 void SetEditButtons(int mask)
@@ -468,7 +468,7 @@ TouchTargets CurrentTouchTargets()
                                 gdk_pixbuf_get_height(image), true};
     }
     const int S = g.S;
-    if (command == 8 || command == 9) {
+    if (command == EditMode::MoveAll || command == EditMode::MovePattern) {
         const int cx = g.cx, cy = g.cy, u = g.u, tt = g.t;
         t.padOk = {cx - u, cy - u, 2 * u, 2 * u, true};
         t.padLeft = {int(cx - 1.5 * S - tt), cy - u, S, S, true};
@@ -483,7 +483,7 @@ TouchTargets CurrentTouchTargets()
         if (currentBox > 0)
             t.pagePrevious = {0, 0, S, S, true};
     }
-    if (command == 10) {
+    if (command == EditMode::Stitching) {
         const bool large = icon_style == 1;
         t.speedUp = {large ? W - 60 : W - 37, large ? 50 : 32, S, S, true};
         t.speedDown = {large ? W - 60 : W - 37, DrawnSpeedDownTop(g), S, S, true};

@@ -56,7 +56,7 @@ gboolean OnTimerTick(gpointer data)
     gdk_window_get_pointer(area->window, &x, &y, nullptr);
     const TouchWork work = ButtonTimer(ticket, x, y);
     ApplyCursor(area, work);
-    if (menuReady == 1 && work.stopTimer)
+    if (menuReady && work.stopTimer)
         ProbeView("armed");
     if (work.stopTimer) {
         timerSource = 0;
@@ -172,13 +172,13 @@ void ProbeView(const char* why, bool popupOpened)
     AddRect(&targets, "speedDown", t.speedDown, ox, oy);
 
     std::string line = std::string("{\"event\": \"view\", \"why\": ") + ProbeQuote(why) +
-                       ", \"command\": " + std::to_string(command) +
+                       ", \"command\": " + std::to_string(static_cast<int>(command)) +
                        ", \"currentBox\": " + std::to_string(currentBox) +
                        ", \"viewScale\": " + Number(interface_.viewScale) +
                        ", \"panX\": " + std::to_string(interface_.panX) +
                        ", \"panY\": " + std::to_string(interface_.panY) +
                        ", \"status\": " + ProbeQuote(statusBar) +
-                       ", \"menuReady\": " + std::to_string(menuReady) +
+                       ", \"menuReady\": " + std::to_string(menuReady ? 1 : 0) +
                        ", \"popup\": " + (popupOpened ? "true" : "false") +
                        ", \"measureText\": " +
                        (interface_.measureText ? ProbeQuote(*interface_.measureText) : "null") +

@@ -75,7 +75,7 @@ TEST(HomeMenu, ScreensNeedingTheAreaFallBackToItsSetup)
     menuMainPatternView();
     EXPECT_EQ(ui.screens.back(), Screen::PatternView);
     EXPECT_EQ(ui.masks.back(), kMaskNormal);
-    EXPECT_EQ(command, -1);
+    EXPECT_EQ(command, EditMode::None);
 }
 
 TEST(HomeMenu, NewLayoutAsksThenStartsAgainFromTheArea)
@@ -104,7 +104,7 @@ TEST(HomeMenu, NewLayoutAsksThenStartsAgainFromTheArea)
     EXPECT_EQ(patternBoxList->count, 0);
     EXPECT_EQ(interface_.selectedNode, nullptr);  // it named a freed placement
     EXPECT_TRUE(interface_.current_layout.empty());
-    EXPECT_EQ(command, 0);
+    EXPECT_EQ(command, EditMode::Zoom);
     ASSERT_NE(pbTemp, nullptr);
     EXPECT_EQ(ui.screens, (std::vector<Screen>{Screen::ExtentsSetup}));
     EXPECT_EQ(ui.masks, (std::vector<unsigned>{kMaskNoExtents}));
@@ -193,7 +193,7 @@ TEST(HomeMenu, SetQuiltAreaStartsFromAnEmptyOutline)
     EXPECT_EQ(pbTemp->cornerCount, 0);
     EXPECT_EQ(interface_.boxEditTarget, 0);
     EXPECT_EQ(interface_.highlightEntity, -1);
-    EXPECT_EQ(command, 0);
+    EXPECT_EQ(command, EditMode::Zoom);
     EXPECT_EQ(ui.screens, (std::vector<Screen>{Screen::ExtentsSetup}));
     EXPECT_EQ(ui.masks, (std::vector<unsigned>{kMaskNoExtents}));
 }
@@ -205,9 +205,9 @@ TEST(HomeMenu, AddPatternReleasesTheMachineAndTheLocks)
     uiHooks.setToggle = [&](ToolbarToggle t, bool on) { toggles.push_back({t, on}); };
     interface_.capturePolling = 1;
     ResetLayout();
-    command = 9;
+    command = EditMode::MovePattern;
     menuMainAddPattern();
-    EXPECT_EQ(command, -1);
+    EXPECT_EQ(command, EditMode::None);
     EXPECT_EQ(ui.pollTimerStops, 1);
     EXPECT_EQ(interface_.capturePolling, 0);
     EXPECT_EQ(toggles, (std::vector<std::pair<ToolbarToggle, bool>>{

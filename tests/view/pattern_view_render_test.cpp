@@ -25,8 +25,8 @@ void ViewOfOneBox()
 {
     // Each case may share the process with others: start from a fresh view.
     interface_ = Interface();
-    command = -1;
-    menuReady = 0;
+    command = EditMode::None;
+    menuReady = false;
     zoomAll = zoomed = 0;
     ClearViewImages();
     ParseConfig();
@@ -215,8 +215,8 @@ TEST(PatternViewPicture, IconsPagingArrowsPadAndArmedMenu)
     // Reversed motors, the last box (no right arrow), the move-all pad and an armed menu.
     interface_.motorDirection = 200;
     currentBox = 2;
-    command = 8;
-    menuReady = 1;
+    command = EditMode::MoveAll;
+    menuReady = true;
     RenderPatternView(picture, 320, 200);
     EXPECT_NEAR(picture.Pixel(2, 198).r, faded.r + 35, 1);  // the faded red arrow
     EXPECT_NEAR(picture.Pixel(2, 198).g, faded.g, 1);
@@ -253,7 +253,7 @@ TEST(StitchingView, PlacementsSpeedBarCrossHairAndTime)
     NewPatternLayoutNode(slot, -1, 0, 1, 1);  // at (20, 20): no box origin, no pan
     RefreshPatternPix();
     lastUpdateTime = 0;
-    command = 10;
+    command = EditMode::Stitching;
     interface_.measureLine = MeasureLine{100, 60, 0, 0};
     ViewBuffer picture;
     RenderMotorMove(picture, 320, 140);
@@ -269,7 +269,7 @@ TEST(StitchingView, PlacementsSpeedBarCrossHairAndTime)
     EXPECT_EQ(picture.Pixel(1, 60), hair);
 
     // Out of a run: no speed bar.
-    command = -1;
+    command = EditMode::None;
     RenderMotorMove(picture, 320, 140);
     EXPECT_EQ(picture.Pixel(320 - 35 + 1, 48 + 1), (Rgba{255, 255, 255, 255}));
 }

@@ -33,7 +33,7 @@ struct TouchFixture {
         std::filesystem::copy(std::string(CORVAN_SOURCE_DIR) + "/data/images", "images");
         mkdir("tmp", 0777);
         interface_ = Interface();
-        command = -1;
+        command = EditMode::None;
         zoomAll = zoomed = 0;
         ParseConfig();
         icon_style = iconStyle;
@@ -106,10 +106,10 @@ TEST(TouchFlick, SpeedDirectionAndEdgesDecidePaging)
     currentBox = 49;  // the last slot; slot 48 is empty
     EXPECT_FALSE(PageBox(+1) || PageBox(-1));
     currentBox = 1;
-    command = 10;
+    command = EditMode::Stitching;
     Drag(200, 100, 100, 100, 0, 10);
     EXPECT_EQ(currentBox, 1);
-    command = -1;
+    command = EditMode::None;
     Tap(310, 10);  // the corner arrows
     EXPECT_EQ(currentBox, 2);
     Tap(10, 10);
@@ -123,11 +123,11 @@ TEST(TouchLongPress, ArmsOnlyWhenStillHeldAndAllowed)
     EXPECT_FALSE(Hold(ticket, 8, 105, 103).stopTimer);
     EXPECT_TRUE(ButtonTimer(ticket, 105, 103).stopTimer);
     EXPECT_EQ(showMenu + menuReady, 2);
-    command = 8;  // the release opens the menu at the press, and no pad action
+    command = EditMode::MoveAll;  // the release opens the menu at the press, and no pad action
     TouchWork w = OnViewButtonRelease(299, 142, 2000);
     EXPECT_TRUE(w.openPopup && w.popupX == 100 && w.popupY == 100);
     EXPECT_FLOAT_EQ(f.single->x, 1.0f);
-    command = -1;
+    command = EditMode::None;
 
     ticket = OnViewButtonPress(100, 100, 0);  // drifts 16 pixels
     w = Hold(ticket, 3, 112, 110);
@@ -138,11 +138,11 @@ TEST(TouchLongPress, ArmsOnlyWhenStillHeldAndAllowed)
     EXPECT_TRUE(ButtonTimer(ticket, 100, 100).stopTimer);
     for (uint32_t mask : {kMaskAllOff, kMaskStitching}) {
         SetSensitivity(mask);
-        command = mask == kMaskStitching ? 10 : -1;
+        command = mask == kMaskStitching ? EditMode::Stitching : EditMode::None;
         Hold(OnViewButtonPress(100, 100, 0), 20, 100, 100);
         EXPECT_FALSE(OnViewButtonRelease(100, 100, 2000).openPopup) << mask;
     }
-    command = -1;
+    command = EditMode::None;
     SetSensitivity(kMaskNormal);
 
     // A timer left from the first press cannot bring the second press's arming early.
@@ -157,7 +157,7 @@ TEST(TouchLongPress, ArmsOnlyWhenStillHeldAndAllowed)
     EXPECT_EQ(showMenu, 1);
     EndTouchGesture();  // the area went mid-hold: its release never counts
     EXPECT_FALSE(OnViewButtonRelease(100, 100, 0).openPopup);
-    EXPECT_EQ(menuReady, 0);
+    EXPECT_FALSE(menuReady);
 }
 
 TEST(TouchZoom, ShownButtonsStepAndNeverBelowTheSmallestScale)
@@ -169,7 +169,7 @@ TEST(TouchZoom, ShownButtonsStepAndNeverBelowTheSmallestScale)
     EXPECT_EQ(GetButtonPressed(c + 71, 180), 3);
     EXPECT_EQ(GetButtonPressed(319, 143), 4);
 
-    command = 0;  // as New Layout leaves it: no buttons, so no zoom
+    command = EditMode::Zoom;  // as New Layout leaves it: no buttons, so no zoom
     Tap(c - 50, 180);
     EXPECT_FLOAT_EQ(interface_.viewScale, 0.05f);
     EXPECT_EQ(zoomed, 0);
@@ -212,7 +212,7 @@ TEST(TouchPad, ArrowsMoveByTheIncrementInBothIconSets)
         EXPECT_NEAR(f.arrayedToo->x, 8.2f, 1e-4);
         EXPECT_NEAR(f.single->x, 2.1f, 1e-4);
         Tap(cx, cy);  // the check mark
-        EXPECT_EQ(command, -1);
+        EXPECT_EQ(command, EditMode::None);
         EXPECT_EQ(offTempX, -1);
     }
 }
@@ -255,7 +255,7 @@ TEST(TouchRun, MeasureAndSpeedArrows)
     EXPECT_FLOAT_EQ(LoweredSpeed(200, 0), 100);
 
     // Taps on the stitching view's arrows; the lower one also where the view area puts it.
-    command = 10;
+    command = EditMode::Stitching;
     minSpeed = 20;
     maxSpeed = 40;
     Tap(299, 48);
@@ -278,16 +278,16 @@ TEST(EditModes, TableOfModesAndWhoSavesTheUndoSnapshot)
     uiHooks.releaseAllUi = ReleaseEditTools;  // as the main window installs it
     struct Row {
         void (*enter)();
-        int mode;
+        EditMode mode;
         const char* status;
         bool snapshot;
     };
-    for (const Row& row : {Row{menuViewZoomIn, 0, "", false}, {menuViewPan, 1, "Drag To Pan", false},
-                           {menuEditMeasure, 2, "", false},
-                           {menuEditDelete, 4, "Select Line To Delete", true},
-                           {menuEditDraw, 7, "", false},
-                           {menuEditMove, 8, "Drag To Move Patterns or Use Increment Buttons", true},
-                           {popupMove, 9, "Drag Pattern or Use Increment Buttons", true}}) {
+    for (const Row& row : {Row{menuViewZoomIn, EditMode::Zoom, "", false}, {menuViewPan, EditMode::Pan, "Drag To Pan", false},
+                           {menuEditMeasure, EditMode::Measure, "", false},
+                           {menuEditDelete, EditMode::DeleteLine, "Select Line To Delete", true},
+                           {menuEditDraw, EditMode::Draw, "", false},
+                           {menuEditMove, EditMode::MoveAll, "Drag To Move Patterns or Use Increment Buttons", true},
+                           {popupMove, EditMode::MovePattern, "Drag Pattern or Use Increment Buttons", true}}) {
         unlink("tmp/undo.qlf");
         menuViewZoomIn();
         interface_.measureText = "1.000 inches";
@@ -295,11 +295,11 @@ TEST(EditModes, TableOfModesAndWhoSavesTheUndoSnapshot)
         row.enter();
         EXPECT_EQ(command, row.mode);
         EXPECT_EQ(statusBar, row.status);
-        EXPECT_EQ(f.dir.Exists("tmp/undo.qlf"), row.snapshot) << row.mode;
+        EXPECT_EQ(f.dir.Exists("tmp/undo.qlf"), row.snapshot) << static_cast<int>(row.mode);
         EXPECT_FALSE(interface_.measureText);
         EXPECT_EQ(interface_.highlightEntity, -1);
-        EXPECT_EQ(bool(interface_.editButtons[0]), row.mode == 0);
-        EXPECT_EQ(bool(interface_.editButtons[2]), row.mode == 0);
+        EXPECT_EQ(bool(interface_.editButtons[0]), row.mode == EditMode::Zoom);
+        EXPECT_EQ(bool(interface_.editButtons[2]), row.mode == EditMode::Zoom);
         EXPECT_FALSE(interface_.editButtons[1]);
     }
     // New Layout leaves the zoom mode, without its buttons, for the area setup.
@@ -307,7 +307,7 @@ TEST(EditModes, TableOfModesAndWhoSavesTheUndoSnapshot)
               RESPONSE_OK);
     menuViewZoomIn();
     menuMainNewLayout();
-    EXPECT_EQ(command, 0);
+    EXPECT_EQ(command, EditMode::Zoom);
     EXPECT_FALSE(interface_.editButtons[0]);
 }
 
