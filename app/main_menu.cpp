@@ -356,13 +356,13 @@ int menuEditSaveLayoutAs()
     // A name too long or with nothing left: SaveLayout refuses it with its own message.
     // Without a quilting area there is nothing to keep.
     if (typed.size() > kLayoutNameMax || name.empty() || extents == nullptr)
-        return SaveLayout(typed, 1, 0);
+        return SaveLayout(typed, kAskBeforeOverwriting, kNameInLayoutFolder);
     const std::string path = kLayoutFolder + name + ".qlf";
     if (access(path.c_str(), F_OK) == 0 &&
         UiShowMessage(MSG_QUESTION, BUTTONS_OK_CANCEL, "FILE EXISTS!\nOVERWRITE FILE?") !=
             RESPONSE_OK)
         return 0;
-    if (SaveLayout(name, 0, 0) != 1) {
+    if (SaveLayout(name, kOverwriteWithoutAsking, kNameInLayoutFolder) != 1) {
         CouldNotSaveLayout();
         return 0;
     }
@@ -387,7 +387,7 @@ int menuEditSaveLayout()
     // cannot, would otherwise lose that character and overwrite another layout.
     const bool plainName = inLayoutFolder && RemoveForbiddenCharacters(shown) == shown;
     const std::string& saved = plainName ? shown : current;
-    if (SaveLayout(saved, 0, plainName ? 0 : 1) == 1)
+    if (SaveLayout(saved, kOverwriteWithoutAsking, plainName ? kNameInLayoutFolder : kNameIsPath) == 1)
         return 1;
     // SaveLayout has said why for a name too long; nothing exists to save without an area.
     if (saved.size() <= kLayoutNameMax && extents != nullptr)

@@ -81,10 +81,10 @@ TEST_F(SaveTest, SaveAsThenSave)
 TEST_F(SaveTest, SaveGoesBackToTheLoadedFileAndFailuresAreReported)
 {
     mkdir("Layout/old", 0777);
-    ASSERT_EQ(SaveLayout("./Layout/old/q", 0, 1), 1);
+    ASSERT_EQ(SaveLayout("./Layout/old/q", kOverwriteWithoutAsking, kNameIsPath), 1);
     dir.Write("Layout/oldq.qlf", "another layout");
     ui.AllowUnexpected();
-    ASSERT_EQ(LoadLayout("./Layout/old/q.qlf", 1, 1), 1);
+    ASSERT_EQ(LoadLayout("./Layout/old/q.qlf", kDiscardCurrentLayout, kSkipQuestion), 1);
     ui.AllowUnexpected(false);
     patternLayout->x = 9.0f;
     const std::string before = dir.Read("Layout/old/q.qlf");

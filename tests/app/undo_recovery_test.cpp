@@ -94,9 +94,9 @@ TEST(Undo, EveryLoadDropsTheSelection)
     interface_.selectedNode = patternLayout;
     EXPECT_EQ(RestoreUndoFile(), 1);
     EXPECT_EQ(interface_.selectedNode, nullptr);
-    ASSERT_EQ(SaveLayout("named", 0, 1), 1);
+    ASSERT_EQ(SaveLayout("named", kOverwriteWithoutAsking, kNameIsPath), 1);
     interface_.selectedNode = patternLayout->next;
-    EXPECT_EQ(LoadLayout("named.qlf", 1, 1), 1);
+    EXPECT_EQ(LoadLayout("named.qlf", kDiscardCurrentLayout, kSkipQuestion), 1);
     EXPECT_EQ(interface_.selectedNode, nullptr);
     EXPECT_EQ(Placements(), 2);
     testing::internal::GetCapturedStdout();
@@ -137,7 +137,7 @@ TEST(Recovery, LoadedAtStartWithoutAQuestionThenDeleted)
     testing::internal::CaptureStdout();
     EXPECT_EQ(RecoverLayoutAtStart(), 0);
     SmallLayout(4);
-    ASSERT_EQ(SaveLayout("./Layout/recovery", 0, 1), 1);
+    ASSERT_EQ(SaveLayout("./Layout/recovery", kOverwriteWithoutAsking, kNameIsPath), 1);
     ResetLayout();
     EXPECT_EQ(RecoveryLayoutPresent(), 1);
     EXPECT_EQ(RecoverLayoutAtStart(), 1);
@@ -161,7 +161,7 @@ TEST(Recovery, CrashSavesTheLayoutOrDeletesAnOldRecoveryLayout)
     ResetLayout();
     {
         ScriptedUi ui;
-        ASSERT_EQ(LoadLayout("./Layout/recovery.qlf", 1, 1), 1);
+        ASSERT_EQ(LoadLayout("./Layout/recovery.qlf", kDiscardCurrentLayout, kSkipQuestion), 1);
     }
     EXPECT_EQ(Placements(), 3);
 

@@ -124,7 +124,7 @@ TEST_F(SetStart, RunStartsAtThePointBesideTheHeadAndTheToolStartsThereToo)
     AddPatternBoxPoint(extents, 20, 20, 0, 0);
     AddPatternBoxPoint(extents, 20, 0, 0, 0);
     SetPatternBoxOrigin(extents);
-    ASSERT_EQ(SaveLayout(dir / "set-start", 0, 1), 1);
+    ASSERT_EQ(SaveLayout(dir / "set-start", kOverwriteWithoutAsking, kNameIsPath), 1);
     SimController toolSim({"--time-scale", "25"});
     ASSERT_TRUE(toolSim.ok()) << toolSim.problem();
     const ToolRun run = RunCorvanTool({"stitch", dir / "set-start.qlf", "--device", toolSim.ttyPath(),

@@ -100,7 +100,7 @@ void WriteSampleLayout(const std::string& path)
     ASSERT_EQ(StorePattern(slot, p), 1);
     NewPatternLayoutNode(slot, -1, 0, 0.5f, 0.5f);
     NewPatternLayoutNode(slot, -1, 0, 4.0f, 3.0f);
-    ASSERT_EQ(SaveLayout(path, 0, 1), 1);
+    ASSERT_EQ(SaveLayout(path, kOverwriteWithoutAsking, kNameIsPath), 1);
     ResetLayout();
 }
 

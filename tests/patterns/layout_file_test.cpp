@@ -166,7 +166,7 @@ TEST(LayoutFileFormat, WriterEmitsTheRecordsByteForByte)
     NewPatternLayoutNode(0, -1, 0, 0.5f, 0.25f);
     NewArrayNode(3, 0.5f, 4, 1.0f);
 
-    ASSERT_EQ(SaveLayout(dir / "exact", 0, 1), 1);
+    ASSERT_EQ(SaveLayout(dir / "exact", kOverwriteWithoutAsking, kNameIsPath), 1);
     Qlf want;
     want.B(1).F(1.5f).F(2.0f).F(3.0f).F(0).F(0).F(0).F(90.0f).I(1).I(0).F(1.5f).F(2.0f).B(16);
     want.B(2).T("leaf").T("").T("").F(0).F(0).F(0).F(0).F(1).F(1).F(2).F(2);
@@ -187,14 +187,14 @@ TEST(LayoutFileFormat, LayoutSurvivesSaveAndLoadWhicheverSlotsItUses)
          {std::pair<Slots, Slots>{{0, 1}, {0}}, {{3, 7, 49}, {5, 9}}, {{2}, {}}}) {
         BuildLayout(patterns, arrays);
         std::string before = DescribeLayout();
-        ASSERT_EQ(SaveLayout(dir / "round", 0, 1), 1);
-        ASSERT_EQ(LoadLayout(dir / "round.qlf", 1, 1), 1);
+        ASSERT_EQ(SaveLayout(dir / "round", kOverwriteWithoutAsking, kNameIsPath), 1);
+        ASSERT_EQ(LoadLayout(dir / "round.qlf", kDiscardCurrentLayout, kSkipQuestion), 1);
         EXPECT_EQ(DescribeLayout(), before);
         EXPECT_EQ(currentBox, 0);
         // Loaded patterns fill the lowest slots, and saving again changes nothing.
         EXPECT_NE(GetPattern(static_cast<int>(patterns.size()) - 1), nullptr);
         std::string first = dir.Read("round.qlf");
-        ASSERT_EQ(SaveLayout(dir / "round", 0, 1), 1);
+        ASSERT_EQ(SaveLayout(dir / "round", kOverwriteWithoutAsking, kNameIsPath), 1);
         EXPECT_EQ(dir.Read("round.qlf"), first);
     }
     ResetLayout();
@@ -213,7 +213,7 @@ TEST(LayoutFileFormat, ReaderSkipsNamesStrayBytesAndStopsAtByte255)
     file.B(255).B(6).F(9).F(9).I(9).I(9).B(16);   // after 255 nothing counts
     dir.Write("misc.qlf", file.bytes);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(LoadLayout(dir / "misc.qlf", 1, 1), 1);
+    EXPECT_EQ(LoadLayout(dir / "misc.qlf", kDiscardCurrentLayout, kSkipQuestion), 1);
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("Array Data not read successfully"), std::string::npos);
     ASSERT_NE(Arrays[1], nullptr);
@@ -250,7 +250,7 @@ TEST(LayoutFileRefusals, TruncationAtBoundariesLoadsTheRecordsBeforeAndInsideIsA
     BuildLayout({0, 1}, {0});
     const std::vector<size_t> ends = RecordEnds();
     ASSERT_EQ(ends.size(), 10u);  // extents, 2 patterns, 2 boxes, 4 placements, 1 array
-    ASSERT_EQ(SaveLayout(dir / "full", 0, 1), 1);
+    ASSERT_EQ(SaveLayout(dir / "full", kOverwriteWithoutAsking, kNameIsPath), 1);
     const std::string full = dir.Read("full.qlf");
     ASSERT_EQ(full.size(), ends.back());
 
@@ -261,7 +261,7 @@ TEST(LayoutFileRefusals, TruncationAtBoundariesLoadsTheRecordsBeforeAndInsideIsA
         const std::string name = "cut" + std::to_string(cut) + ".qlf";  // new files are quicker
         dir.Write(name, full.substr(0, cut));                              // than truncated ones
         ui.messages.clear();
-        int loaded = LoadLayout(dir / name, 1, 1);
+        int loaded = LoadLayout(dir / name, kDiscardCurrentLayout, kSkipQuestion);
         // Cut after a record, or only its terminator missing: the records before load.
         bool whole = false;
         for (size_t end : ends)
@@ -304,7 +304,7 @@ TEST(LayoutFileRefusals, CountsAndReferencesTheFileCannotBackAreRefused)
         ui.Expect("ERROR READING LAYOUT FILE.", RESPONSE_OK);
         dir.Write("bad.qlf", file.bytes);
         testing::internal::CaptureStdout();
-        EXPECT_EQ(LoadLayout(dir / "bad.qlf", 1, 1), 0) << what;
+        EXPECT_EQ(LoadLayout(dir / "bad.qlf", kDiscardCurrentLayout, kSkipQuestion), 0) << what;
         testing::internal::GetCapturedStdout();
     };
 
@@ -362,31 +362,31 @@ TEST(LayoutFileSave, NameRulesAndOverwriteQuestion)
     BuildLayout({0}, {});
     ScriptedUi ui;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(SaveLayout("my layout#2.final", 1, 0), 1);
+    EXPECT_EQ(SaveLayout("my layout#2.final", kAskBeforeOverwriting, kNameInLayoutFolder), 1);
     EXPECT_TRUE(dir.Exists("Layout/mylayout2final.qlf"));
-    EXPECT_EQ(SaveLayout(std::string(123, 'a'), 1, 0), 1);
+    EXPECT_EQ(SaveLayout(std::string(123, 'a'), kAskBeforeOverwriting, kNameInLayoutFolder), 1);
     EXPECT_TRUE(dir.Exists("Layout/" + std::string(123, 'a') + ".qlf"));
 
     ui.Expect("FILENAME IS TOO LONG", RESPONSE_OK);
-    EXPECT_EQ(SaveLayout(std::string(124, 'a'), 1, 0), 0);
+    EXPECT_EQ(SaveLayout(std::string(124, 'a'), kAskBeforeOverwriting, kNameInLayoutFolder), 0);
     ui.Expect("FILENAME IS EMPTY", RESPONSE_OK);
-    EXPECT_EQ(SaveLayout("!@#. /", 1, 0), 0);
+    EXPECT_EQ(SaveLayout("!@#. /", kAskBeforeOverwriting, kNameInLayoutFolder), 0);
 
     // An existing file is replaced only after OK.
     dir.Write("Layout/keep.qlf", "old");
     ui.Expect("FILE EXISTS!\nOVERWRITE FILE?", RESPONSE_CANCEL);
-    EXPECT_EQ(SaveLayout("keep", 1, 0), 0);
+    EXPECT_EQ(SaveLayout("keep", kAskBeforeOverwriting, kNameInLayoutFolder), 0);
     EXPECT_EQ(dir.Read("Layout/keep.qlf"), "old");
     ui.Expect("FILE EXISTS!\nOVERWRITE FILE?", RESPONSE_OK);
-    EXPECT_EQ(SaveLayout("keep", 1, 0), 1);
+    EXPECT_EQ(SaveLayout("keep", kAskBeforeOverwriting, kNameInLayoutFolder), 1);
     EXPECT_NE(dir.Read("Layout/keep.qlf"), "old");
-    EXPECT_EQ(SaveLayout("keep", 0, 0), 1);  // no question asked
+    EXPECT_EQ(SaveLayout("keep", kOverwriteWithoutAsking, kNameInLayoutFolder), 1);  // no question asked
 
     // A folder that cannot be written: nothing, and no message.
-    EXPECT_EQ(SaveLayout(dir / "missing/x", 0, 1), 0);
+    EXPECT_EQ(SaveLayout(dir / "missing/x", kOverwriteWithoutAsking, kNameIsPath), 0);
     // No quilting area: refused before any question.
     ResetLayout();
-    EXPECT_EQ(SaveLayout("keep", 1, 0), 0);
+    EXPECT_EQ(SaveLayout("keep", kAskBeforeOverwriting, kNameInLayoutFolder), 0);
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("Layout Filename is: ./Layout/mylayout2final.qlf\n"), std::string::npos);
     EXPECT_NE(log.find("No quilting area: layout not saved"), std::string::npos);
@@ -399,7 +399,7 @@ TEST(LayoutFileLoad, ReadLayoutFileAsksNothingAndSaysWhyItFailed)
     mkdir("Layout", 0777);
     BuildLayout({0, 1}, {0});
     const std::string saved = DescribeLayout();
-    ASSERT_EQ(SaveLayout("quilt", 0, 0), 1);
+    ASSERT_EQ(SaveLayout("quilt", kOverwriteWithoutAsking, kNameInLayoutFolder), 1);
     BuildLayout({4}, {});
     ScriptedUi ui;  // a message would fail the test
     interface_.current_layout = "kept";
@@ -428,19 +428,19 @@ TEST(LayoutFileLoad, QuestionWaitingWindowNameAndTheRecoveryException)
     mkdir("Layout", 0777);
     BuildLayout({0, 1}, {0});
     const std::string saved = DescribeLayout();
-    ASSERT_EQ(SaveLayout("quilt", 0, 0), 1);
+    ASSERT_EQ(SaveLayout("quilt", kOverwriteWithoutAsking, kNameInLayoutFolder), 1);
     BuildLayout({4}, {});
     const std::string other = DescribeLayout();
     {
         ScriptedUi ui;
         testing::internal::CaptureStdout();
         ui.Expect("THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?", RESPONSE_CANCEL);
-        EXPECT_EQ(LoadLayout("./Layout/quilt.qlf", 1, 0), 0);
+        EXPECT_EQ(LoadLayout("./Layout/quilt.qlf", kDiscardCurrentLayout, kAskBeforeLoading), 0);
         EXPECT_EQ(DescribeLayout(), other);  // declined: nothing changed
         EXPECT_TRUE(ui.waitingMessages.empty());
 
         ui.Expect("THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?", RESPONSE_OK);
-        EXPECT_EQ(LoadLayout("./Layout/quilt.qlf", 1, 0), 1);
+        EXPECT_EQ(LoadLayout("./Layout/quilt.qlf", kDiscardCurrentLayout, kAskBeforeLoading), 1);
         EXPECT_EQ(DescribeLayout(), saved);
         EXPECT_EQ(ui.waitingMessages, std::vector<std::string>{"\n\nLOADING LAYOUT FILE"});
         ASSERT_NE(waitWindow, nullptr);
@@ -456,14 +456,14 @@ TEST(LayoutFileLoad, QuestionWaitingWindowNameAndTheRecoveryException)
         ScriptedUi ui;
         interface_.current_layout = "kept";
         rename("Layout/quilt.qlf", "Layout/recovery.qlf");
-        EXPECT_EQ(LoadLayout("./Layout/recovery.qlf", 1, 0), 1);
+        EXPECT_EQ(LoadLayout("./Layout/recovery.qlf", kDiscardCurrentLayout, kAskBeforeLoading), 1);
         EXPECT_TRUE(ui.waitingMessages.empty());
         EXPECT_EQ(interface_.current_layout, "kept");
 
         ui.Expect("COULD NOT OPEN LAYOUT FILE.", RESPONSE_OK);
-        EXPECT_EQ(LoadLayout("./Layout/none.qlf", 1, 1), 0);
+        EXPECT_EQ(LoadLayout("./Layout/none.qlf", kDiscardCurrentLayout, kSkipQuestion), 0);
         ui.Expect("COULD NOT OPEN LAYOUT FILE.", RESPONSE_OK);
-        EXPECT_EQ(LoadLayout("./Layout", 1, 1), 0);
+        EXPECT_EQ(LoadLayout("./Layout", kDiscardCurrentLayout, kSkipQuestion), 0);
         EXPECT_EQ(DescribeLayout(), saved);  // a file that cannot be opened erases nothing
     }
     ResetLayout();
@@ -473,13 +473,13 @@ TEST(LayoutFileLoad, ReadingGivesUpAfterFiveSecondsWithoutAWindow)
 {
     TempDir dir;
     BuildLayout({0, 1}, {});
-    ASSERT_EQ(SaveLayout(dir / "slow", 0, 1), 1);
+    ASSERT_EQ(SaveLayout(dir / "slow", kOverwriteWithoutAsking, kNameIsPath), 1);
     static double now;
     now = 0;
     layoutClockForTest = [] { return now += 1.0; };  // each record takes a second
     ScriptedUi ui;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(LoadLayout(dir / "slow.qlf", 1, 1), 0);
+    EXPECT_EQ(LoadLayout(dir / "slow.qlf", kDiscardCurrentLayout, kSkipQuestion), 0);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("Load Layout timed out\n"),
               std::string::npos);
     EXPECT_NE(extents, nullptr);        // the records read in time stay

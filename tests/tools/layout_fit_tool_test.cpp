@@ -38,7 +38,7 @@ void SaveFitLayout(const std::string& name, const Pts& corners, float w, float h
     currentBox = 0;
     NewPatternLayoutNode(0, -1, 0, 2.0f, 3.0f);
     CreatePatternBox();
-    ASSERT_EQ(SaveLayout(name, 0, 1), 1);
+    ASSERT_EQ(SaveLayout(name, kOverwriteWithoutAsking, kNameIsPath), 1);
     ResetLayout();
 }
 

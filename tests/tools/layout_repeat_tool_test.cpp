@@ -34,7 +34,7 @@ void SaveOne(const std::string& name, float w, float h)
     SetPatternBoxOrigin(box);
     currentBox = 0;
     NewPatternLayoutNode(0, -1, 0, 1.0f, 1.0f);
-    ASSERT_EQ(SaveLayout(name, 0, 1), 1);
+    ASSERT_EQ(SaveLayout(name, kOverwriteWithoutAsking, kNameIsPath), 1);
     ResetLayout();
 }
 

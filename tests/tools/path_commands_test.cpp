@@ -43,7 +43,7 @@ void SaveTestLayout()
     NewPatternLayoutNode(0, -1, 0, 0.0f, 0.0f);
     NewPatternLayoutNode(0, -1, 0, 1.3f, 1.0f);
     CreatePatternBox();
-    ASSERT_EQ(SaveLayout("test", 0, 1), 1);
+    ASSERT_EQ(SaveLayout("test", kOverwriteWithoutAsking, kNameIsPath), 1);
     ResetLayout();
 }
 
