@@ -260,25 +260,9 @@ int RunScaleDialog(ScaleState& state)
     auto* widgets = new ScaleWidgets;
     ScaleWidgets& s = *widgets;
     s.state = &state;
-    GtkWindow* parent = isWidget(mainUi.window) && GTK_IS_WINDOW(mainUi.window)
-                            ? GTK_WINDOW(mainUi.window)
-                            : nullptr;
-    s.dialog = gtk_dialog_new_with_buttons("Scale", parent, GTK_DIALOG_MODAL, nullptr,
-                                           GTK_RESPONSE_NONE, nullptr);
-    g_object_set_data_full(G_OBJECT(s.dialog), "scale", widgets,
-                           [](gpointer p) { delete static_cast<ScaleWidgets*>(p); });
-    gtk_window_set_resizable(GTK_WINDOW(s.dialog), FALSE);
-    gtk_container_set_border_width(GTK_CONTAINER(s.dialog), 0);
-    const int width = std::clamp(scale_dialog_width, 1, std::max(1, screen_width));
-    const int height = std::clamp(scale_dialog_height, 1, std::max(1, screen_height));
+    s.dialog = NewPatternDialog("Scale", "scale", widgets,
+                                [](gpointer p) { delete static_cast<ScaleWidgets*>(p); });
     GtkWidget* vbox = GTK_DIALOG(s.dialog)->vbox;
-    gtk_widget_set_size_request(vbox, width, height);
-    gtk_window_move(GTK_WINDOW(s.dialog), std::max(0, screen_width / 2 - width / 2),
-                    std::max(0, screen_height / 2 - height / 2));
-    if (cursorExposeHandler != nullptr)
-        g_signal_connect(s.dialog, "expose-event", G_CALLBACK(cursorExposeHandler), nullptr);
-    if (drawFrameHandler != nullptr)
-        g_signal_connect_after(s.dialog, "expose-event", G_CALLBACK(drawFrameHandler), nullptr);
     g_signal_connect(s.dialog, "expose-event", G_CALLBACK(OnDialogExposed), widgets);
 
     int previewW = 1, previewH = 1;
