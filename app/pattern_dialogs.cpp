@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
@@ -312,8 +313,7 @@ void PropertiesEntryTouched(PropertiesState& state, int entry)
     if (!std::isfinite(value))
         return;
     const std::string shown = Format3(value);
-    std::printf("NumberEntry returned: %s\n", shown.c_str());
-    std::fflush(stdout);
+    ConsolePrintf("NumberEntry returned: %s\n", shown.c_str());
     state.text[size_t(entry)] = shown;
     const PatternBox* box = state.node != nullptr ? BoxOf(state.node) : nullptr;
     if (entry == PROP_LOCAL_X)
@@ -401,10 +401,10 @@ int PropertiesApply(PropertiesState& state)
         }
         return 2;
     }
-    std::printf("Move pattern from ( %0.3f, %0.3f ) to ( %0.3f, %0.3f ) with initial pattern start "
-                "( %0.3f, %0.3f )\n",
-                double(node->x), double(node->y), double(node->x + dx), double(node->y + dy), startX,
-                startY);
+    ConsolePrintf("Move pattern from ( %0.3f, %0.3f ) to ( %0.3f, %0.3f ) with initial "
+                  "pattern start ( %0.3f, %0.3f )\n",
+                  double(node->x), double(node->y), double(node->x + dx), double(node->y + dy),
+                  startX, startY);
     for (LayoutNode* n = patternLayout; n != nullptr; n = n->next) {
         if (!SameGroup(n, node))
             continue;
@@ -413,9 +413,9 @@ int PropertiesApply(PropertiesState& state)
     }
     double afterX = 0, afterY = 0;
     StartPoint(node, &afterX, &afterY);
-    std::printf("After move: Location = ( %0.3f, %0.3f ) with pattern start at ( %0.3f, %0.3f )\n",
-                double(node->x), double(node->y), afterX, afterY);
-    std::fflush(stdout);
+    ConsolePrintf("After move: Location = ( %0.3f, %0.3f ) with pattern start at "
+                  "( %0.3f, %0.3f )\n",
+                  double(node->x), double(node->y), afterX, afterY);
     return 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/ui_hooks.h"
 #include "camera/camera.h"
@@ -94,8 +95,7 @@ int CalibrateCamera(const char* logPath)
     const float scale = kCalibrationTargetInches / float(rows);
     interface_.viewScale = scale;
     interface_.snapshotInchPerPixel = scale;
-    std::printf("Camera: %d rows to %.4f inch per pixel\n", rows, double(scale));
-    std::fflush(stdout);
+    ConsolePrintf("Camera: %d rows to %.4f inch per pixel\n", rows, double(scale));
     DrawGrid();
     RefreshPatternPix();
     UiRedrawView();

@@ -120,8 +120,7 @@ int QueryVersion(ControllerCommand command, float* version)
     }
     if (!std::isfinite(v) || std::fabs(v) >= 1.0e6f) {
         // Not a version at all (a garbled reply): refused before anyone compares or casts it.
-        std::printf("ERROR: version reply is not a number\n");
-        std::fflush(stdout);
+        ConsolePrintf("ERROR: version reply is not a number\n");
         MarkLineOutOfStep();
         *version = 0.0f;
         return -3;
@@ -408,8 +407,7 @@ int SendMove(double x, double y, double feed)
     } else if (reply == MOVE_BAD_CHECKSUM) {
         result = 1;
     } else {
-        std::printf("ERROR: CRC Response = %d\n", reply);
-        std::fflush(stdout);
+        ConsolePrintf("ERROR: CRC Response = %d\n", reply);
         // The real acknowledgement may still be on its way: the line is drained before the
         // next command, not now.
         MarkLineOutOfStep();

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/console.h"
 #include "base/ui_hooks.h"
 #include "machine/serial.h"
 
@@ -289,13 +290,11 @@ int SendHexFile(FILE* file)
     HexImage image;
     const int read = ReadHexFile(file, &image, &why);
     if (read != 0) {
-        std::printf("%s\n", why.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("%s\n", why.c_str());
         return read;
     }
     if (sp < 0) {
-        std::printf("ERROR: Serial Port Not Enabled\n");
-        std::fflush(stdout);
+        ConsolePrintf("ERROR: Serial Port Not Enabled\n");
         return HEX_NO_LOADER;
     }
 
@@ -339,8 +338,7 @@ int SendHexFile(FILE* file)
             }
         } else {
             // A partial answer is no better than none: half a calibration is worse than the file's.
-            std::printf("EEPROM not read!!\n");
-            std::fflush(stdout);
+            ConsolePrintf("EEPROM not read!!\n");
         }
     }
     // Whatever is left of a late EEPROM answer must not be taken for an acknowledgement.
@@ -350,8 +348,8 @@ int SendHexFile(FILE* file)
         const int sent = SendHexData(&block);
         // A block that got no answer at all is as unwritten as one that was refused.
         if (sent == HEX_BLOCK_TIMEOUT || sent == HEX_BLOCK_NO_REPLY) {
-            std::printf("Block at 0x%6.6lX not acknowledged\n", static_cast<unsigned long>(block.address));
-            std::fflush(stdout);
+            ConsolePrintf("Block at 0x%6.6lX not acknowledged\n",
+                          static_cast<unsigned long>(block.address));
             return HEX_NOT_ACKNOWLEDGED;
         }
     }

@@ -151,7 +151,6 @@ FullPattern_t* SelectStartPoint(const std::function<int()>& runDialog)
         return nullptr;
     }
     FullPattern_t* point = NearestStartPoint(interface_.stitchList, at->first, at->second);
-    std::printf("Return Point At ( %0.3f, %0.3f )\n", double(point->x), double(point->y));
-    std::fflush(stdout);
+    ConsolePrintf("Return Point At ( %0.3f, %0.3f )\n", double(point->x), double(point->y));
     return point;
 }

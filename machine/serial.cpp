@@ -25,6 +25,7 @@
 #include <ctime>
 #include <string>
 
+#include "base/console.h"
 #include "base/ui_hooks.h"
 
 int sp = -1;
@@ -156,8 +157,7 @@ void SerialInput(int)
 
 void ReportOpenFailure(int result, const char* device)
 {
-    std::printf("Could Not Open Port: %d\n", result);
-    std::fflush(stdout);
+    ConsolePrintf("Could Not Open Port: %d\n", result);
     UiShowMessage(MSG_ERROR, BUTTONS_CLOSE, std::string("UNABLE TO OPEN SERIAL PORT: ") + device);
 }
 
@@ -178,8 +178,7 @@ const char* SerialDevicePath()
 int OpenPort()
 {
     if (spNumber == 2) {
-        std::printf("Open Serial 2\n");
-        std::fflush(stdout);
+        ConsolePrintf("Open Serial 2\n");
     }
     const std::string device = SerialDevicePath();
     ClosePort();
@@ -314,8 +313,7 @@ int SettleLine()
         dropped += Discard();
     }
     if (dropped > 0) {
-        std::printf("%d stale bytes cleared from the line\n", dropped);
-        std::fflush(stdout);
+        ConsolePrintf("%d stale bytes cleared from the line\n", dropped);
     }
     return dropped;
 }
@@ -341,8 +339,7 @@ int GetChar(int timeoutMs, unsigned char* out, int acceptZero)
     // A zero with more bytes behind it means we are out of step with the controller.
     unsigned char next = 0;
     ReadWaiting(&next, 1);
-    std::printf("Buffer[0] == 0x00. Next Byte: 0x%2.2X\n", next);
-    std::fflush(stdout);
+    ConsolePrintf("Buffer[0] == 0x00. Next Byte: 0x%2.2X\n", next);
     outOfStep = true;
     return SERIAL_FRAMING;
 }

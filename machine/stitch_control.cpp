@@ -197,8 +197,7 @@ int WaitForNeedle()
             ConsoleWrite("WFN return false\n");
             return 0;
         }
-        std::printf("WFN returned something weird: 0X%2.2X\n", reply);
-        std::fflush(stdout);
+        ConsolePrintf("WFN returned something weird: 0X%2.2X\n", reply);
     }
     ConsoleWrite("WFN End\n");
     return 0;
@@ -232,16 +231,14 @@ int PauseForNeedle()
                 if (reply == 0) {
                     seenDown = true;
                 } else if (reply == 1 && seenDown) {
-                    std::printf("PFN Needle Up Received: 0x%X after %ld ms\n", reply,
-                                MonotonicMs() - start);
-                    std::fflush(stdout);
+                    ConsolePrintf("PFN Needle Up Received: 0x%X after %ld ms\n", reply,
+                                  MonotonicMs() - start);
                     return 1;
                 }
             }
         }
         SleepUntilAtMost(deadline, 10);
     }
-    std::printf("PFN Needle Up: Timeout after %0.0f msec\n", static_cast<double>(needleUpTime));
-    std::fflush(stdout);
+    ConsolePrintf("PFN Needle Up: Timeout after %0.0f msec\n", static_cast<double>(needleUpTime));
     return 0;
 }

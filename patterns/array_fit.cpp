@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
@@ -138,8 +139,7 @@ void GrowthCycles(const PointArray& box, int stretch, int xRepeat, int yRepeat, 
             return;
         const double elapsed = Seconds() - start;
         if (elapsed > kCycleTimeLimit) {
-            std::printf("Bounce Timeout after %ld seconds\n", long(elapsed));
-            std::fflush(stdout);
+            ConsolePrintf("Bounce Timeout after %ld seconds\n", long(elapsed));
             return;
         }
         const double length = 1000.0 * std::sqrt(dx * dx + dy * dy);

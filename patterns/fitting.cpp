@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "base/ui_hooks.h"
@@ -251,7 +252,7 @@ double HullBounce(const PointArray* box, PointArray* hull, int mode, double step
         if (!Active())
             return -1.0;
         if (Now() > deadline) {
-            std::printf("HullBounce while loop Timeout\n");
+            ConsolePrintf("HullBounce while loop Timeout\n");
             return -1.0;
         }
         if (growing && bounces > 0 && growths < growthLimit) {

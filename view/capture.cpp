@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/sensitivity.h"
 #include "base/ui_hooks.h"
@@ -504,15 +505,12 @@ int CapturePollOnce()
     if (GetXYWithin(&xThou, &yThou, kPollReplyMs) != 0) {
         // Said once per silence, not every second.
         if (!pollFailing)
-            std::puts("Position poll: the controller does not answer");
-        std::fflush(stdout);
+            ConsoleLine("Position poll: the controller does not answer");
         pollFailing = true;
         return 0;
     }
-    if (pollFailing) {
-        std::puts("Position poll: the controller answers again");
-        std::fflush(stdout);
-    }
+    if (pollFailing)
+        ConsoleLine("Position poll: the controller answers again");
     pollFailing = false;
     if (xThou < 0) xThou = 0;
     if (yThou < 0) yThou = 0;
