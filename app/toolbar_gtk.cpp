@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/popup_menu.h"
 #include "app/run_widgets_gtk.h"
@@ -15,6 +16,16 @@
 #include "machine/stitching_run.h"
 
 namespace {
+
+// For the GUI tests: the overflow menu is probed like every other menu, once per menu.
+void ProbeOverflowMenu(GtkWidget* entry, GtkWidget*, gpointer)
+{
+    GtkWidget* menu = gtk_widget_get_parent(entry);
+    if (menu != nullptr && GTK_IS_MENU(menu) && g_object_get_data(G_OBJECT(menu), "probed") == nullptr) {
+        g_object_set_data(G_OBJECT(menu), "probed", menu);
+        g_signal_connect(menu, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
+    }
+}
 
 // The menu entry that stands for a button the toolbar has no room for (the large icon style
 // in a 320-pixel row): it does what tapping the button does, and is usable when the button
@@ -45,6 +56,8 @@ gboolean OnCreateMenuProxy(GtkToolItem* item, gpointer data)
                                               gtk_image_get_pixbuf(GTK_IMAGE(child))));
     }
     gtk_widget_set_sensitive(entry, gtk_widget_is_sensitive(button));
+    if (ProbeEnabled())
+        g_signal_connect(entry, "parent-set", G_CALLBACK(ProbeOverflowMenu), nullptr);
     g_signal_connect_swapped(entry, "activate", G_CALLBACK(gtk_button_clicked), button);
     gtk_tool_item_set_proxy_menu_item(item, "corvan-toolbar-entry", entry);
     return TRUE;
