@@ -21,7 +21,8 @@ namespace {
 void ProbeOverflowMenu(GtkWidget* entry, GtkWidget*, gpointer)
 {
     GtkWidget* menu = gtk_widget_get_parent(entry);
-    if (menu != nullptr && GTK_IS_MENU(menu) && g_object_get_data(G_OBJECT(menu), "probed") == nullptr) {
+    if (menu != nullptr && GTK_IS_MENU(menu) &&
+        g_object_get_data(G_OBJECT(menu), "probed") == nullptr) {
         g_object_set_data(G_OBJECT(menu), "probed", menu);
         g_signal_connect(menu, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
     }

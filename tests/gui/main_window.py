@@ -104,9 +104,11 @@ def large_style_buttons():
         check(on_screen(row, height=40) and all(a[0] + a[2] <= b[0] for a, b in zip(row, row[1:]))
               and st["toolbar"]["Start"]["rect"], "menu row side by side on the screen: %s" % row)
         s.tap(317, 20)
-        items = s.wait_for(lambda l: "Edit" in l["items"], event="menu", what="the overflow")["items"]
+        items = s.wait_for(lambda l: "Edit" in l["items"], event="menu",
+                           what="the overflow menu")["items"]
         names = {"Lock X": "H", "Lock Y": "V"}
-        missing = [k for k, b in st["toolbar"].items() if not b["rect"] and names.get(k, k) not in items]
+        missing = [k for k, b in st["toolbar"].items()
+                   if not b["rect"] and names.get(k, k) not in items]
         check(not missing and on_screen(i["rect"] for i in items.values()),
               "overflow menu on screen, holding %s (missing %s)" % (sorted(items), missing))
         # Its Edit opens the pattern menu, two columns that lie whole on the screen.
