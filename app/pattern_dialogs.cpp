@@ -84,39 +84,39 @@ PatternBox* BoxOf(const LayoutNode* node) { return GetPatternBox(node->boxIndex)
 
 // --- Scale -----------------------------------------------------------------------------------
 
-float ScalePercent(double value, float previous)
+float Scale_percent(double value, float previous)
 {
     if (!std::isfinite(value))
         return previous;
-    return float(std::clamp(std::round(value), double(kScaleMinPercent), double(kScaleMaxPercent)));
+    return float(std::clamp(std::round(value), double(kScaleMin_percent), double(kScaleMax_percent)));
 }
 
 void ScaleSetWidth(ScaleState& state, double value)
 {
-    state.widthPercent = ScalePercent(value, state.widthPercent);
+    state.width_percent = Scale_percent(value, state.width_percent);
     if (state.lock)
-        state.heightPercent = state.widthPercent;
+        state.height_percent = state.width_percent;
 }
 
 void ScaleSetHeight(ScaleState& state, double value)
 {
-    state.heightPercent = ScalePercent(value, state.heightPercent);
+    state.height_percent = Scale_percent(value, state.height_percent);
     if (state.lock)
-        state.widthPercent = state.heightPercent;
+        state.width_percent = state.height_percent;
 }
 
 void ScaleStepWidth(ScaleState& state, int delta)
 {
-    state.widthPercent = ScalePercent(double(state.widthPercent) + delta, state.widthPercent);
+    state.width_percent = Scale_percent(double(state.width_percent) + delta, state.width_percent);
     if (state.lock)
-        state.heightPercent = ScalePercent(double(state.heightPercent) + delta, state.heightPercent);
+        state.height_percent = Scale_percent(double(state.height_percent) + delta, state.height_percent);
 }
 
 void ScaleStepHeight(ScaleState& state, int delta)
 {
-    state.heightPercent = ScalePercent(double(state.heightPercent) + delta, state.heightPercent);
+    state.height_percent = Scale_percent(double(state.height_percent) + delta, state.height_percent);
     if (state.lock)
-        state.widthPercent = ScalePercent(double(state.widthPercent) + delta, state.widthPercent);
+        state.width_percent = Scale_percent(double(state.width_percent) + delta, state.width_percent);
 }
 
 int ScaleCopiesExtent(const LayoutNode* copies, float* x0, float* y0, float* x1, float* y1)
@@ -168,15 +168,15 @@ void ApplyScale(const ScaleState& state)
     if (node == nullptr || !InLayout(node))
         return;
     Pattern* pattern = GetPattern(node->patternIndex);
-    const double fx = state.widthPercent / 100.0, fy = state.heightPercent / 100.0;
+    const double fx = state.width_percent / 100.0, fy = state.height_percent / 100.0;
     const bool array = IsArray(node);
     double cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0;
     if (array)
         GroupExtent(node, &cx0, &cy0, &cx1, &cy1);
     double sx = 0, sy = 0;
-    if (state.widthPercent != 100.0f)
+    if (state.width_percent != 100.0f)
         sx = stretchPattern(pattern, 'x', fx, nullptr);
-    if (state.heightPercent != 100.0f)
+    if (state.height_percent != 100.0f)
         sy = stretchPattern(pattern, 'y', fy, nullptr);
     if (!array) {
         node->x = float(node->x - sx);

@@ -92,7 +92,7 @@ int CalibrateCamera(const char* logPath)
         UiShowMessage(MSG_ERROR, BUTTONS_OK, "CALIBRATION TARGET NOT FOUND");
         return 0;
     }
-    const float scale = kCalibrationTargetInches / float(rows);
+    const float scale = kCalibrationTarget_inch / float(rows);
     interface_.viewScale = scale;
     interface_.snapshotInchPerPixel = scale;
     ConsolePrintf("Camera: %d rows to %.4f inch per pixel\n", rows, double(scale));

@@ -27,7 +27,7 @@ namespace {
 // The most consecutive unanswered buffer queries a lead line tolerates.
 constexpr int kLeadLineQueryFailures = 10;
 
-long NowSeconds() { return MonotonicMs() / 1000; }
+long NowSeconds() { return Monotonic_ms() / 1000; }
 
 }  // namespace
 
