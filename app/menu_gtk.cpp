@@ -5,6 +5,7 @@
 #include "app/undo.h"
 #include "app/main_window.h"
 #include "app/main_menu.h"
+#include "app/popup_menu.h"
 #include "app/popup_actions.h"
 #include "app/nesting.h"
 #include "app/edit_modes.h"
@@ -61,10 +62,17 @@ GtkWidget* AddSeparator(GtkWidget* menu, Shown shown)
     return item;
 }
 
+// Each time a menu opens: in two columns if one would run below the screen (the large type).
+void OnMenuShow(GtkWidget* menu, gpointer)
+{
+    FitMenuToScreen(menu, screen_height - menubar_height);
+}
+
 GtkWidget* AddSubmenu(GtkWidget* parentItem)
 {
     GtkWidget* menu = gtk_menu_new();
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(parentItem), menu);
+    g_signal_connect(menu, "show", G_CALLBACK(OnMenuShow), nullptr);
     g_signal_connect(menu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
     g_signal_connect(menu, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
     return menu;

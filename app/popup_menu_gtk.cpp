@@ -3,6 +3,7 @@
 #include "app/popup_menu.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "app/popup_actions.h"
 #include "app/array_actions.h"
@@ -78,27 +79,6 @@ GtkWidget* NewPopup()
 
 void OnAddPatternItem(GtkWidget*, gpointer) { menuMainAddPattern(); }
 
-// With the large type the pattern menu is taller than the screen and GTK would make it scroll,
-// which a finger handles badly: it is laid out in two columns instead (first column filled
-// first, so the items keep their reading order). A menu that fits stays one column.
-void FitMenuToScreen(GtkWidget* menu)
-{
-    GtkRequisition size;
-    gtk_widget_size_request(menu, &size);
-    if (size.height <= screen_height)
-        return;
-    GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
-    const int rows = (int(g_list_length(items)) + 1) / 2;
-    int i = 0;
-    for (GList* l = items; l != nullptr; l = l->next, ++i) {
-        GtkWidget* item = GTK_WIDGET(g_object_ref(l->data));
-        gtk_container_remove(GTK_CONTAINER(menu), item);
-        gtk_menu_attach(GTK_MENU(menu), item, i / rows, i / rows + 1, i % rows, i % rows + 1);
-        g_object_unref(item);
-    }
-    g_list_free(items);
-}
-
 void OnRotateCW(GtkWidget*, gpointer) { popupRotateCW(); }
 void OnRotateCCW(GtkWidget*, gpointer) { popupRotateCCW(); }
 void OnMirrorH(GtkWidget*, gpointer) { popupMirrorH(); }
@@ -112,6 +92,62 @@ void OnProperties(GtkWidget*, gpointer) { popupProperties(); }
 void OnAutofill(GtkWidget*, gpointer) { popupAutofill(); }
 
 }  // namespace
+
+namespace {
+
+// Puts the shown items in `columns` columns, filled one after the other so that they keep
+// their reading order; the hidden ones go below, where rows of hidden items take no room.
+// Beside each other the items have less padding at their ends, so that two columns of the
+// large type fit the screen's width.
+void LayOutMenu(GtkWidget* menu, int columns)
+{
+    static bool narrowStyle = false;
+    if (!narrowStyle) {
+        gtk_rc_parse_string("style \"corvan-column-item\" { GtkMenuItem::horizontal-padding = 2 }\n"
+                            "widget \"*.corvan-column-item\" style \"corvan-column-item\"\n");
+        narrowStyle = true;
+    }
+    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+    std::vector<GtkWidget*> shown, hidden;
+    for (GList* l = children; l != nullptr; l = l->next)
+        (gtk_widget_get_visible(GTK_WIDGET(l->data)) ? shown : hidden)
+            .push_back(GTK_WIDGET(g_object_ref(l->data)));
+    g_list_free(children);
+    const int rows = (int(shown.size()) + columns - 1) / columns;
+    int row = 0;
+    for (GtkWidget* item : shown) {
+        gtk_widget_set_name(item, columns > 1 ? "corvan-column-item" : nullptr);
+        gtk_container_remove(GTK_CONTAINER(menu), item);
+        gtk_menu_attach(GTK_MENU(menu), item, row / rows, row / rows + 1, row % rows,
+                        row % rows + 1);
+        ++row;
+    }
+    for (size_t i = 0; i < hidden.size(); ++i) {
+        gtk_container_remove(GTK_CONTAINER(menu), hidden[i]);
+        gtk_menu_attach(GTK_MENU(menu), hidden[i], 0, 1, rows + int(i), rows + int(i) + 1);
+    }
+    for (GtkWidget* item : shown)
+        g_object_unref(item);
+    for (GtkWidget* item : hidden)
+        g_object_unref(item);
+}
+
+}  // namespace
+
+void FitMenuToScreen(GtkWidget* menu, int room)
+{
+    const bool twoColumns = g_object_get_data(G_OBJECT(menu), "two-columns") != nullptr;
+    GtkRequisition size;
+    if (twoColumns) {
+        LayOutMenu(menu, 1);
+        g_object_set_data(G_OBJECT(menu), "two-columns", nullptr);
+    }
+    gtk_widget_size_request(menu, &size);
+    if (size.height <= room)
+        return;
+    LayOutMenu(menu, 2);
+    g_object_set_data(G_OBJECT(menu), "two-columns", menu);
+}
 
 void placeMenu(GtkMenu* menu, gint* x, gint* y, gboolean* pushIn, gpointer)
 {
@@ -145,7 +181,7 @@ void CreatePopupMenu(int x, int y)
     AddItem(menu, "Scale", G_CALLBACK(OnScale), x, y);
     AddItem(menu, "Properties", G_CALLBACK(OnProperties), x, y);
     gtk_widget_show_all(menu);
-    FitMenuToScreen(menu);
+    FitMenuToScreen(menu, screen_height);
     gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, placeMenu, nullptr, 0,
                    gtk_get_current_event_time());
 }

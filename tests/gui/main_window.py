@@ -96,6 +96,11 @@ def large_style_buttons():
               "stitch buttons shown when switched on with advanced features")
         check(not st["toolbar"]["Edit"]["sensitive"], "Edit follows Start's bit")
 
+        home = s.open_menu("home", "the home menu")
+        check(len(home) == 10 and on_screen(i["rect"] for i in home.values()),
+              "the home menu, in two columns, on the screen: %s" % home)
+        s.xdotool("key", "Escape")
+
         # The menu row on the 320 x 40 screen row, nothing under anything else; the buttons
         # without room there are in the toolbar's overflow menu, Edit too.
         st = s.open_layout("quilt.qlf")
