@@ -3,6 +3,7 @@
 #include <string>
 
 #include "patterns/pattern.h"
+#include "support/restore_on_exit.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -339,6 +340,7 @@ TEST(PatternListTest, RefreshRedrawsThumbnailsThroughTheHook)
 {
     NewPatternList();
     static int drawn = 0;
+    RestoreOnExit keepHook(patternThumbnailHook);  // the view's, when it is linked in
     patternThumbnailHook = [](const Pattern*) {
         ++drawn;
         return gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 4, 4);
@@ -357,7 +359,6 @@ TEST(PatternListTest, RefreshRedrawsThumbnailsThroughTheHook)
     g_object_unref(old);
     EXPECT_FLOAT_EQ(p->width, 2);
     FreePatternList(patternList);  // releases the thumbnail too (ASan checks)
-    patternThumbnailHook = nullptr;
 }
 
 TEST_F(PatternFileTest, SaveAsAsksForTheNameAndBeforeOverwriting)
