@@ -263,6 +263,7 @@ TEST(LayoutFileRefusals, TruncationAtBoundariesLoadsTheRecordsBeforeAndInsideIsA
         dir.Write(name, full.substr(0, cut));                              // than truncated ones
         ui.messages.clear();
         int loaded = LoadLayout(dir / name, kDiscardCurrentLayout, kSkipQuestion);
+        CloseWaitingWindow(waitWindow);  // as the menus that load do
         // Cut after a record, or only its terminator missing: the records before load.
         bool whole = false;
         for (size_t end : ends)
