@@ -301,6 +301,7 @@ TEST_F(PatternFileTest, BadInputIsSkippedOrRefused)
 
 TEST(PatternListTest, SlotsAndCounts)
 {
+    FreePatternList(patternList);  // as at start-up, whatever earlier cases loaded
     EXPECT_EQ(GetNextPattern(), -1);  // no list yet
     EXPECT_EQ(GetPattern(0), nullptr);
     NewPatternList();
