@@ -99,6 +99,7 @@ TEST_F(SetupTest, RestartKeepsAnUnsavedLayout)
     EXPECT_TRUE(exits.empty());
 
     // Nothing laid out: nothing to keep.
+    ResetLayout();  // whatever earlier cases in the same process laid out
     ui.Expect(question, RESPONSE_OK);
     EXPECT_TRUE(RestartProgram());
     EXPECT_EQ(exits, std::vector<int>{0});

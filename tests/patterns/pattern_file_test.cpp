@@ -340,7 +340,8 @@ TEST(PatternListTest, SlotsAndCounts)
 TEST(PatternListTest, RefreshRedrawsThumbnailsThroughTheHook)
 {
     NewPatternList();
-    static int drawn = 0;
+    static int drawn;
+    drawn = 0;
     RestoreOnExit keepHook(patternThumbnailHook);  // the view's, when it is linked in
     patternThumbnailHook = [](const Pattern*) {
         ++drawn;
