@@ -13,6 +13,7 @@
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
+#include "support/settings_kept.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -31,6 +32,7 @@ struct SetupTest : ::testing::Test {
         ResetProcessHooks();
     }
     TempDir dir;
+    SettingsKept kept;
     ScriptedUi ui;
     std::vector<int> exits;
     int reboots = 0, syncs = 0;
