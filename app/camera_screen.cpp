@@ -44,7 +44,7 @@ void OnBtnVideoToggled(GtkToggleButton* button, gpointer)
         return;
     }
     if (videoTimerId == 0)
-        videoTimerId = g_timeout_add(kVideoPeriodMs, VideoTimer, nullptr);
+        videoTimerId = g_timeout_add(kVideoPeriod_ms, VideoTimer, nullptr);
 }
 
 void OnBtnSnapshotClicked(GtkButton*, gpointer) { TakeSnapshot(); }

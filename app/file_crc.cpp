@@ -1,4 +1,5 @@
 #include "app/file_crc.h"
+#include "base/console.h"
 
 #include <cerrno>
 #include <cmath>
@@ -151,27 +152,23 @@ int CheckCRC(const std::string& path, int* appCode, float* version, std::string*
 {
     uint32_t fileCrc = 0;
     if (!FileCRC_Default(path, &fileCrc)) {
-        std::printf("Cannot read file: %s\n", path.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("Cannot read file: %s\n", path.c_str());
         return 0;
     }
     const std::string crcPath = CrcFilePath(path);
     CrcRecord rec;
     if (!ReadCrcRecord(crcPath, &rec)) {
-        std::printf("Cannot read CRC file: %s\n", crcPath.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("Cannot read CRC file: %s\n", crcPath.c_str());
         return 0;
     }
     if (fileCrc != rec.crc) {
-        std::printf("0x%8.8X != 0x%8.8X CRC FAILED!\n", fileCrc, rec.crc);
-        std::fflush(stdout);
+        ConsolePrintf("0x%8.8X != 0x%8.8X CRC FAILED!\n", fileCrc, rec.crc);
         return 0;
     }
-    std::printf("0x%8.8X == 0x%8.8X CRC PASSED!\n", fileCrc, rec.crc);
-    std::printf("AppCode = %d Version = %0.2f", rec.appCode, rec.version);
-    if (kernel) std::printf(" Kernel = %s", rec.kernel.c_str());
-    std::printf("\n");
-    std::fflush(stdout);
+    ConsolePrintf("0x%8.8X == 0x%8.8X CRC PASSED!\n", fileCrc, rec.crc);
+    ConsolePrintf("AppCode = %d Version = %0.2f", rec.appCode, rec.version);
+    if (kernel) ConsolePrintf(" Kernel = %s", rec.kernel.c_str());
+    ConsolePrintf("\n");
     if (appCode) *appCode = rec.appCode;
     if (version) *version = rec.version;
     if (kernel) *kernel = rec.kernel;

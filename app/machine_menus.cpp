@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/main_menu.h"
+#include "base/console.h"
 #include "base/message_windows.h"
 #include "base/screen_state.h"
 #include "base/sensitivity.h"
@@ -48,8 +49,7 @@ void menuMainLoadLayout()
         if (SetHome())
             SetHomeMoved(false);
     } else {
-        std::printf("Load Layout returned False\n");
-        std::fflush(stdout);
+        ConsolePrintf("Load Layout returned False\n");
     }
     if (FallBackToExtentsSetup()) {
         // Without a quilting area there is nothing to edit or stitch yet.

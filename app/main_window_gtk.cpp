@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/gui_probe_gtk.h"
+#include "base/console.h"
 #include "base/interface.h"
 #include "app/message_windows_gtk.h"
 #include "base/screen_config.h"
@@ -131,8 +132,7 @@ void RunPendingGtkEvents()
 void SetCursor(GdkWindow* window, int cursorType, int flush)
 {
     if (window == nullptr) {
-        std::printf("The window is not realized!\n");
-        std::fflush(stdout);
+        ConsolePrintf("The window is not realized!\n");
         return;
     }
     GdkCursor* cursor = gdk_cursor_new(static_cast<GdkCursorType>(cursorType));
@@ -145,8 +145,7 @@ void SetCursor(GdkWindow* window, int cursorType, int flush)
 void SetCursorFromFile(GdkWindow* window, const char* imagePath, int flush)
 {
     if (window == nullptr) {
-        std::printf("The window is not realized!\n");
-        std::fflush(stdout);
+        ConsolePrintf("The window is not realized!\n");
         return;
     }
     GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(imagePath, nullptr);

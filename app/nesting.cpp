@@ -132,8 +132,8 @@ int FineTune()
     ViewZoomAll();
     UiRedrawView();
 
-    std::printf("Dialog received response: 0x%2.2X ( %d )\n", unsigned(response) & 0xFFu,
-                response);
+    ConsolePrintf("Dialog received response: 0x%2.2X ( %d )\n", unsigned(response) & 0xFFu,
+                  response);
     if (response == RESPONSE_OK) {
         NestTrackTick();  // the last word on where the machine stopped
         ShiftPatternBox(GetPatternBox(currentBox),
@@ -142,7 +142,6 @@ int FineTune()
     } else {
         ConsoleWrite("Returned Unknown Response\n");
     }
-    std::fflush(stdout);
     UiRedrawView();
     return response;
 }
@@ -184,16 +183,16 @@ int NestingDialog()
     if (TooClose(c, d))
         return MarksTooClose();
 
-    std::printf("Old: ( %ld, %ld ) - ( %ld, %ld )\nNew: ( %ld, %ld ) - ( %ld, %ld )\n",
-                long(a->first), long(a->second), long(b->first), long(b->second),
-                long(c->first), long(c->second), long(d->first), long(d->second));
+    ConsolePrintf("Old: ( %ld, %ld ) - ( %ld, %ld )\nNew: ( %ld, %ld ) - ( %ld, %ld )\n",
+                  long(a->first), long(a->second), long(b->first), long(b->second),
+                  long(c->first), long(c->second), long(d->first), long(d->second));
     const NestMove move = NestMoveOf({a->first, a->second, b->first, b->second, c->first,
                                       c->second, d->first, d->second});
-    std::printf("The quilt has been rolled %0.3f inches and has an x offset of %0.3f inches\n",
-                move.roll, move.xOffset);
-    std::printf("Initial Rotation: %0.3f radians.\nNew Rotation: %0.3f rad.\nDifference: %0.3f rad.\n",
-                move.initial, move.now, move.turn);
-    std::fflush(stdout);
+    ConsolePrintf("The quilt has been rolled %0.3f inches and has an x offset of %0.3f inches\n",
+                  move.roll, move.xOffset);
+    ConsolePrintf("Initial Rotation: %0.3f radians.\nNew Rotation: %0.3f rad.\n"
+                  "Difference: %0.3f rad.\n",
+                  move.initial, move.now, move.turn);
 
     // The box now covers the next strip of the quilt.
     ShiftPatternBox(box, float(move.xOffset), float(move.roll + box->height));

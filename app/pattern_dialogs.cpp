@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
@@ -83,39 +84,39 @@ PatternBox* BoxOf(const LayoutNode* node) { return GetPatternBox(node->boxIndex)
 
 // --- Scale -----------------------------------------------------------------------------------
 
-float ScalePercent(double value, float previous)
+float Scale_percent(double value, float previous)
 {
     if (!std::isfinite(value))
         return previous;
-    return float(std::clamp(std::round(value), double(kScaleMinPercent), double(kScaleMaxPercent)));
+    return float(std::clamp(std::round(value), double(kScaleMin_percent), double(kScaleMax_percent)));
 }
 
 void ScaleSetWidth(ScaleState& state, double value)
 {
-    state.widthPercent = ScalePercent(value, state.widthPercent);
+    state.width_percent = Scale_percent(value, state.width_percent);
     if (state.lock)
-        state.heightPercent = state.widthPercent;
+        state.height_percent = state.width_percent;
 }
 
 void ScaleSetHeight(ScaleState& state, double value)
 {
-    state.heightPercent = ScalePercent(value, state.heightPercent);
+    state.height_percent = Scale_percent(value, state.height_percent);
     if (state.lock)
-        state.widthPercent = state.heightPercent;
+        state.width_percent = state.height_percent;
 }
 
 void ScaleStepWidth(ScaleState& state, int delta)
 {
-    state.widthPercent = ScalePercent(double(state.widthPercent) + delta, state.widthPercent);
+    state.width_percent = Scale_percent(double(state.width_percent) + delta, state.width_percent);
     if (state.lock)
-        state.heightPercent = ScalePercent(double(state.heightPercent) + delta, state.heightPercent);
+        state.height_percent = Scale_percent(double(state.height_percent) + delta, state.height_percent);
 }
 
 void ScaleStepHeight(ScaleState& state, int delta)
 {
-    state.heightPercent = ScalePercent(double(state.heightPercent) + delta, state.heightPercent);
+    state.height_percent = Scale_percent(double(state.height_percent) + delta, state.height_percent);
     if (state.lock)
-        state.widthPercent = ScalePercent(double(state.widthPercent) + delta, state.widthPercent);
+        state.width_percent = Scale_percent(double(state.width_percent) + delta, state.width_percent);
 }
 
 int ScaleCopiesExtent(const LayoutNode* copies, float* x0, float* y0, float* x1, float* y1)
@@ -167,15 +168,15 @@ void ApplyScale(const ScaleState& state)
     if (node == nullptr || !InLayout(node))
         return;
     Pattern* pattern = GetPattern(node->patternIndex);
-    const double fx = state.widthPercent / 100.0, fy = state.heightPercent / 100.0;
+    const double fx = state.width_percent / 100.0, fy = state.height_percent / 100.0;
     const bool array = IsArray(node);
     double cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0;
     if (array)
         GroupExtent(node, &cx0, &cy0, &cx1, &cy1);
     double sx = 0, sy = 0;
-    if (state.widthPercent != 100.0f)
+    if (state.width_percent != 100.0f)
         sx = stretchPattern(pattern, 'x', fx, nullptr);
-    if (state.heightPercent != 100.0f)
+    if (state.height_percent != 100.0f)
         sy = stretchPattern(pattern, 'y', fy, nullptr);
     if (!array) {
         node->x = float(node->x - sx);
@@ -312,8 +313,7 @@ void PropertiesEntryTouched(PropertiesState& state, int entry)
     if (!std::isfinite(value))
         return;
     const std::string shown = Format3(value);
-    std::printf("NumberEntry returned: %s\n", shown.c_str());
-    std::fflush(stdout);
+    ConsolePrintf("NumberEntry returned: %s\n", shown.c_str());
     state.text[size_t(entry)] = shown;
     const PatternBox* box = state.node != nullptr ? BoxOf(state.node) : nullptr;
     if (entry == PROP_LOCAL_X)
@@ -401,10 +401,10 @@ int PropertiesApply(PropertiesState& state)
         }
         return 2;
     }
-    std::printf("Move pattern from ( %0.3f, %0.3f ) to ( %0.3f, %0.3f ) with initial pattern start "
-                "( %0.3f, %0.3f )\n",
-                double(node->x), double(node->y), double(node->x + dx), double(node->y + dy), startX,
-                startY);
+    ConsolePrintf("Move pattern from ( %0.3f, %0.3f ) to ( %0.3f, %0.3f ) with initial "
+                  "pattern start ( %0.3f, %0.3f )\n",
+                  double(node->x), double(node->y), double(node->x + dx), double(node->y + dy),
+                  startX, startY);
     for (LayoutNode* n = patternLayout; n != nullptr; n = n->next) {
         if (!SameGroup(n, node))
             continue;
@@ -413,9 +413,9 @@ int PropertiesApply(PropertiesState& state)
     }
     double afterX = 0, afterY = 0;
     StartPoint(node, &afterX, &afterY);
-    std::printf("After move: Location = ( %0.3f, %0.3f ) with pattern start at ( %0.3f, %0.3f )\n",
-                double(node->x), double(node->y), afterX, afterY);
-    std::fflush(stdout);
+    ConsolePrintf("After move: Location = ( %0.3f, %0.3f ) with pattern start at "
+                  "( %0.3f, %0.3f )\n",
+                  double(node->x), double(node->y), afterX, afterY);
     return 1;
 }
 

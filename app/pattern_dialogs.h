@@ -16,16 +16,16 @@ struct PatternBox;
 
 // --- Scale ---------------------------------------------------------------------------------
 
-constexpr int kScaleMinPercent = 10;
-constexpr int kScaleMaxPercent = 400;
+constexpr int kScaleMin_percent = 10;
+constexpr int kScaleMax_percent = 400;
 // Response of a scale dialog with nothing to preview; also the "SMARTSCALE" button's.
 constexpr int kScaleNothingToShow = -90;
 constexpr int kScaleSmartScale = -99;
 
 struct ScaleState {
     LayoutNode* node = nullptr;     // the placement being scaled (in the layout)
-    float widthPercent = 100.0f;
-    float heightPercent = 100.0f;
+    float width_percent = 100.0f;
+    float height_percent = 100.0f;
     bool lock = true;               // the proportional lock
     LayoutNode* copies = nullptr;   // preview copies of the node or of its whole array (owned)
     bool smartScale = false;        // the current box can be used for fitting
@@ -33,7 +33,7 @@ struct ScaleState {
 
 // A slider value as the dialog stores it: rounded to a whole percent and kept within
 // 10..400; `previous` for a value that is not a number.
-float ScalePercent(double value, float previous);
+float Scale_percent(double value, float previous);
 // A slider moved to `value`: stores it; with the lock the other percent follows.
 void ScaleSetWidth(ScaleState& state, double value);
 void ScaleSetHeight(ScaleState& state, double value);

@@ -7,6 +7,13 @@
 // The scale dialog's proportional lock while the dialog is up; null otherwise.
 extern GtkWidget* btnLock;
 
+// A modal dialog over the main window with no border and no buttons yet, its content area
+// scale_dialog_width x scale_dialog_height (kept within the screen) and centred on the
+// screen, drawn with the normal cursor and the window frame. `record` (the dialog's widget
+// record) is stored under `recordKey` and freed with the dialog.
+GtkWidget* NewPatternDialog(const char* title, const char* recordKey, gpointer record,
+                            GDestroyNotify freeRecord);
+
 // Installs the dialogs' widget halves (the seam's scaleDialog and propertiesDialog).
 void InstallScaleDialog();
 void InstallPropertiesDialog();

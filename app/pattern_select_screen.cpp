@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/gui_probe_gtk.h"
+#include "base/console.h"
 #include "base/interface.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
@@ -111,8 +112,7 @@ void PatternListDoubleClicked(GtkTreeView*, GtkTreePath*, GtkTreeViewColumn*, gp
 
 void PatternListDestroyed(GtkWidget*, gpointer)
 {
-    std::printf("Treeview Destroyed\n");
-    std::fflush(stdout);
+    ConsolePrintf("Treeview Destroyed\n");
 }
 
 void patternSelectSelectButtonReleased(GtkWidget* button, gpointer)

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/gui_probe_gtk.h"
+#include "base/console.h"
 #include "base/interface.h"
 #include "app/main_window.h"
 #include "base/screen_config.h"
@@ -43,8 +44,7 @@ void Blit(GtkWidget* widget, bool withButtons)
 gboolean Tap(GtkWidget* widget, GdkEventButton* event, gpointer dialog, int kind)
 {
     const int x = int(event->x), y = int(event->y);
-    std::printf("Tap (%d, %d )\n", x, y);
-    std::fflush(stdout);
+    ConsolePrintf("Tap (%d, %d )\n", x, y);
     const int response = PointDialogResponse(kind, x, y, widget->allocation.width,
                                              widget->allocation.height, confirm_button_size);
     if (response != 0) {

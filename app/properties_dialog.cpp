@@ -137,28 +137,12 @@ int RunPropertiesDialog(PropertiesState& state)
     auto* widgets = new PropertiesWidgets;
     PropertiesWidgets& p = *widgets;
     p.state = &state;
-    GtkWindow* parent = isWidget(mainUi.window) && GTK_IS_WINDOW(mainUi.window)
-                            ? GTK_WINDOW(mainUi.window)
-                            : nullptr;
-    p.dialog = gtk_dialog_new_with_buttons("Properties", parent, GTK_DIALOG_MODAL, nullptr,
-                                           GTK_RESPONSE_NONE, nullptr);
-    // Owned by the dialog object, which pending probes keep alive.
-    g_object_set_data_full(G_OBJECT(p.dialog), "properties", widgets,
-                           [](gpointer w) { delete static_cast<PropertiesWidgets*>(w); });
+    p.dialog = NewPatternDialog("Properties", "properties", widgets, [](gpointer w) {
+        delete static_cast<PropertiesWidgets*>(w);
+    });
     p.ok = gtk_dialog_add_button(GTK_DIALOG(p.dialog), "gtk-ok", GTK_RESPONSE_OK);
     p.cancel = gtk_dialog_add_button(GTK_DIALOG(p.dialog), "gtk-cancel", GTK_RESPONSE_CANCEL);
-    gtk_window_set_resizable(GTK_WINDOW(p.dialog), FALSE);
-    gtk_container_set_border_width(GTK_CONTAINER(p.dialog), 0);
-    const int width = std::clamp(scale_dialog_width, 1, std::max(1, screen_width));
-    const int height = std::clamp(scale_dialog_height, 1, std::max(1, screen_height));
     GtkWidget* vbox = GTK_DIALOG(p.dialog)->vbox;
-    gtk_widget_set_size_request(vbox, width, height);
-    gtk_window_move(GTK_WINDOW(p.dialog), std::max(0, screen_width / 2 - width / 2),
-                    std::max(0, screen_height / 2 - height / 2));
-    if (cursorExposeHandler != nullptr)
-        g_signal_connect(p.dialog, "expose-event", G_CALLBACK(cursorExposeHandler), nullptr);
-    if (drawFrameHandler != nullptr)
-        g_signal_connect_after(p.dialog, "expose-event", G_CALLBACK(drawFrameHandler), nullptr);
     g_signal_connect(p.dialog, "expose-event", G_CALLBACK(OnDialogExposed), widgets);
 
     GtkWidget* table = gtk_table_new(4, 4, FALSE);

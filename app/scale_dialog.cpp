@@ -78,8 +78,8 @@ void ProbeScale(ScaleWidgets* s, const char* why)
     const bool locked = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(btnLock));
     ProbeWrite(std::string("{\"event\": \"scaleDialog\", \"why\": ") + ProbeQuote(why) +
                ", \"width\": " +
-               SliderProbe(s->widthSlider, s->state->widthPercent) +
-               ", \"height\": " + SliderProbe(s->heightSlider, s->state->heightPercent) +
+               SliderProbe(s->widthSlider, s->state->width_percent) +
+               ", \"height\": " + SliderProbe(s->heightSlider, s->state->height_percent) +
                ", \"lock\": {\"active\": " + (locked ? "true" : "false") + ", \"rect\": " +
                ProbeRect(btnLock) + "}, \"buttons\": {\"widthMinus\": " + button(s->widthMinus) +
                ", \"widthPlus\": " + button(s->widthPlus) + ", \"heightMinus\": " +
@@ -118,8 +118,8 @@ void ProbeScaleLater(ScaleWidgets* s, const char* why)
 // Both sliders show the stored percentages (the lock may have moved the other one).
 void ShowPercents(ScaleWidgets* s)
 {
-    gtk_range_set_value(GTK_RANGE(s->widthSlider), s->state->widthPercent);
-    gtk_range_set_value(GTK_RANGE(s->heightSlider), s->state->heightPercent);
+    gtk_range_set_value(GTK_RANGE(s->widthSlider), s->state->width_percent);
+    gtk_range_set_value(GTK_RANGE(s->heightSlider), s->state->height_percent);
     gtk_widget_queue_draw(s->preview);
     ProbeScaleLater(s, "button");
 }
@@ -174,8 +174,8 @@ gboolean OnWSliderChanged(GtkRange*, GtkScrollType, gdouble value, gpointer data
     auto* s = static_cast<ScaleWidgets*>(data);
     ScaleSetWidth(*s->state, value);
     // The stored, clamped and rounded value is what the slider shows.
-    gtk_range_set_value(GTK_RANGE(s->widthSlider), s->state->widthPercent);
-    gtk_range_set_value(GTK_RANGE(s->heightSlider), s->state->heightPercent);
+    gtk_range_set_value(GTK_RANGE(s->widthSlider), s->state->width_percent);
+    gtk_range_set_value(GTK_RANGE(s->heightSlider), s->state->height_percent);
     ProbeScaleLater(s, "slider");
     return TRUE;
 }
@@ -184,8 +184,8 @@ gboolean OnHSliderChanged(GtkRange*, GtkScrollType, gdouble value, gpointer data
 {
     auto* s = static_cast<ScaleWidgets*>(data);
     ScaleSetHeight(*s->state, value);
-    gtk_range_set_value(GTK_RANGE(s->widthSlider), s->state->widthPercent);
-    gtk_range_set_value(GTK_RANGE(s->heightSlider), s->state->heightPercent);
+    gtk_range_set_value(GTK_RANGE(s->widthSlider), s->state->width_percent);
+    gtk_range_set_value(GTK_RANGE(s->heightSlider), s->state->height_percent);
     ProbeScaleLater(s, "slider");
     return TRUE;
 }
@@ -242,7 +242,7 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data)
     if (widget->window == nullptr)
         return TRUE;
     RenderScalePreview(picture, widget->allocation.width, widget->allocation.height,
-                       s->state->copies, s->state->widthPercent, s->state->heightPercent);
+                       s->state->copies, s->state->width_percent, s->state->height_percent);
     if (picture.Surface() == nullptr)
         return TRUE;
     cairo_t* cr = gdk_cairo_create(widget->window);
@@ -260,25 +260,9 @@ int RunScaleDialog(ScaleState& state)
     auto* widgets = new ScaleWidgets;
     ScaleWidgets& s = *widgets;
     s.state = &state;
-    GtkWindow* parent = isWidget(mainUi.window) && GTK_IS_WINDOW(mainUi.window)
-                            ? GTK_WINDOW(mainUi.window)
-                            : nullptr;
-    s.dialog = gtk_dialog_new_with_buttons("Scale", parent, GTK_DIALOG_MODAL, nullptr,
-                                           GTK_RESPONSE_NONE, nullptr);
-    g_object_set_data_full(G_OBJECT(s.dialog), "scale", widgets,
-                           [](gpointer p) { delete static_cast<ScaleWidgets*>(p); });
-    gtk_window_set_resizable(GTK_WINDOW(s.dialog), FALSE);
-    gtk_container_set_border_width(GTK_CONTAINER(s.dialog), 0);
-    const int width = std::clamp(scale_dialog_width, 1, std::max(1, screen_width));
-    const int height = std::clamp(scale_dialog_height, 1, std::max(1, screen_height));
+    s.dialog = NewPatternDialog("Scale", "scale", widgets,
+                                [](gpointer p) { delete static_cast<ScaleWidgets*>(p); });
     GtkWidget* vbox = GTK_DIALOG(s.dialog)->vbox;
-    gtk_widget_set_size_request(vbox, width, height);
-    gtk_window_move(GTK_WINDOW(s.dialog), std::max(0, screen_width / 2 - width / 2),
-                    std::max(0, screen_height / 2 - height / 2));
-    if (cursorExposeHandler != nullptr)
-        g_signal_connect(s.dialog, "expose-event", G_CALLBACK(cursorExposeHandler), nullptr);
-    if (drawFrameHandler != nullptr)
-        g_signal_connect_after(s.dialog, "expose-event", G_CALLBACK(drawFrameHandler), nullptr);
     g_signal_connect(s.dialog, "expose-event", G_CALLBACK(OnDialogExposed), widgets);
 
     int previewW = 1, previewH = 1;
@@ -289,7 +273,7 @@ int RunScaleDialog(ScaleState& state)
     GtkWidget* row = gtk_hbox_new(FALSE, 2);
     gtk_widget_set_size_request(row, previewW, 30);
     s.widthMinus = ImageButton("Minus_20.png");
-    s.widthSlider = Slider(gtk_hscale_new_with_range(kScaleMinPercent, kScaleMaxPercent, 1),
+    s.widthSlider = Slider(gtk_hscale_new_with_range(kScaleMin_percent, kScaleMax_percent, 1),
                            scale_dialog_width - 110, 30);
     s.widthPlus = ImageButton("Plus_20.png");
     gtk_box_pack_start(GTK_BOX(row), s.widthMinus, FALSE, FALSE, 0);
@@ -306,7 +290,7 @@ int RunScaleDialog(ScaleState& state)
     btnLock = ImageButton("Lock_32.png", gtk_toggle_button_new());
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(btnLock), state.lock ? TRUE : FALSE);
     s.heightMinus = ImageButton("Minus_20.png");
-    s.heightSlider = Slider(gtk_vscale_new_with_range(kScaleMinPercent, kScaleMaxPercent, 1), 30,
+    s.heightSlider = Slider(gtk_vscale_new_with_range(kScaleMin_percent, kScaleMax_percent, 1), 30,
                             scale_dialog_height - 155);
     s.heightPlus = ImageButton("Plus_20.png");
     gtk_box_pack_start(GTK_BOX(column), btnLock, FALSE, FALSE, 0);
@@ -338,8 +322,8 @@ int RunScaleDialog(ScaleState& state)
     gtk_container_add(GTK_CONTAINER(buttonsAlign), buttons);
     gtk_box_pack_end(GTK_BOX(vbox), buttonsAlign, TRUE, TRUE, 0);
 
-    gtk_range_set_value(GTK_RANGE(s.widthSlider), state.widthPercent);
-    gtk_range_set_value(GTK_RANGE(s.heightSlider), state.heightPercent);
+    gtk_range_set_value(GTK_RANGE(s.widthSlider), state.width_percent);
+    gtk_range_set_value(GTK_RANGE(s.heightSlider), state.height_percent);
     g_signal_connect(s.widthSlider, "change-value", G_CALLBACK(OnWSliderChanged), widgets);
     g_signal_connect(s.heightSlider, "change-value", G_CALLBACK(OnHSliderChanged), widgets);
     g_signal_connect(s.widthSlider, "button-release-event", G_CALLBACK(OnSliderReleased), widgets);

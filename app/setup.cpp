@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/screen_state.h"
 #include "base/sensitivity.h"
@@ -265,8 +266,7 @@ void ApplyMachineType(int index)
         stitchRegPress = row.stitchRegPress;
         stitchRegTime = row.stitchRegTime;
     }
-    std::printf("%s\n", row.consoleText);
-    std::fflush(stdout);
+    ConsolePrintf("%s\n", row.consoleText);
     WriteDefaultInt(REC_NEEDLE_UP_CONFIRM, needleUpConfirm);
     WriteDefaultFloat(REC_NEEDLE_UP_PRESS, needleUpPress);
     WriteDefaultFloat(REC_NEEDLE_UP_TIME, needleUpTime);
@@ -428,20 +428,19 @@ ParameterValues ReadParameterValues()
         stitchRep = shown.stitchRep = rep;
         shown.settingsRead = true;
     } else {
-        std::printf("Data Timed Out\n");
+        ConsolePrintf("Data Timed Out\n");
     }
-    std::printf("buffcnt: %d\n", SerialBytesWaiting());
+    ConsolePrintf("buffcnt: %d\n", SerialBytesWaiting());
     float s = 0.0f;
     if (GetSlow(&s) == 0) {
         slow = shown.slow = s;
         shown.slowRead = true;
-        std::printf("SLOW = %0.3f\n", slow);
+        ConsolePrintf("SLOW = %0.3f\n", slow);
     } else {
-        std::printf("SLOW timed out\n");
+        ConsolePrintf("SLOW timed out\n");
     }
-    std::printf(" stitchLen = %d\nspeed = %d\nminSpeed = %d\nstitchRep = %d\n", shown.stitchLen,
-                shown.speed, shown.minimumSpeed, shown.stitchRep);
-    std::fflush(stdout);
+    ConsolePrintf(" stitchLen = %d\nspeed = %d\nminSpeed = %d\nstitchRep = %d\n", shown.stitchLen,
+                  shown.speed, shown.minimumSpeed, shown.stitchRep);
     return shown;
 }
 
@@ -468,9 +467,8 @@ int ReverseMotorDirection()
     DoNothing(100);
     const int dir = ControllerMotorDirection();
     interface_.motorDirection = dir;
-    std::printf("dir = 0x%2.2X\n", dir);
-    std::printf("interface->motorDirection = 0x%2.2X\n", interface_.motorDirection);
-    std::fflush(stdout);
+    ConsolePrintf("dir = 0x%2.2X\n", dir);
+    ConsolePrintf("interface->motorDirection = 0x%2.2X\n", interface_.motorDirection);
     UiShowMessage(MSG_INFO, BUTTONS_OK,
                   dir == 200 ? "MOTOR ENCODERS NOW READING IN REVERSE MODE"
                              : "MOTOR ENCODERS NOW READING IN FORWARD MODE");
@@ -484,7 +482,7 @@ bool ResetCalibration()
         return false;
     const std::string path = SystemPath(kCalibrationFile);
     if (unlink(path.c_str()) != 0 && errno != ENOENT)
-        std::printf("Could not remove %s: %s\n", path.c_str(), std::strerror(errno));
+        ConsolePrintf("Could not remove %s: %s\n", path.c_str(), std::strerror(errno));
     SyncFileSystems();
     RebootSystem();
     return true;
@@ -497,7 +495,7 @@ void ExitKeepingLayout(int status)
     if (patternLayout != nullptr) {
         mkdir("./Layout", 0777);
         if (WriteLayoutFileAt(kRecoveryLayoutPath, "./Layout/recovery.qlf.part") == 1)
-            std::printf("Layout kept for the next start\n");
+            ConsolePrintf("Layout kept for the next start\n");
     }
     std::fflush(stdout);
     ExitProgram(status);

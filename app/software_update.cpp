@@ -519,8 +519,7 @@ int UpdateSystem()
     const bool found = findRegularFile(folder, kPackageName) == 1;
     CloseWaitingWindow(waiting);
     if (!found) {
-        std::printf("Could not find file: \" %s \" in \" %s \"\n", kPackageName, usb.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("Could not find file: \" %s \" in \" %s \"\n", kPackageName, usb.c_str());
         ShowMessage(MSG_ERROR, BUTTONS_OK, "UPDATE FILE NOT FOUND ON USB DRIVE\n");
         return 0;
     }

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/crash_handler.h"
+#include "base/console.h"
 #include "base/system_path.h"
 #include "base/ui_hooks.h"
 #include "machine/controller.h"
@@ -75,8 +76,7 @@ int GetKernel(std::string* version, std::string* board)
 {
     std::ifstream in(SystemPath("/proc/version"));
     if (!in) {
-        std::printf("version == NULL\n");
-        std::fflush(stdout);
+        ConsolePrintf("version == NULL\n");
         return 1;
     }
     // Only the first line, and no more than 127 bytes of it.

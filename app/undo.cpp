@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "base/screen_state.h"
@@ -29,22 +30,18 @@ void CreateUndoFile()
 int RestoreUndoFile()
 {
     const std::string path = UndoFilePath();
-    std::printf("checking for undo file: %s\n", path.c_str());
-    std::fflush(stdout);
+    ConsolePrintf("checking for undo file: %s\n", path.c_str());
     if (access(path.c_str(), R_OK) == 0) {
-        std::printf("Load Undo Layout File: \t %s \n", path.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("Load Undo Layout File: \t %s \n", path.c_str());
         // A failed load keeps the snapshot, so Undo stays possible.
         if (LoadLayout(path, kDiscardCurrentLayout, kSkipQuestion) == 1) {
             unlink(path.c_str());
-            std::printf("Undo file removed\n");
-            std::fflush(stdout);
+            ConsolePrintf("Undo file removed\n");
             UiUndoSensitivity(false);
             UiRunPendingEvents();
         }
     } else {
-        std::printf("undo file: %s not found\n", path.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("undo file: %s not found\n", path.c_str());
     }
 
     ReleaseAllUI();

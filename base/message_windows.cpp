@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/console.h"
 #include "base/system_path.h"
 
 WaitingWindow* waitWindow = nullptr;
@@ -129,8 +130,7 @@ WaitingWindow* CreateWaitingWindow(const std::string& message, int showCancel)
     records.push_back(std::make_unique<WaitingWindow>());
     WaitingWindow* window = records.back().get();
     window->window = UiWaitingOpen(message, showCancel != 0);
-    std::printf("Creating Waiting Window\n");
-    std::fflush(stdout);
+    ConsolePrintf("Creating Waiting Window\n");
     keepWaitingWindowOpen = 1;
     if (refreshSource == 0)
         refreshSource = g_timeout_add(200, RefreshWaitingWindowTimeout, nullptr);
@@ -209,7 +209,6 @@ int CheckUSBIsIn()
     ShowMessage(MSG_ERROR, BUTTONS_OK,
                 "USB DRIVE NOT DETECTED.\n\nIF INSERTED, TRY WAITING A FEW MORE SECONDS FOR THE "
                 "DRIVE TO BE FOUND OR REMOVE AND REINSERT THE USB DRIVE\n");
-    std::printf("Could not find USB Drive\n");
-    std::fflush(stdout);
+    ConsolePrintf("Could not find USB Drive\n");
     return 0;
 }

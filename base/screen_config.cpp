@@ -6,6 +6,7 @@
 // with the next word. Only the first MiB is looked at, so a runaway file cannot stall start-up.
 
 #include "base/screen_config.h"
+#include "base/console.h"
 
 #include <sys/stat.h>
 
@@ -198,14 +199,15 @@ bool ReadConfig(std::istream& in)
         if (!ReadNumber(s, value))
             continue;
         if (tooLong) {
-            std::printf("screen.conf: ignoring a key longer than %zu characters\n", kMaxKeyLength);
+            ConsolePrintf("screen.conf: ignoring a key longer than %zu characters\n",
+                          kMaxKeyLength);
             continue;
         }
         int* target = FindKey(key);
         if (target == nullptr)
             continue;
         if (value < -kMaxValue || value > kMaxValue) {
-            std::printf("screen.conf: ignoring %s = %ld (out of range)\n", key.c_str(), value);
+            ConsolePrintf("screen.conf: ignoring %s = %ld (out of range)\n", key.c_str(), value);
             continue;
         }
         *target = static_cast<int>(value);
@@ -213,8 +215,7 @@ bool ReadConfig(std::istream& in)
             popMenuXSet = true;
     }
     if (s.Truncated())
-        std::printf("screen.conf: only the first %ld bytes were read\n", kMaxConfigBytes);
-    std::fflush(stdout);
+        ConsolePrintf("screen.conf: only the first %ld bytes were read\n", kMaxConfigBytes);
     return popMenuXSet;
 }
 

@@ -83,11 +83,11 @@ bool WaitForFrame(Camera* camera)
     p.events = POLLIN;
     int n;
     do {
-        n = videoOps.poll(&p, 1, camera->pollTimeoutMs);
+        n = videoOps.poll(&p, 1, camera->pollTimeout_ms);
     } while (n < 0 && errno == EINTR);
     if (n == 0) {
         ConsolePrintf("Camera: no picture from %s within %d ms\n", camera->device.c_str(),
-            camera->pollTimeoutMs);
+            camera->pollTimeout_ms);
         return false;
     }
     if (n < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 || (p.revents & POLLIN) == 0) {

@@ -71,7 +71,7 @@ struct Camera {
     // The device path is a PPM still, not a device.
     bool still = false;
     // Longest wait for a frame, milliseconds.
-    int pollTimeoutMs = 2000;
+    int pollTimeout_ms = 2000;
 
     // The last frame, width x height x 3 RGB.
     std::vector<uint8_t> image;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/ui_hooks.h"
 #include "camera/camera.h"
@@ -91,11 +92,10 @@ int CalibrateCamera(const char* logPath)
         UiShowMessage(MSG_ERROR, BUTTONS_OK, "CALIBRATION TARGET NOT FOUND");
         return 0;
     }
-    const float scale = kCalibrationTargetInches / float(rows);
+    const float scale = kCalibrationTarget_inch / float(rows);
     interface_.viewScale = scale;
     interface_.snapshotInchPerPixel = scale;
-    std::printf("Camera: %d rows to %.4f inch per pixel\n", rows, double(scale));
-    std::fflush(stdout);
+    ConsolePrintf("Camera: %d rows to %.4f inch per pixel\n", rows, double(scale));
     DrawGrid();
     RefreshPatternPix();
     UiRedrawView();

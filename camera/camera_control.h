@@ -4,11 +4,11 @@
 // interface_.cameraSnapshot; messages go through the UI seam.
 
 // The video's timer period, milliseconds.
-constexpr int kVideoPeriodMs = 75;
+constexpr int kVideoPeriod_ms = 75;
 
 // Video on: opens the device. False (the toggle goes off again) without a camera or when
 // the device does not open; otherwise videoRunning becomes 1 and VideoTick is to run every
-// kVideoPeriodMs.
+// kVideoPeriod_ms.
 bool StartVideo();
 // Video off: the next tick grabs one last frame, closes the device and ends.
 void StopVideo();

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 // The target's height, inches.
-constexpr float kCalibrationTargetInches = 3.4f;
+constexpr float kCalibrationTarget_inch = 3.4f;
 
 // The height in rows of the dark band in a width x height x 3 RGB picture, 0 when there is
 // none. A pixel is dark when its three bytes sum below 382; a row is dark with at least 16

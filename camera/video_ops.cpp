@@ -23,7 +23,7 @@ int LibcIoctl(int fd, unsigned long request, void* arg)
 }
 
 ssize_t LibcRead(int fd, void* buffer, size_t size) { return ::read(fd, buffer, size); }
-int LibcPoll(struct pollfd* fds, nfds_t count, int timeoutMs) { return ::poll(fds, count, timeoutMs); }
+int LibcPoll(struct pollfd* fds, nfds_t count, int timeout_ms) { return ::poll(fds, count, timeout_ms); }
 
 void* LibcMmap(void* address, size_t length, int protection, int flags, int fd, off_t offset)
 {

@@ -11,7 +11,7 @@ struct VideoOps {
     int (*close)(int fd);
     int (*ioctl)(int fd, unsigned long request, void* arg);
     ssize_t (*read)(int fd, void* buffer, size_t size);
-    int (*poll)(struct pollfd* fds, nfds_t count, int timeoutMs);
+    int (*poll)(struct pollfd* fds, nfds_t count, int timeout_ms);
     void* (*mmap)(void* address, size_t length, int protection, int flags, int fd, off_t offset);
     int (*munmap)(void* address, size_t length);
 };

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/console.h"
 #include "import/dxf_reader.h"
 #include "import/import_path.h"
 #include "import/import_progress.h"
@@ -104,8 +105,7 @@ int DxfImport::Run(std::FILE* output)
     if (scanned == Step::Fail)
         return -1;
     if (drawing_.overBudget()) {
-        std::printf("DXF drawing needs more than %zu points: not converted\n", kMaxImportPoints);
-        std::fflush(stdout);
+        ConsolePrintf("DXF drawing needs more than %zu points: not converted\n", kMaxImportPoints);
         return -1;
     }
     drawing_.DropEmptyRuns();
@@ -391,8 +391,7 @@ int ConvertDXFText(std::string_view text, std::FILE* output)
         DxfImport import(text);
         return import.Run(output);
     } catch (const std::bad_alloc&) {
-        std::printf("DXF drawing too large for memory: not converted\n");
-        std::fflush(stdout);
+        ConsolePrintf("DXF drawing too large for memory: not converted\n");
         return -1;
     }
 }

@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "base/console.h"
 #include "import/import_path.h"
 #include "import/import_progress.h"
 #include "import/import_stream.h"
@@ -136,8 +137,7 @@ void QliImport::Read()
         } else if (token == "VE") {
             originX_ = currentX_;
             originY_ = currentY_;
-            std::printf("New origin set to %0.3f, %0.3f\n", originX_, originY_);
-            std::fflush(stdout);
+            ConsolePrintf("New origin set to %0.3f, %0.3f\n", originX_, originY_);
             newRun_ = true;
         } else if (token == "NO" || token == "REM") {
             scanner_.NextLine(rest);
@@ -152,8 +152,7 @@ int QliImport::Run(std::FILE* output)
     progress_.SetText("Gathering Points");
     Read();
     if (drawing_.overBudget()) {
-        std::printf("QLI file needs more than %zu points: not converted\n", kMaxImportPoints);
-        std::fflush(stdout);
+        ConsolePrintf("QLI file needs more than %zu points: not converted\n", kMaxImportPoints);
         return 0;
     }
     drawing_.DropEmptyRuns();
@@ -201,8 +200,7 @@ int ImportQLIText(std::string_view text, std::FILE* output)
         QliImport import(text);
         return import.Run(output);
     } catch (const std::bad_alloc&) {
-        std::printf("QLI file too large for memory: not converted\n");
-        std::fflush(stdout);
+        ConsolePrintf("QLI file too large for memory: not converted\n");
         return 0;
     }
 }

@@ -53,18 +53,18 @@ int SendWithInt(ControllerCommand command, int v)
 
 // Pauses the controller protocol asks for between commands. The port is open whenever
 // they are reached, so DoNothing's port guard never cuts them short.
-void PauseMs(int ms) { DoNothing(ms); }
+void Pause_ms(int ms) { DoNothing(ms); }
 
-// Waits until at least one byte is waiting, for a full `timeoutMs`. 0 data waiting,
+// Waits until at least one byte is waiting, for a full `timeout_ms`. 0 data waiting,
 // -2 time-out. (A deadline in whole seconds of the clock could end a one-second wait after
 // a few microseconds, and a prompt reply would then be taken for a silent controller.)
-int WaitForReplyMs(int timeoutMs)
+int WaitForReply_ms(int timeout_ms)
 {
-    const long deadline = MonotonicMs() + timeoutMs;
+    const long deadline = Monotonic_ms() + timeout_ms;
     for (;;) {
         if (SerialBytesWaiting() > 0)
             return 0;
-        if (MonotonicMs() >= deadline)
+        if (Monotonic_ms() >= deadline)
             return -2;
         usleep(100);
     }
@@ -85,7 +85,7 @@ void ReportReplyFailure(int result, const char* timedOut)
 
 // One command byte and one reply byte, with the reporting shared by the queries that
 // answer a single byte. 0 ok, 2 failure.
-int QueryByte(ControllerCommand command, int timeoutMs, unsigned char* out, const char* timedOut)
+int QueryByte(ControllerCommand command, int timeout_ms, unsigned char* out, const char* timedOut)
 {
     if (PortClosed()) {
         ReportReplyFailure(SERIAL_CLOSED, timedOut);
@@ -94,7 +94,7 @@ int QueryByte(ControllerCommand command, int timeoutMs, unsigned char* out, cons
     SettleLine();
     SendCommand(command);
     unsigned char byte = 0;
-    int r = GetChar(timeoutMs, &byte, 0);
+    int r = GetChar(timeout_ms, &byte, 0);
     if (r != SERIAL_OK) {
         ReportReplyFailure(r, timedOut);
         return 2;
@@ -111,7 +111,7 @@ int QueryVersion(ControllerCommand command, float* version)
     SettleLine();
     ClearBuffer();
     SendCommand(command);
-    if (WaitForReplyMs(1000) != 0)
+    if (WaitForReply_ms(1000) != 0)
         return -2;
     float v = 0.0f;
     if (GetFloat(1000, &v) != SERIAL_OK) {
@@ -120,8 +120,7 @@ int QueryVersion(ControllerCommand command, float* version)
     }
     if (!std::isfinite(v) || std::fabs(v) >= 1.0e6f) {
         // Not a version at all (a garbled reply): refused before anyone compares or casts it.
-        std::printf("ERROR: version reply is not a number\n");
-        std::fflush(stdout);
+        ConsolePrintf("ERROR: version reply is not a number\n");
         MarkLineOutOfStep();
         *version = 0.0f;
         return -3;
@@ -146,7 +145,7 @@ int32_t ToWireInt(double scaled)
 
 }  // namespace
 
-long MonotonicMs()
+long Monotonic_ms()
 {
     using namespace std::chrono;
     return static_cast<long>(
@@ -205,9 +204,9 @@ int AllStop()
     if (PortClosed())
         return 0;
     SendCommand(ControllerCommand::Stop);
-    PauseMs(15);
+    Pause_ms(15);
     SendCommand(ControllerCommand::ClearBuffer);
-    PauseMs(15);
+    Pause_ms(15);
     SendCommand(ControllerCommand::Resume);
     return 1;
 }
@@ -261,7 +260,7 @@ int ClearExtents() { return SendCommand(ControllerCommand::ClearExtents); }
 
 int GetXY(int* x, int* y) { return GetXYWithin(x, y, 1000); }
 
-int GetXYWithin(int* x, int* y, int timeoutMs)
+int GetXYWithin(int* x, int* y, int timeout_ms)
 {
     *x = 0;
     *y = 0;
@@ -270,13 +269,13 @@ int GetXYWithin(int* x, int* y, int timeoutMs)
     SettleLine();
     ClearPort();
     SendCommand(ControllerCommand::GetXY);
-    int r = GetInt(timeoutMs, x);
+    int r = GetInt(timeout_ms, x);
     if (r != SERIAL_OK) {
         *x = 0;
         return r;
     }
-    PauseMs(40);
-    r = GetInt(timeoutMs, y);
+    Pause_ms(40);
+    r = GetInt(timeout_ms, y);
     if (r != SERIAL_OK)
         *y = 0;
     return r;
@@ -323,7 +322,7 @@ int GetErrors(int* code)
     ClearPort();
     SendCommand(ControllerCommand::GetErrors);
     int r = GetInt(1000, code);
-    PauseMs(40);
+    Pause_ms(40);
     if (r != SERIAL_OK)
         *code = 0;
     return r;
@@ -358,7 +357,7 @@ int CheckBuffer(unsigned char* status, int* code)
     int errorCode = 0;
     if (GetInt(1000, &errorCode) != SERIAL_OK)
         errorCode = -1;
-    PauseMs(40);
+    Pause_ms(40);
     // Firmware before 1.27 sends a stale code after the status; ask for it separately.
     // A controller that does not tell its version is taken to be new enough.
     float version = 1.27f;
@@ -408,8 +407,7 @@ int SendMove(double x, double y, double feed)
     } else if (reply == MOVE_BAD_CHECKSUM) {
         result = 1;
     } else {
-        std::printf("ERROR: CRC Response = %d\n", reply);
-        std::fflush(stdout);
+        ConsolePrintf("ERROR: CRC Response = %d\n", reply);
         // The real acknowledgement may still be on its way: the line is drained before the
         // next command, not now.
         MarkLineOutOfStep();
@@ -458,12 +456,12 @@ int GetStitcher(unsigned char* answer)
     return 0;
 }
 
-int GetStitcherReply(int timeoutMs, unsigned char* byte)
+int GetStitcherReply(int timeout_ms, unsigned char* byte)
 {
     if (PortClosed())
         return SERIAL_CLOSED;
     SendCommand(ControllerCommand::GetStitcher);
-    return GetChar(timeoutMs, byte, 0);
+    return GetChar(timeout_ms, byte, 0);
 }
 
 int GetStitchSettings(int* stitchLength, int* stitchSpeed, int* minimumStitchSpeed,

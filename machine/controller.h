@@ -92,9 +92,9 @@ int ClearExtents();
 // GetInt code (-1 time-out, -2 closed) with what was read so far and 0 for the rest.
 // With the port closed: 0 and (0, 0).
 int GetXY(int* x, int* y);
-// The same with each of the two values given `timeoutMs` to arrive instead of a second:
+// The same with each of the two values given `timeout_ms` to arrive instead of a second:
 // for a poll that must not hold the screen up while the controller is silent.
-int GetXYWithin(int* x, int* y, int timeoutMs);
+int GetXYWithin(int* x, int* y, int timeout_ms);
 
 // The controller's eight constants, in the order XKp, XKi, YKp, YKi, YKd, Err, TOut, XKd.
 // 0 all read; 1 time-out (the first shows "COULD NOT RETRIEVE VALUES..."); 2 port closed.
@@ -131,7 +131,7 @@ int GetStitcher(unsigned char* answer);
 // Asks the stitch controller (62) on any machine type and hands back the raw result of the
 // one-byte read: 0 with the byte stored, -1 time-out, -2 port closed (nothing sent), -3
 // framing error. Prints nothing; the diagnostics tell the cases apart.
-int GetStitcherReply(int timeoutMs, unsigned char* byte);
+int GetStitcherReply(int timeout_ms, unsigned char* byte);
 
 // The stitch settings the controller keeps (command 14): four unsigned bytes. Polls the
 // line `polls` times, `pollMicros` apart, for the reply (start-up's brief look by default;
@@ -154,7 +154,7 @@ int SerialBytesWaiting();
 
 // Milliseconds on a clock that never jumps, for the waits of the command layer: no time-out
 // stretches or shrinks when the wall clock is set.
-long MonotonicMs();
+long Monotonic_ms();
 
 // 1 once SetHome has moved the machine's origin and no quilting area has been completed in
 // the new frame: every position of the layout now means another place on the quilt, so no

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/console.h"
 #include "base/ui_hooks.h"
 #include "machine/serial.h"
 
@@ -19,9 +20,9 @@ constexpr unsigned char kCmdWriteSettings = 7;
 constexpr unsigned char kCmdLeaveLoader = 8;
 constexpr unsigned char kAck = 1;
 
-constexpr int kReplyWaitMs = 250;
-constexpr int kBlockLimitMs = 3000;
-constexpr int kLoaderWaitMs = 1000;
+constexpr int kReplyWait_ms = 250;
+constexpr int kBlockLimit_ms = 3000;
+constexpr int kLoaderWait_ms = 1000;
 
 int HexDigit(char c)
 {
@@ -86,7 +87,7 @@ void Send(std::initializer_list<unsigned char> bytes)
     WriteBlock(v.data(), static_cast<int>(v.size()));
 }
 
-long ElapsedMs(std::chrono::steady_clock::time_point since)
+long Elapsed_ms(std::chrono::steady_clock::time_point since)
 {
     return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - since)
@@ -277,9 +278,9 @@ int SendHexData(HexBlock* block)
     for (;;) {
         WriteBlock(packet.data(), static_cast<int>(packet.size()));
         unsigned char reply = 0;
-        if (GetChar(kReplyWaitMs, &reply, 1) != SERIAL_OK) return HEX_BLOCK_NO_REPLY;
+        if (GetChar(kReplyWait_ms, &reply, 1) != SERIAL_OK) return HEX_BLOCK_NO_REPLY;
         if (reply == kAck) return HEX_BLOCK_SENT;
-        if (ElapsedMs(start) > kBlockLimitMs) return HEX_BLOCK_TIMEOUT;
+        if (Elapsed_ms(start) > kBlockLimit_ms) return HEX_BLOCK_TIMEOUT;
     }
 }
 
@@ -289,13 +290,11 @@ int SendHexFile(FILE* file)
     HexImage image;
     const int read = ReadHexFile(file, &image, &why);
     if (read != 0) {
-        std::printf("%s\n", why.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("%s\n", why.c_str());
         return read;
     }
     if (sp < 0) {
-        std::printf("ERROR: Serial Port Not Enabled\n");
-        std::fflush(stdout);
+        ConsolePrintf("ERROR: Serial Port Not Enabled\n");
         return HEX_NO_LOADER;
     }
 
@@ -307,7 +306,7 @@ int SendHexFile(FILE* file)
     unsigned char reply[96];
     Send({kCmdHello, 1, 1, 1});
     DoNothing(1);
-    if (ReadBlock(kLoaderWaitMs, reply, 96) <= 0) return HEX_NO_LOADER;
+    if (ReadBlock(kLoaderWait_ms, reply, 96) <= 0) return HEX_NO_LOADER;
 
     // The loader's own start lives in the first two instructions of program memory; it goes
     // back unchanged whatever the file holds there. Without all six bytes of it we would
@@ -315,7 +314,7 @@ int SendHexFile(FILE* file)
     Send({kCmdReadProgram, 0, 0, 0});
     DoNothing(1);
     std::memset(reply, 0, sizeof reply);
-    if (ReadBlock(kLoaderWaitMs, reply, 96) < 6) return HEX_NO_FIRST_BLOCK;
+    if (ReadBlock(kLoaderWait_ms, reply, 96) < 6) return HEX_NO_FIRST_BLOCK;
     char start[20];
     std::snprintf(start, sizeof start, "%02x%02x%02x00%02x%02x%02x00", reply[2], reply[1],
                   reply[0], reply[5], reply[4], reply[3]);
@@ -331,7 +330,7 @@ int SendHexFile(FILE* file)
         Send({kCmdReadEeprom, static_cast<unsigned char>(address & 0xFF), 0xF0, 0x7F});
         DoNothing(1);
         unsigned char eeprom[32];
-        if (ReadBlock(kLoaderWaitMs, eeprom, 32) == 32) {
+        if (ReadBlock(kLoaderWait_ms, eeprom, 32) == 32) {
             HexBlock& block = image[FindHexBlock(address)];
             for (int k = 0; k < 16; ++k) {
                 block.bytes[2 * k] = eeprom[2 * k + 1];
@@ -339,8 +338,7 @@ int SendHexFile(FILE* file)
             }
         } else {
             // A partial answer is no better than none: half a calibration is worse than the file's.
-            std::printf("EEPROM not read!!\n");
-            std::fflush(stdout);
+            ConsolePrintf("EEPROM not read!!\n");
         }
     }
     // Whatever is left of a late EEPROM answer must not be taken for an acknowledgement.
@@ -350,8 +348,8 @@ int SendHexFile(FILE* file)
         const int sent = SendHexData(&block);
         // A block that got no answer at all is as unwritten as one that was refused.
         if (sent == HEX_BLOCK_TIMEOUT || sent == HEX_BLOCK_NO_REPLY) {
-            std::printf("Block at 0x%6.6lX not acknowledged\n", static_cast<unsigned long>(block.address));
-            std::fflush(stdout);
+            ConsolePrintf("Block at 0x%6.6lX not acknowledged\n",
+                          static_cast<unsigned long>(block.address));
             return HEX_NOT_ACKNOWLEDGED;
         }
     }

@@ -27,7 +27,7 @@ namespace {
 // The most consecutive unanswered buffer queries a lead line tolerates.
 constexpr int kLeadLineQueryFailures = 10;
 
-long NowSeconds() { return MonotonicMs() / 1000; }
+long NowSeconds() { return Monotonic_ms() / 1000; }
 
 }  // namespace
 
@@ -66,7 +66,7 @@ FullPattern_t* SendLeadLine(int mode, FullPattern_t* target)
 
     ConsoleLine("SLL: Explode Line");
     ExplodeLine(second, first, kMaxMove_thou);
-    std::printf("SLL: Create Tmp Pointers and set fRate to %d\n", leadLineSpeed);
+    ConsolePrintf("SLL: Create Tmp Pointers and set fRate to %d\n", leadLineSpeed);
     ConsoleLine("SLL: Set Feeds");
     SetFeeds(first, 0);
 

@@ -74,8 +74,8 @@ std::string Format(const char* format, double a)
 }
 
 constexpr int kTestPoints = 50;
-constexpr double kAlongThou = 81.60001;   // per point along the tested axis
-constexpr double kAcrossThou = -77.52001; // per point along the other axis
+constexpr double kAlong_thou = 81.60001;   // per point along the tested axis
+constexpr double kAcross_thou = -77.52001; // per point along the other axis
 constexpr int kTestSpeed = 80;
 constexpr int kTestMaxErr = 200;
 constexpr int kOtherAxisKp = 5;
@@ -86,7 +86,7 @@ bool SendTestPath(MotorAxis axis, int startX, int startY)
     FullPattern_t* first = nullptr;
     FullPattern_t* last = nullptr;
     for (int i = 0; i < kTestPoints; ++i) {
-        const double along = i * kAlongThou, across = i * kAcrossThou;
+        const double along = i * kAlong_thou, across = i * kAcross_thou;
         const double dx = axis == MotorAxis::X ? along : across;
         const double dy = axis == MotorAxis::X ? across : along;
         const float feed = (i == 0 || i == kTestPoints - 1) ? 0.0f : 100.0f;

@@ -26,7 +26,7 @@ std::optional<std::pair<int32_t, int32_t>> GetCurrentLocation()
 
 namespace {
 
-float DistanceThou(const FullPattern_t* p, int32_t x, int32_t y)
+float Distance_thou(const FullPattern_t* p, int32_t x, int32_t y)
 {
     const float dx = p->x - float(x);
     const float dy = p->y - float(y);
@@ -40,11 +40,11 @@ FullPattern_t* NearestStartPoint(FullPattern_t* first, int32_t x, int32_t y)
     if (first == nullptr)
         return nullptr;
     FullPattern_t* best = first;
-    float bestDistance = DistanceThou(first, x, y);
+    float bestDistance = Distance_thou(first, x, y);
     for (FullPattern_t* p = first->next; p != nullptr; p = p->next) {
         if (p->jump == 1)
             continue;  // the end of a stitched run: starting there would stitch nothing
-        const float d = DistanceThou(p, x, y);
+        const float d = Distance_thou(p, x, y);
         if (d < bestDistance) {
             best = p;
             bestDistance = d;
@@ -151,7 +151,6 @@ FullPattern_t* SelectStartPoint(const std::function<int()>& runDialog)
         return nullptr;
     }
     FullPattern_t* point = NearestStartPoint(interface_.stitchList, at->first, at->second);
-    std::printf("Return Point At ( %0.3f, %0.3f )\n", double(point->x), double(point->y));
-    std::fflush(stdout);
+    ConsolePrintf("Return Point At ( %0.3f, %0.3f )\n", double(point->x), double(point->y));
     return point;
 }

@@ -103,9 +103,9 @@ float Distance_thou(const FullPattern_t* a, const FullPattern_t* b)
     return std::sqrt(dx * dx + dy * dy);
 }
 
-StallWatch::StallWatch() : deadlineMs_(MonotonicMs() + kPeriodMs) {}
+StallWatch::StallWatch() : deadline_ms_(Monotonic_ms() + kPeriod_ms) {}
 
-void StallWatch::Progress() { deadlineMs_ = MonotonicMs() + kPeriodMs; }
+void StallWatch::Progress() { deadline_ms_ = Monotonic_ms() + kPeriod_ms; }
 
 void StallWatch::Status(int status)
 {
@@ -120,7 +120,7 @@ void StallWatch::Status(int status)
 
 bool StallWatch::RanOut()
 {
-    if (MonotonicMs() < deadlineMs_)
+    if (Monotonic_ms() < deadline_ms_)
         return false;
     int x = 0, y = 0;
     const bool read = GetXY(&x, &y) == 0;
@@ -129,7 +129,7 @@ bool StallWatch::RanOut()
         havePosition_ = true;
         x_ = x;
         y_ = y;
-        deadlineMs_ = MonotonicMs() + kSecondLookMs;
+        deadline_ms_ = Monotonic_ms() + kSecondLook_ms;
         return false;
     }
     const bool moved = read && (std::abs(x - x_) > 5 || std::abs(y - y_) > 5);

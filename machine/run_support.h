@@ -52,8 +52,8 @@ float Distance_thou(const FullPattern_t* a, const FullPattern_t* b);
 // moved more than 5 thou gives the wait another period.
 class StallWatch {
 public:
-    static constexpr long kPeriodMs = 10000;
-    static constexpr long kSecondLookMs = 1000;
+    static constexpr long kPeriod_ms = 10000;
+    static constexpr long kSecondLook_ms = 1000;
     StallWatch();
     void Progress();
     // Feeds an answered buffer status (-1 for an unanswered poll, which changes nothing).
@@ -62,7 +62,7 @@ public:
     bool RanOut();
 
 private:
-    long deadlineMs_;
+    long deadline_ms_;
     int lastStatus_ = -1;
     bool havePosition_ = false;
     int x_ = 0;

@@ -25,6 +25,7 @@
 #include <ctime>
 #include <string>
 
+#include "base/console.h"
 #include "base/ui_hooks.h"
 
 int sp = -1;
@@ -37,21 +38,21 @@ namespace {
 
 constexpr int kMaxChunk = 128;  // ReadBlock never reads more than this at once
 
-int64_t MonotonicMs()
+int64_t Monotonic_ms()
 {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-int64_t WallMs()
+int64_t Wall_ms()
 {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-void SleepMs(int64_t ms)
+void Sleep_ms(int64_t ms)
 {
     if (ms <= 0)
         return;
@@ -86,7 +87,7 @@ void WaitForInput(int64_t ms)
     pollfd p{sp, POLLIN, 0};
     int r = poll(&p, 1, static_cast<int>(std::min<int64_t>(ms, 1000)));
     if (r > 0 && Waiting() == 0)
-        SleepMs(std::min<int64_t>(ms, 10));
+        Sleep_ms(std::min<int64_t>(ms, 10));
 }
 
 // Waits until at least `wanted` bytes are waiting or the monotonic deadline passes; returns
@@ -98,7 +99,7 @@ int WaitForBytes(int wanted, int64_t deadline)
         int n = Waiting();
         if (n >= wanted)
             return n;
-        int64_t left = deadline - MonotonicMs();
+        int64_t left = deadline - Monotonic_ms();
         if (left <= 0)
             return n;
         if (n == 0)
@@ -156,8 +157,7 @@ void SerialInput(int)
 
 void ReportOpenFailure(int result, const char* device)
 {
-    std::printf("Could Not Open Port: %d\n", result);
-    std::fflush(stdout);
+    ConsolePrintf("Could Not Open Port: %d\n", result);
     UiShowMessage(MSG_ERROR, BUTTONS_CLOSE, std::string("UNABLE TO OPEN SERIAL PORT: ") + device);
 }
 
@@ -178,8 +178,7 @@ const char* SerialDevicePath()
 int OpenPort()
 {
     if (spNumber == 2) {
-        std::printf("Open Serial 2\n");
-        std::fflush(stdout);
+        ConsolePrintf("Open Serial 2\n");
     }
     const std::string device = SerialDevicePath();
     ClosePort();
@@ -283,9 +282,9 @@ namespace {
 bool outOfStep = false;
 // Replies follow their command within a few milliseconds; this long without a byte means
 // nothing late is still on its way.
-constexpr int kQuietMs = 60;
+constexpr int kQuiet_ms = 60;
 // A line that keeps sending is given up on after this long: the next read will tell.
-constexpr int kSettleLimitMs = 1000;
+constexpr int kSettleLimit_ms = 1000;
 }  // namespace
 
 void MarkLineOutOfStep() { outOfStep = true; }
@@ -305,28 +304,27 @@ int SettleLine()
     if (sp < 0 || !outOfStep)
         return 0;
     outOfStep = false;
-    const int64_t limit = MonotonicMs() + kSettleLimitMs;
+    const int64_t limit = Monotonic_ms() + kSettleLimit_ms;
     int dropped = Discard();
     for (;;) {
-        const int64_t quietUntil = std::min<int64_t>(MonotonicMs() + kQuietMs, limit);
-        if (WaitForBytes(1, quietUntil) < 1 || MonotonicMs() >= limit)
+        const int64_t quietUntil = std::min<int64_t>(Monotonic_ms() + kQuiet_ms, limit);
+        if (WaitForBytes(1, quietUntil) < 1 || Monotonic_ms() >= limit)
             break;
         dropped += Discard();
     }
     if (dropped > 0) {
-        std::printf("%d stale bytes cleared from the line\n", dropped);
-        std::fflush(stdout);
+        ConsolePrintf("%d stale bytes cleared from the line\n", dropped);
     }
     return dropped;
 }
 
-int GetChar(int timeoutMs, unsigned char* out, int acceptZero)
+int GetChar(int timeout_ms, unsigned char* out, int acceptZero)
 {
     if (sp < 0)
         return SERIAL_CLOSED;
-    if (timeoutMs <= 0)
+    if (timeout_ms <= 0)
         return SERIAL_TIMEOUT;
-    if (WaitForBytes(1, MonotonicMs() + timeoutMs) < 1) {
+    if (WaitForBytes(1, Monotonic_ms() + timeout_ms) < 1) {
         outOfStep = true;
         return SERIAL_TIMEOUT;
     }
@@ -341,18 +339,17 @@ int GetChar(int timeoutMs, unsigned char* out, int acceptZero)
     // A zero with more bytes behind it means we are out of step with the controller.
     unsigned char next = 0;
     ReadWaiting(&next, 1);
-    std::printf("Buffer[0] == 0x00. Next Byte: 0x%2.2X\n", next);
-    std::fflush(stdout);
+    ConsolePrintf("Buffer[0] == 0x00. Next Byte: 0x%2.2X\n", next);
     outOfStep = true;
     return SERIAL_FRAMING;
 }
 
-int GetInt(int timeoutMs, int* out)
+int GetInt(int timeout_ms, int* out)
 {
     if (sp < 0)
         return SERIAL_CLOSED;
     unsigned char b[4];
-    if (WaitForBytes(4, MonotonicMs() + timeoutMs) < 4 || !ReadWaiting(b, 4)) {
+    if (WaitForBytes(4, Monotonic_ms() + timeout_ms) < 4 || !ReadWaiting(b, 4)) {
         *out = 0;
         outOfStep = true;
         return SERIAL_TIMEOUT;
@@ -361,12 +358,12 @@ int GetInt(int timeoutMs, int* out)
     return SERIAL_OK;
 }
 
-int GetFloat(int timeoutMs, float* out)
+int GetFloat(int timeout_ms, float* out)
 {
     if (sp < 0)
         return SERIAL_CLOSED;
     unsigned char b[4];
-    if (WaitForBytes(4, MonotonicMs() + timeoutMs) < 4 || !ReadWaiting(b, 4)) {
+    if (WaitForBytes(4, Monotonic_ms() + timeout_ms) < 4 || !ReadWaiting(b, 4)) {
         outOfStep = true;
         return SERIAL_TIMEOUT;
     }
@@ -375,14 +372,14 @@ int GetFloat(int timeoutMs, float* out)
     return SERIAL_OK;
 }
 
-int ReadBlock(int timeoutMs, void* buffer, int length)
+int ReadBlock(int timeout_ms, void* buffer, int length)
 {
     if (sp < 0)
         return -1;
     auto* p = static_cast<unsigned char*>(buffer);
     int got = 0;
     while (got < length) {
-        int n = WaitForBytes(1, MonotonicMs() + timeoutMs);
+        int n = WaitForBytes(1, Monotonic_ms() + timeout_ms);
         if (n < 1)
             return got;
         int chunk = std::min({n, kMaxChunk, length - got});
@@ -397,11 +394,11 @@ int WaitForData(int timeoutSeconds)
 {
     if (sp < 0)
         return -1;
-    const int64_t deadlineMs = (WallMs() / 1000 + timeoutSeconds) * 1000;
+    const int64_t deadline_ms = (Wall_ms() / 1000 + timeoutSeconds) * 1000;
     for (;;) {
         if (Waiting() > 0)
             return 0;
-        int64_t left = deadlineMs - WallMs();
+        int64_t left = deadline_ms - Wall_ms();
         if (left <= 0)
             return -2;
         WaitForInput(left);
@@ -412,8 +409,8 @@ int DoNothing(int milliseconds)
 {
     if (sp < 0)
         return -1;
-    const int64_t end = MonotonicMs() + milliseconds;
-    for (int64_t left = end - MonotonicMs(); left > 0; left = end - MonotonicMs())
-        SleepMs(std::min<int64_t>(left, 10));
+    const int64_t end = Monotonic_ms() + milliseconds;
+    for (int64_t left = end - Monotonic_ms(); left > 0; left = end - Monotonic_ms())
+        Sleep_ms(std::min<int64_t>(left, 10));
     return 0;
 }

@@ -21,10 +21,10 @@ int ClearPort();
 int ClearBuffer();
 int WriteData(const void* data, int len);
 int WriteBlock(const void* data, int len);
-int GetChar(int timeoutMs, unsigned char* out, int acceptZero);
-int GetInt(int timeoutMs, int* out);
-int GetFloat(int timeoutMs, float* out);
-int ReadBlock(int timeoutMs, void* buffer, int length);
+int GetChar(int timeout_ms, unsigned char* out, int acceptZero);
+int GetInt(int timeout_ms, int* out);
+int GetFloat(int timeout_ms, float* out);
+int ReadBlock(int timeout_ms, void* buffer, int length);
 int WaitForData(int timeoutSeconds);
 
 // A reply that did not come in time, came incomplete, or was not what the command expects

@@ -46,17 +46,17 @@ int Ms(float setting)
 // is how the held stitch-regulator button of the AR18 is sent), and settings below 1 ms
 // truncate to 0; such a press is made as long as the one every button machine type is set
 // up with, which the machines are known to see.
-constexpr int kUsualPressMs = 100;
-int PressMs(float setting)
+constexpr int kUsualPress_ms = 100;
+int Press_ms(float setting)
 {
     const int ms = Ms(setting);
-    return ms >= 1 ? ms : kUsualPressMs;
+    return ms >= 1 ? ms : kUsualPress_ms;
 }
 
 // Sleeps `ms` but never past `deadline`.
 void SleepUntilAtMost(long deadline, int ms)
 {
-    long left = deadline - MonotonicMs();
+    long left = deadline - Monotonic_ms();
     long step = std::min<long>(ms, left);
     if (step > 0)
         usleep(static_cast<useconds_t>(step * 1000));
@@ -78,20 +78,20 @@ void ReportControllerError(long code)
     }
 }
 
-int PseudoButtonPress(ControllerCommand button, int state, int releaseState, int pressMs, int waitMs)
+int PseudoButtonPress(ControllerCommand button, int state, int releaseState, int press_ms, int wait_ms)
 {
     if (PortClosed())
         return 0;
     const unsigned char command[2] = {Byte(button), static_cast<unsigned char>(state)};
     WriteBlock(command, 2);
-    if (pressMs == 0)
+    if (press_ms == 0)
         return 1;
-    DoNothing(pressMs);
+    DoNothing(press_ms);
     char release[32];
-    std::snprintf(release, sizeof release, "0x%2.2X %d 1", button, releaseState);
+    std::snprintf(release, sizeof release, "0x%2.2X %d 1", unsigned(Byte(button)), releaseState);
     PseudoButtonRelease(release);
-    if (waitMs > 0)
-        DoNothing(waitMs);
+    if (wait_ms > 0)
+        DoNothing(wait_ms);
     return 1;
 }
 
@@ -125,7 +125,7 @@ int StitchOn()
         ConsoleWrite("Stitching On AR18\n");
     } else {
         PseudoButtonPress(ControllerCommand::ButtonStitchReg, BUTTON_PRESSED, BUTTON_RELEASED,
-                          PressMs(stitchRegPress), Ms(stitchRegTime));
+                          Press_ms(stitchRegPress), Ms(stitchRegTime));
         ConsoleWrite("Stitching On\n");
     }
     return 1;
@@ -149,7 +149,7 @@ int StitchOff()
         ConsoleWrite("Stitching Off 18\n");
     } else {
         PseudoButtonPress(ControllerCommand::ButtonStitchReg, BUTTON_PRESSED, BUTTON_RELEASED,
-                          PressMs(stitchRegPress), 0);
+                          Press_ms(stitchRegPress), 0);
         ConsoleWrite("Stitching Off\n");
     }
     return 1;
@@ -168,7 +168,7 @@ int NeedleUp()
         ConsoleWrite("No needle up on AR18\n");
     } else {
         PseudoButtonPress(ControllerCommand::ButtonNeedleUp, BUTTON_PRESSED, BUTTON_RELEASED,
-                          PressMs(needleUpPress), 0);
+                          Press_ms(needleUpPress), 0);
         ConsoleWrite("Needle Up\n");
         PauseForNeedle();
     }
@@ -180,8 +180,8 @@ int WaitForNeedle()
     if (PortClosed())
         return 0;
     ConsoleWrite("WFN\n");
-    const long deadline = MonotonicMs() + 5000;
-    for (long left = 5000; left > 0; left = deadline - MonotonicMs()) {
+    const long deadline = Monotonic_ms() + 5000;
+    for (long left = 5000; left > 0; left = deadline - Monotonic_ms()) {
         UiRunPendingEvents();
         unsigned char reply = 0;
         // The last read is cut to what is left, so the whole wait never passes 5 s.
@@ -197,8 +197,7 @@ int WaitForNeedle()
             ConsoleWrite("WFN return false\n");
             return 0;
         }
-        std::printf("WFN returned something weird: 0X%2.2X\n", reply);
-        std::fflush(stdout);
+        ConsolePrintf("WFN returned something weird: 0X%2.2X\n", reply);
     }
     ConsoleWrite("WFN End\n");
     return 0;
@@ -207,9 +206,9 @@ int WaitForNeedle()
 int PauseForNeedle()
 {
     ConsoleWrite("PFN\n");
-    const int waitMs = Ms(needleUpTime);
+    const int wait_ms = Ms(needleUpTime);
     if (needleUpConfirm == 0) {
-        DoNothing(waitMs);
+        DoNothing(wait_ms);
         ConsoleWrite("PFN End\n");
         return 1;
     }
@@ -218,10 +217,10 @@ int PauseForNeedle()
 
     // The needle counts as up only after it has been seen down: a needle that was still
     // up when the press began has not yet made its stitch.
-    const long start = MonotonicMs();
-    const long deadline = start + waitMs;
+    const long start = Monotonic_ms();
+    const long deadline = start + wait_ms;
     bool seenDown = false;
-    for (long left = waitMs; left > 0; left = deadline - MonotonicMs()) {
+    for (long left = wait_ms; left > 0; left = deadline - Monotonic_ms()) {
         if (sendMoveActive != 1) {
             SettleLine();
             SendCommand(ControllerCommand::NeedlePoll);
@@ -232,16 +231,14 @@ int PauseForNeedle()
                 if (reply == 0) {
                     seenDown = true;
                 } else if (reply == 1 && seenDown) {
-                    std::printf("PFN Needle Up Received: 0x%X after %ld ms\n", reply,
-                                MonotonicMs() - start);
-                    std::fflush(stdout);
+                    ConsolePrintf("PFN Needle Up Received: 0x%X after %ld ms\n", reply,
+                                  Monotonic_ms() - start);
                     return 1;
                 }
             }
         }
         SleepUntilAtMost(deadline, 10);
     }
-    std::printf("PFN Needle Up: Timeout after %0.0f msec\n", static_cast<double>(needleUpTime));
-    std::fflush(stdout);
+    ConsolePrintf("PFN Needle Up: Timeout after %0.0f msec\n", static_cast<double>(needleUpTime));
     return 0;
 }

@@ -51,9 +51,9 @@ int WaitForNeedle();
 // time-out, -1 with the port closed.
 int PauseForNeedle();
 
-// Sends `button` with `state`. With pressMs 0 the button stays so; otherwise after pressMs
-// it is set to releaseState and waitMs pass. 1 sent, 0 port closed.
-int PseudoButtonPress(ControllerCommand button, int state, int releaseState, int pressMs, int waitMs);
+// Sends `button` with `state`. With press_ms 0 the button stays so; otherwise after press_ms
+// it is set to releaseState and wait_ms pass. 1 sent, 0 port closed.
+int PseudoButtonPress(ControllerCommand button, int state, int releaseState, int press_ms, int wait_ms);
 
 // Sends a button release given as text "0x%2.2X %d ..." (button, state). 1 when the text
 // holds fewer than two fields, a move packet is in flight or the port is closed (nothing

@@ -172,8 +172,7 @@ FullPattern_t* AppendPlacement(FullPattern_t*& first, FullPattern_t* last,
             if (CloserThanOneStitch(*last, x_thou, y_thou))
                 continue;
             for (int k = 0; k < startsBefore[static_cast<size_t>(i)]; ++k) {
-                std::printf("c s at point %d\n", i);
-                std::fflush(stdout);
+                ConsolePrintf("c s at point %d\n", i);
                 last->jump = 1;
             }
         }
@@ -518,8 +517,7 @@ void SetFeeds(FullPattern_t* list, int smooth)
         return;
     }
     const float accel = acceleration * 35.0f;  // percent^2 per inch
-    std::printf("Acceleration Value: %.1f\n", accel);
-    std::fflush(stdout);
+    ConsolePrintf("Acceleration Value: %.1f\n", accel);
 
     // Speeding up: each point no faster than the previous one allows.
     FullPattern_t* last = list;

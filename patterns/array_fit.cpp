@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
@@ -37,37 +38,14 @@ double Seconds()
 
 bool Active() { return interface_.fittingActive != 0 && hull != nullptr; }
 
-struct Extent {
-    float minX = 0, maxX = 0, minY = 0, maxY = 0;
+struct Extent : PolygonBounds {
     double Width() const { return double(maxX) - minX; }
     double Height() const { return double(maxY) - minY; }
     double CentreX() const { return (double(minX) + maxX) / 2.0; }
     double CentreY() const { return (double(minY) + maxY) / 2.0; }
 };
 
-Extent ExtentOf(const PointArray& poly)
-{
-    Extent e;
-    if (poly.empty())
-        return e;
-    e.minX = e.maxX = poly[0].x;
-    e.minY = e.maxY = poly[0].y;
-    for (const PolyPoint& v : poly) {
-        e.minX = std::fmin(e.minX, v.x);
-        e.maxX = std::fmax(e.maxX, v.x);
-        e.minY = std::fmin(e.minY, v.y);
-        e.maxY = std::fmax(e.maxY, v.y);
-    }
-    return e;
-}
-
-void Shift(PointArray& poly, double dx, double dy)
-{
-    for (PolyPoint& v : poly) {
-        v.x = float(v.x + dx);
-        v.y = float(v.y + dy);
-    }
-}
+Extent ExtentOf(const PointArray& poly) { return {BoundsOf(poly)}; }
 
 bool PositiveFinite(double v) { return std::isfinite(v) && v > 0; }
 
@@ -140,7 +118,7 @@ void TrialEnlargement(const PointArray& box, int stretch, double dx, double dy, 
         v.y = float(v.y * sy);
     }
     const Extent c = ExtentOf(copy);
-    Shift(copy, e.CentreX() - c.CentreX(), e.CentreY() - c.CentreY());
+    MovePolygon(copy, e.CentreX() - c.CentreX(), e.CentreY() - c.CentreY());
     if (PolygonsOverlap(box, copy, nullptr, 0) < 0)
         *hull = copy;
 }
@@ -161,8 +139,7 @@ void GrowthCycles(const PointArray& box, int stretch, int xRepeat, int yRepeat, 
             return;
         const double elapsed = Seconds() - start;
         if (elapsed > kCycleTimeLimit) {
-            std::printf("Bounce Timeout after %ld seconds\n", long(elapsed));
-            std::fflush(stdout);
+            ConsolePrintf("Bounce Timeout after %ld seconds\n", long(elapsed));
             return;
         }
         const double length = 1000.0 * std::sqrt(dx * dx + dy * dy);
@@ -271,7 +248,7 @@ int AutoScaleArray(LayoutNode* node, int stretch, float width, float height)
 
     // The outline of the array as placed, in box coordinates.
     hull = std::make_unique<PointArray>(ConvexHullOfArray(node));
-    Shift(*hull, -double(p->minX), -double(p->minY));
+    MovePolygon(*hull, -double(p->minX), -double(p->minY));
     const Extent start = ExtentOf(*hull);
     const double w0 = start.Width(), h0 = start.Height();
     if (hull->size() < 3 || !PositiveFinite(w0) || !PositiveFinite(h0))
@@ -280,7 +257,7 @@ int AutoScaleArray(LayoutNode* node, int stretch, float width, float height)
     UiRunPendingEvents();
     if (!Active())
         return Finish();
-    Shift(*hull, target.x - start.CentreX(), target.y - start.CentreY());
+    MovePolygon(*hull, target.x - start.CentreX(), target.y - start.CentreY());
     if (PatternInBox2(&polygon, hull.get(), nullptr) != 1 || !Active())
         return Finish();
     const double began = std::floor(Seconds());

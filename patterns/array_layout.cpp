@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/settings.h"
 #include "base/ui_hooks.h"
@@ -187,8 +188,7 @@ int AutofillLayout(LayoutNode* node, int* stretch)
                                          "KEEP PATTERN PROPORTIONS ON AUTOSCALE?", "gtk-cancel",
                                          RESPONSE_CANCEL);
     if (answer != RESPONSE_YES && answer != RESPONSE_NO) {
-        std::printf("Autofill cancelled\n");
-        std::fflush(stdout);
+        ConsolePrintf("Autofill cancelled\n");
         return AUTOFILL_CANCELLED;
     }
     *stretch = answer == RESPONSE_YES ? 0 : 1;

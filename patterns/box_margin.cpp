@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/settings.h"
 #include "patterns/pattern_box.h"
 
@@ -62,8 +63,7 @@ bool IntersectLines(Point a0, Point a1, Point b0, Point b1, Point* out)
 void AdjustForMargin(PointArray* polygon)
 {
     if (polygon == nullptr) {
-        std::printf("Box is NULL\n");
-        std::fflush(stdout);
+        ConsolePrintf("Box is NULL\n");
         return;
     }
     if (!(std::fabs(xMargin) <= 10.0f))

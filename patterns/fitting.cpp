@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "base/ui_hooks.h"
@@ -49,37 +50,18 @@ bool CountStep(StatusWindow* status)
     return true;
 }
 
-struct Bounds {
-    float minX, maxX, minY, maxY;
+struct Bounds : PolygonBounds {
     float Width() const { return maxX - minX; }
     float Height() const { return maxY - minY; }
     Point Centre() const { return {(minX + maxX) / 2.0f, (minY + maxY) / 2.0f}; }
 };
 
-Bounds BoundsOf(const PointArray& poly)
-{
-    Bounds b{poly[0].x, poly[0].x, poly[0].y, poly[0].y};
-    for (const PolyPoint& p : poly) {
-        b.minX = std::fmin(b.minX, p.x);
-        b.maxX = std::fmax(b.maxX, p.x);
-        b.minY = std::fmin(b.minY, p.y);
-        b.maxY = std::fmax(b.maxY, p.y);
-    }
-    return b;
-}
-
-void Move(PointArray& poly, double dx, double dy)
-{
-    for (PolyPoint& p : poly) {
-        p.x = float(p.x + dx);
-        p.y = float(p.y + dy);
-    }
-}
+Bounds Measure(const PointArray& poly) { return {BoundsOf(poly)}; }
 
 void CentreOn(PointArray& poly, Point target)
 {
-    const Point c = BoundsOf(poly).Centre();
-    Move(poly, double(target.x) - c.x, double(target.y) - c.y);
+    const Point c = Measure(poly).Centre();
+    MovePolygon(poly, double(target.x) - c.x, double(target.y) - c.y);
 }
 
 void ScaleAboutOrigin(PointArray& poly, float factor)
@@ -180,7 +162,7 @@ int PatternInBox2(const PointArray* box, PointArray* hull, StatusWindow* status)
     while (PolygonsOverlap(*box, *hull, &edge, 0) >= 0) {
         if (!Active() || !RunEvents())
             return 0;
-        const Bounds b = BoundsOf(*hull);
+        const Bounds b = Measure(*hull);
         if (b.Width() < kSmallest && b.Height() < kSmallest)
             return 0;  // nothing of it is left: it fits nowhere
         ScaleAboutOrigin(*hull, 0.99f);
@@ -235,7 +217,7 @@ int PatternInBox(const PointArray* box, PointArray* hull, double* directionOut, 
             else
                 *directionOut = std::atan2(double(f.y) - v.y, double(f.x) - v.x);
         }
-        Move(*hull, double(f.x) - v.x, double(f.y) - v.y);
+        MovePolygon(*hull, double(f.x) - v.x, double(f.y) - v.y);
         if (moves > 10) {
             // Pushing one vertex in keeps pushing another out: start again from the middle.
             CentreOn(*hull, centre);
@@ -270,12 +252,12 @@ double HullBounce(const PointArray* box, PointArray* hull, int mode, double step
         if (!Active())
             return -1.0;
         if (Now() > deadline) {
-            std::printf("HullBounce while loop Timeout\n");
+            ConsolePrintf("HullBounce while loop Timeout\n");
             return -1.0;
         }
         if (growing && bounces > 0 && growths < growthLimit) {
             // Grown about the middle of the hull, so that it stays where it has room.
-            const Point c = BoundsOf(*hull).Centre();
+            const Point c = Measure(*hull).Centre();
             PointArray grown = *hull;
             for (PolyPoint& p : grown) {
                 double x = double(p.x) - c.x, y = double(p.y) - c.y;
@@ -293,7 +275,7 @@ double HullBounce(const PointArray* box, PointArray* hull, int mode, double step
                 ++growths;
             }
         }
-        Move(*hull, mx, my);
+        MovePolygon(*hull, mx, my);
         ++steps;
         const int failing = PolygonsOverlap(*box, *hull, &edge, 0);
         if (failing >= 0) {
@@ -316,7 +298,7 @@ double HullBounce(const PointArray* box, PointArray* hull, int mode, double step
             }
             const double result = double(steps) * std::hypot(mx, my);
             if (growths >= growthLimit || bounces > bounceLimit) {
-                Move(*hull, mx * double(steps) / 2.0, my * double(steps) / 2.0);
+                MovePolygon(*hull, mx * double(steps) / 2.0, my * double(steps) / 2.0);
                 return result;
             }
             steps = 0;

@@ -99,3 +99,27 @@ int PolygonsOverlap(const PointArray& container, const PointArray& polygon, Edge
     }
     return -1;
 }
+
+PolygonBounds BoundsOf(const PointArray& poly)
+{
+    PolygonBounds b;
+    if (poly.empty())
+        return b;
+    b.minX = b.maxX = poly[0].x;
+    b.minY = b.maxY = poly[0].y;
+    for (const PolyPoint& v : poly) {
+        b.minX = std::fmin(b.minX, v.x);
+        b.maxX = std::fmax(b.maxX, v.x);
+        b.minY = std::fmin(b.minY, v.y);
+        b.maxY = std::fmax(b.maxY, v.y);
+    }
+    return b;
+}
+
+void MovePolygon(PointArray& poly, double dx, double dy)
+{
+    for (PolyPoint& v : poly) {
+        v.x = float(v.x + dx);
+        v.y = float(v.y + dy);
+    }
+}

@@ -36,6 +36,18 @@ struct PolyPoint {
 // vertex back to the first.
 using PointArray = std::vector<PolyPoint>;
 
+// The least and greatest x and y of a polygon's vertices; all zero for an empty polygon.
+struct PolygonBounds {
+    float minX = 0.0f;
+    float maxX = 0.0f;
+    float minY = 0.0f;
+    float maxY = 0.0f;
+};
+PolygonBounds BoundsOf(const PointArray& poly);
+
+// Moves every vertex by (dx, dy); each sum is taken in double and then stored.
+void MovePolygon(PointArray& poly, double dx, double dy);
+
 // An edge reported by a failed containment test, in the order start x, end x, start y, end y.
 struct Edge {
     float startX = 0.0f;

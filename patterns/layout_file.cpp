@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/console.h"
 #include "base/message_windows.h"
 #include "patterns/pattern_box.h"
 
@@ -42,14 +43,12 @@ int SaveLayout(const std::string& name, int askBeforeOverwriting, int nameIsPath
         }
         path = "./Layout/" + kept + ".qlf";
     }
-    std::printf("Layout Filename is: %s\n", path.c_str());
-    std::fflush(stdout);
+    ConsolePrintf("Layout Filename is: %s\n", path.c_str());
 
     // Without a quilting area there can be no box and no placement: nothing to keep, and a
     // file claiming an area of no corners would skip the area's set-up when loaded.
     if (extents == nullptr) {
-        std::printf("No quilting area: layout not saved\n");
-        std::fflush(stdout);
+        ConsolePrintf("No quilting area: layout not saved\n");
         return 0;
     }
     if (askBeforeOverwriting != 0 && access(path.c_str(), F_OK) == 0 &&

@@ -410,9 +410,8 @@ ReadResult ReadOpenLayoutFile(int fd, long long size)
 
     int dropped = DropUnplaceableNodes();
     if (dropped > 0) {
-        std::printf("Layout file places %d pattern(s) in missing patterns or boxes: dropped\n",
-                    dropped);
-        std::fflush(stdout);
+        ConsolePrintf("Layout file places %d pattern(s) in missing patterns or boxes: dropped\n",
+                      dropped);
         if (result == ReadResult::Done)
             result = ReadResult::Broken;
     }
@@ -460,8 +459,7 @@ int LoadLayout(const std::string& path, int /*discardCurrent*/, int skipQuestion
         }
         waitWindow = CreateWaitingWindow("\n\nLOADING LAYOUT FILE", 0);
         interface_.current_layout = path.size() >= 4 ? path.substr(0, path.size() - 4) : "";
-        std::printf("interface->current_layout = %s\n", interface_.current_layout.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("interface->current_layout = %s\n", interface_.current_layout.c_str());
     }
 
     UiRunPendingEvents();

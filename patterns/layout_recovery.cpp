@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "patterns/layout_file.h"
 
 int RecoveryLayoutPresent()
@@ -26,8 +27,7 @@ int RecoverLayoutAtStart()
 {
     if (!RecoveryLayoutPresent())
         return 0;
-    std::printf("Recover Layout\n");
-    std::fflush(stdout);
+    ConsolePrintf("Recover Layout\n");
     int loaded = LoadLayout(kRecoveryLayoutPath, kDiscardCurrentLayout, kSkipQuestion);
     unlink(kRecoveryLayoutPath);
     return loaded;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "patterns/box_margin.h"
@@ -79,9 +80,9 @@ bool Solve(const PointArray& box, const PointArray& hull, int vars, const double
                 ok = ok && std::isfinite(out[c - 1]);
             }
         } else {
-            std::printf("Could not converge.  Values were: ");
+            ConsolePrintf("Could not converge.  Values were: ");
             for (int c = 0; c < lp->d; ++c)
-                std::printf(" % .4f\n", double(*lp->sol[c]));
+                ConsolePrintf(" % .4f\n", double(*lp->sol[c]));
         }
     } else if (err != dd_NoError) {
         dd_WriteErrorMessages(stdout, err);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/message_windows.h"
 #include "patterns/layout.h"
@@ -163,7 +164,6 @@ int MergePatterns()
 
     RefreshPatternPix();
     Finish(window, 1);
-    std::printf("Merge Patterns completed\n");
-    std::fflush(stdout);
+    ConsolePrintf("Merge Patterns completed\n");
     return 1;
 }

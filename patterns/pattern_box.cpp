@@ -108,8 +108,7 @@ int CreatePatternBox() {
 
 void NewPatternBoxAtIndex(int slot) {
     if (!ValidSlot(slot)) {
-        std::printf("Pattern box slot %d out of range\n", slot);
-        std::fflush(stdout);
+        ConsolePrintf("Pattern box slot %d out of range\n", slot);
         return;
     }
     PatternBoxList* list = EnsureBoxList();
@@ -121,8 +120,7 @@ void NewPatternBoxAtIndex(int slot) {
     }
     for (int below = 0; below < slot; ++below) {
         if (!list->boxes[below]) {
-            std::printf("Pattern box slot %d would leave a gap\n", slot);
-            std::fflush(stdout);
+            ConsolePrintf("Pattern box slot %d would leave a gap\n", slot);
             return;
         }
     }

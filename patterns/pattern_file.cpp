@@ -1,5 +1,6 @@
 // Reading and writing pattern files, and growing a pattern line by line.
 #include "base/message_windows.h"
+#include "base/console.h"
 #include "patterns/pattern.h"
 
 #include <algorithm>
@@ -177,8 +178,7 @@ int openPattern(Pattern* pattern, const std::string& path)
     std::rewind(f);
     if (size <= kEmptyPatternFileBytes) {
         std::fclose(f);
-        std::printf("pattern file is empty\n");
-        std::fflush(stdout);
+        ConsolePrintf("pattern file is empty\n");
         std::string name = pattern->name;
         MakeEmptyPattern(pattern);
         pattern->name = name;
@@ -211,15 +211,14 @@ int openPattern(Pattern* pattern, const std::string& path)
     std::fclose(f);
 
     if (skippedPoints > 0) {
-        std::printf("pattern file %s: skipped %d point(s) without finite coordinates within %g inches\n",
-                    path.c_str(), skippedPoints, kPatternCoordinateMax);
-        std::fflush(stdout);
+        ConsolePrintf("pattern file %s: skipped %d point(s) without finite coordinates "
+                      "within %g inches\n",
+                      path.c_str(), skippedPoints, kPatternCoordinateMax);
     }
     // A file without a single usable point has no extent; placing it would spread the
     // creation values of the bounding box over the layout.
     if (readError || pattern->pointCount == 0) {
-        std::printf("pattern file %s holds no points\n", path.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("pattern file %s holds no points\n", path.c_str());
         ResetPattern(pattern);
         return 0;
     }
@@ -254,9 +253,8 @@ void addData(Pattern* pattern, const std::string& lineText, int mode)
         }
         [[fallthrough]];
     case LineKind::BadPoint:
-        std::printf("addData: skipped a point without finite coordinates within %g inches\n",
-                    kPatternCoordinateMax);
-        std::fflush(stdout);
+        ConsolePrintf("addData: skipped a point without finite coordinates within %g inches\n",
+                      kPatternCoordinateMax);
         break;
     case LineKind::Command:
         AddCommand(pattern, line.command, mode == 1 ? pattern->pointCount + 1 : pattern->pointCount);
@@ -275,9 +273,8 @@ int savePattern(const Pattern* pattern, const std::string& pathIn)
     if (path.find(".qcc") == std::string::npos)
         path += ".qcc";
     if (path.size() > kPatternPathMax) {
-        std::printf("pattern path too long (%zu characters, at most %zu): %s\n", path.size(),
-                    kPatternPathMax, path.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("pattern path too long (%zu characters, at most %zu): %s\n", path.size(),
+                      kPatternPathMax, path.c_str());
         return 0;
     }
     FILE* f = std::fopen(path.c_str(), "w");

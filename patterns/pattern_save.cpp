@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/message_windows.h"
+#include "base/console.h"
 #include "patterns/pattern.h"
 
 namespace {
@@ -50,8 +51,7 @@ int SavePatternInFolder(const Pattern* pattern, const std::string& prefill,
         ShowMessage(MSG_QUESTION, BUTTONS_YES_NO, overwriteQuestion) != RESPONSE_YES)
         return 0;
     if (savePattern(pattern, path) != 1) {
-        std::printf("could not save pattern %s\n", path.c_str());
-        std::fflush(stdout);
+        ConsolePrintf("could not save pattern %s\n", path.c_str());
         ShowMessage(MSG_ERROR, BUTTONS_OK, "COULD NOT SAVE PATTERN FILE.");
         return 0;
     }

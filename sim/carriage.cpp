@@ -48,7 +48,7 @@ bool Carriage::HandMove(double x, double y) {
     glide_.reset();
     double nx = xDriven_ ? x_ : x;
     double ny = yDriven_ ? y_ : y;
-    travelThou_ += std::hypot(nx - x_, ny - y_);
+    travel_thou_ += std::hypot(nx - x_, ny - y_);
     x_ = nx;
     y_ = ny;
     lagX_ = lagY_ = 0;
@@ -76,7 +76,7 @@ void Carriage::AdvanceGlide(int64_t dtMicros) {
         if (!xDriven_) nx = g.toX;
         if (!yDriven_) ny = g.toY;
     }
-    travelThou_ += std::hypot(nx - x_, ny - y_);
+    travel_thou_ += std::hypot(nx - x_, ny - y_);
     x_ = nx;
     y_ = ny;
     if (g.done == g.total) {
@@ -86,8 +86,8 @@ void Carriage::AdvanceGlide(int64_t dtMicros) {
 }
 
 double Carriage::SpeedThouPerSecond(const Move& m) {
-    double feedPercent = std::max(m.feed / 1000.0, 1.0);
-    double tenthsInchPerSecond = std::max<int32_t>(m.speed, 0) * feedPercent / 100.0;
+    double feed_percent = std::max(m.feed / 1000.0, 1.0);
+    double tenthsInchPerSecond = std::max<int32_t>(m.speed, 0) * feed_percent / 100.0;
     return std::max(tenthsInchPerSecond * 100.0, kFloorThouPerSecond);
 }
 
@@ -114,7 +114,7 @@ void Carriage::Advance(int64_t dtMicros) {
                 y_ = slipY_ < 1 ? y_ + dy * slipY_ : current_->y / 100.0;
                 lagY_ = current_->y / 100.0 - y_;
             }
-            travelThou_ += dist;
+            travel_thou_ += dist;
             current_.reset();
             ++movesDone_;
             Vertex();
@@ -125,7 +125,7 @@ void Carriage::Advance(int64_t dtMicros) {
             y_ += dy * frac * slipY_;
             lagX_ += dx * frac * (1 - slipX_);
             lagY_ += dy * frac * (1 - slipY_);
-            travelThou_ += v * seconds;
+            travel_thou_ += v * seconds;
             seconds = 0;
         }
     }

@@ -86,7 +86,7 @@ public:
     void Advance(int64_t dtMicros);
 
     uint64_t MovesDone() const { return movesDone_; }
-    double TravelThou() const { return travelThou_; }
+    double Travel_thou() const { return travel_thou_; }
 
     static double SpeedThouPerSecond(const Move& m);
 
@@ -110,7 +110,7 @@ private:
     double slipX_ = 1, slipY_ = 1;
     double lagX_ = 0, lagY_ = 0;  // commanded minus actual place, from slipping
     uint64_t movesDone_ = 0;
-    double travelThou_ = 0;
+    double travel_thou_ = 0;
 };
 
 }  // namespace mc1sim

@@ -285,14 +285,14 @@ std::string Simulator::StateJson() const {
          ",\"slip\":{\"x\":" + Num(carriage_.SlipX()) + ",\"y\":" + Num(carriage_.SlipY()) + "}," +
          "\"silent\":" + Bool(silent_) +
          ",\"needle_fail\":" + std::to_string(failNeedles_) + "}";
-    double stitchedThou = 0;
+    double stitched_thou = 0;
     for (const Polyline& line : stitched_)
         for (size_t i = 1; i < line.size(); ++i)
-            stitchedThou += std::hypot(line[i].x - line[i - 1].x, line[i].y - line[i - 1].y);
+            stitched_thou += std::hypot(line[i].x - line[i - 1].x, line[i].y - line[i - 1].y);
     s += ",\"counters\":{\"commands\":" + std::to_string(commands_) + ",\"moves_accepted\":" +
          std::to_string(movesAccepted_) + ",\"moves_rejected\":" + std::to_string(movesRejected_) +
          ",\"moves_done\":" + std::to_string(carriage_.MovesDone()) + ",\"buffer_polls\":" + std::to_string(polls_) +
-         ",\"needle_cycles\":" + std::to_string(needles_.size()) + ",\"stitched_thou\":" + Num(stitchedThou) +
+         ",\"needle_cycles\":" + std::to_string(needles_.size()) + ",\"stitched_thou\":" + Num(stitched_thou) +
          ",\"journal\":" + std::to_string(journalFirst_ + journal_.size()) + "}";
     return s + "}";
 }

@@ -39,6 +39,6 @@ int RunCameraCalibrate(const ToolArgs& args)
         std::fprintf(stderr, "corvan-tool: CALIBRATION TARGET NOT FOUND in %s\n", args[0].c_str());
         return kToolFailed;
     }
-    std::printf("%.4f inch per pixel (band %d rows)\n", double(kCalibrationTargetInches / rows), rows);
+    std::printf("%.4f inch per pixel (band %d rows)\n", double(kCalibrationTarget_inch / rows), rows);
     return kToolOk;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/console.h"
 #include "base/interface.h"
 #include "base/sensitivity.h"
 #include "base/ui_hooks.h"
@@ -52,7 +53,7 @@ namespace {
 bool pollFailing = false;
 
 // The machine's position in thousandths of an inch, negative coordinates as 0.
-bool ReadThou(int* x, int* y)
+bool Read_thou(int* x, int* y)
 {
     if (GetXY(x, y) != 0)
         return false;
@@ -198,11 +199,11 @@ void NotePlaceholderBox(int slot, int previous)
 
 bool ReadCapturePosition(float* x, float* y)
 {
-    int xThou = 0, yThou = 0;
-    if (!ReadThou(&xThou, &yThou))
+    int x_thou = 0, y_thou = 0;
+    if (!Read_thou(&x_thou, &y_thou))
         return false;
-    *x = float(xThou) / 1000.0f;
-    *y = float(yThou) / 1000.0f;
+    *x = float(x_thou) / 1000.0f;
+    *y = float(y_thou) / 1000.0f;
     return true;
 }
 
@@ -493,38 +494,35 @@ namespace {
 // A reply to a position query takes a few milliseconds; the poll waits this long at most,
 // so that a silent controller leaves the screen's taps served (the wait and the quiet
 // period after it together stay well under a third of a second).
-constexpr int kPollReplyMs = 150;
+constexpr int kPollReply_ms = 150;
 }  // namespace
 
 int CapturePollOnce()
 {
     if (interface_.capturePolling != 1 || pbTemp == nullptr || pbTemp->cornerCount == 0)
         return 0;
-    int xThou = 0, yThou = 0;
-    if (GetXYWithin(&xThou, &yThou, kPollReplyMs) != 0) {
+    int x_thou = 0, y_thou = 0;
+    if (GetXYWithin(&x_thou, &y_thou, kPollReply_ms) != 0) {
         // Said once per silence, not every second.
         if (!pollFailing)
-            std::puts("Position poll: the controller does not answer");
-        std::fflush(stdout);
+            ConsoleLine("Position poll: the controller does not answer");
         pollFailing = true;
         return 0;
     }
-    if (pollFailing) {
-        std::puts("Position poll: the controller answers again");
-        std::fflush(stdout);
-    }
+    if (pollFailing)
+        ConsoleLine("Position poll: the controller answers again");
     pollFailing = false;
-    if (xThou < 0) xThou = 0;
-    if (yThou < 0) yThou = 0;
+    if (x_thou < 0) x_thou = 0;
+    if (y_thou < 0) y_thou = 0;
     BoxPoint* live = LastCorner(pbTemp);
     if (interface_.capturePrompt) {
         const long liveX = std::lround(double(live->x) * 1000.0);
         const long liveY = std::lround(double(live->y) * 1000.0);
-        if (std::labs(xThou - liveX) > kPromptKeepThou || std::labs(yThou - liveY) > kPromptKeepThou)
+        if (std::labs(x_thou - liveX) > kPromptKeep_thou || std::labs(y_thou - liveY) > kPromptKeep_thou)
             interface_.capturePrompt.reset();
     }
-    live->x = float(xThou) / 1000.0f;
-    live->y = float(yThou) / 1000.0f;
+    live->x = float(x_thou) / 1000.0f;
+    live->y = float(y_thou) / 1000.0f;
     if (pbTemp->cornerCount < 2) {
         pbTemp->originX = live->x;
         pbTemp->originY = live->y;

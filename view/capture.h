@@ -53,9 +53,9 @@ int CaptureBoxCancel();
 
 // One run of the position poll (getMCCoordinates without its timer): moves the live corner
 // of pbTemp to the machine and drops the prompt once the head has left the corner by more
-// than kPromptKeepThou in X or Y. Returns 1 when the view needs a redraw.
+// than kPromptKeep_thou in X or Y. Returns 1 when the view needs a redraw.
 int CapturePollOnce();
-constexpr int kPromptKeepThou = 15;
+constexpr int kPromptKeep_thou = 15;
 
 // Stops the position poll: capturePolling 0, and the screen's timer removed through the
 // seam's stopPollTimer (set by the area setup screen when it is built).

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/console.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "patterns/pattern.h"
@@ -63,8 +64,7 @@ GdkPixbuf* GetPicFromFile(const std::string& patternPath)
         DrawPatternPoints(picture, pattern, 0.0f, 0.0f, 0.0f, 0.0f, scale, -1);
         GError* error = nullptr;
         if (!gdk_pixbuf_save(picture, cacheName.c_str(), "png", &error, nullptr)) {
-            std::printf("thumbnail not saved: %s\n", error ? error->message : cacheName.c_str());
-            std::fflush(stdout);
+            ConsolePrintf("thumbnail not saved: %s\n", error ? error->message : cacheName.c_str());
             if (error != nullptr) g_error_free(error);
         }
     }

@@ -196,9 +196,9 @@ void SpeedArrows(const Geometry& g, double x, double y)
 
 // The flick speed in pixels per second; a release in the millisecond of the press counts
 // as one millisecond later.
-double FlickSpeed(double x, int64_t nowMs)
+double FlickSpeed(double x, int64_t now_ms)
 {
-    int64_t dt = nowMs - buttonTime;
+    int64_t dt = now_ms - buttonTime;
     if (dt < 1)
         dt = 1;
     return std::fabs(std::trunc(x - xStart)) / double(dt) * 1000.0;
@@ -214,14 +214,14 @@ TouchWork StopTimer(TouchWork work)
 
 }  // namespace
 
-int OnViewButtonPress(double x, double y, int64_t nowMs)
+int OnViewButtonPress(double x, double y, int64_t now_ms)
 {
     buttonHold = 1;
     cnt = 0;
     showMenu = 0;
     xStart = xSaved = x;
     yStart = ySaved = y;
-    buttonTime = nowMs;
+    buttonTime = now_ms;
     ++timerTicket;
     switch (command) {
     case EditMode::Zoom: UiRedrawView(); break;
@@ -273,7 +273,7 @@ void OnViewButtonMotion(double x, double y)
     }
 }
 
-TouchWork OnViewButtonRelease(double x, double y, int64_t nowMs)
+TouchWork OnViewButtonRelease(double x, double y, int64_t now_ms)
 {
     TouchWork work;
     if (buttonHold != 1)
@@ -290,10 +290,10 @@ TouchWork OnViewButtonRelease(double x, double y, int64_t nowMs)
     if (command == EditMode::None)
         SetStatusBar();
 
-    timeOff = double(nowMs);
+    timeOff = double(now_ms);
     // Whole pixels per second above kFlickSpeed, compared in double: no conversion of an
     // unbounded speed to an integer.
-    if (command != EditMode::Stitching && FlickSpeed(x, nowMs) >= kFlickSpeed + 1) {
+    if (command != EditMode::Stitching && FlickSpeed(x, now_ms) >= kFlickSpeed + 1) {
         const double dy = y - yStart;
         if (-25 < dy && dy < 25) {
             if (x < xStart)

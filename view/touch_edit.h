@@ -33,10 +33,10 @@ struct TouchWork {
 
 // A press at (x, y): starts a gesture. Returns the ticket of the long-press timer the caller
 // starts now (100 ms period); ticks of an older ticket are stale.
-int OnViewButtonPress(double x, double y, int64_t nowMs);
+int OnViewButtonPress(double x, double y, int64_t now_ms);
 void OnViewButtonMotion(double x, double y);
 // Ignored (nothing to do) without a press before it.
-TouchWork OnViewButtonRelease(double x, double y, int64_t nowMs);
+TouchWork OnViewButtonRelease(double x, double y, int64_t now_ms);
 // One tick of the long-press timer with the pointer at (x, y).
 TouchWork ButtonTimer(int ticket, double pointerX, double pointerY);
 // The drawing area the gesture belongs to is gone: the gesture ends without a release.

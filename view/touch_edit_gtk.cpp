@@ -24,7 +24,7 @@ namespace {
 guint timerSource = 0;
 GtkWidget* timerArea = nullptr;
 
-int64_t NowMs() { return g_get_monotonic_time() / 1000; }
+int64_t Now_ms() { return g_get_monotonic_time() / 1000; }
 
 void StopTimerSource()
 {
@@ -71,7 +71,7 @@ gboolean OnViewButtonPressEvent(GtkWidget* area, GdkEventButton* event, gpointer
     if (event->type != GDK_BUTTON_PRESS)
         return TRUE;
     StopTimerSource();
-    const int ticket = OnViewButtonPress(event->x, event->y, NowMs());
+    const int ticket = OnViewButtonPress(event->x, event->y, Now_ms());
     timerArea = area;
     timerSource = g_timeout_add(100, OnTimerTick, GINT_TO_POINTER(ticket));
     return TRUE;
@@ -87,7 +87,7 @@ gboolean OnViewButtonReleaseEvent(GtkWidget* area, GdkEventButton* event, gpoint
 {
     if (buttonHold != 1)
         return TRUE;  // its press went to another screen, or never came
-    const TouchWork work = OnViewButtonRelease(event->x, event->y, NowMs());
+    const TouchWork work = OnViewButtonRelease(event->x, event->y, Now_ms());
     ApplyCursor(area, work);
     if (work.openPopup)
         ShowPopupMenu(work.popupX, work.popupY);

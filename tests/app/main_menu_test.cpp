@@ -16,40 +16,14 @@
 #include "patterns/pattern_box.h"
 #include "patterns/transform.h"
 #include "support/scripted_ui.h"
+#include "support/small_layouts.h"
 #include "view/capture.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-// A quilting area of 40 x 20 inches with one rectangular box of 10 x 8 at (5, 5).
-void AreaWithOneBox()
-{
-    ResetLayout();
-    extents = new PatternBox();
-    AddPatternBoxPoint(extents, 0, 0, 1, 0);
-    AddPatternBoxPoint(extents, 40, 0, 0, 0);
-    AddPatternBoxPoint(extents, 40, 20, 0, 0);
-    AddPatternBoxPoint(extents, 0, 20, 0, 0);
-    SetPatternBoxOrigin(extents);
-    currentBox = CreatePatternBox();
-    PatternBox* box = GetPatternBox(currentBox);
-    AddPatternBoxPoint(box, 5, 13, 1, 0);
-    AddPatternBoxPoint(box, 15, 13, 0, 0);
-    AddPatternBoxPoint(box, 15, 5, 0, 0);
-    AddPatternBoxPoint(box, 5, 5, 0, 0);
-    SetPatternBoxOrigin(box);
-}
-
 const char kSquare[] = "n square\np X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y2.000\n"
                        "p X0.000 Y2.000\np X0.000 Y0.000\n";
-
-int CountNodes()
-{
-    int n = 0;
-    for (LayoutNode* node = patternLayout; node != nullptr; node = node->next)
-        ++n;
-    return n;
-}
 
 }  // namespace
 
@@ -93,7 +67,7 @@ TEST(HomeMenu, NewLayoutAsksThenStartsAgainFromTheArea)
     ui.Expect(question, RESPONSE_CANCEL);
     menuMainNewLayout();
     EXPECT_NE(extents, nullptr);
-    EXPECT_EQ(CountNodes(), 1);
+    EXPECT_EQ(PlacementCount(), 1);
     EXPECT_TRUE(ui.screens.empty());
 
     ui.Expect(question, RESPONSE_OK);
@@ -255,7 +229,7 @@ TEST(PatternSelect, SelectingPlacesThePatternInTheCurrentBox)
 
     // A folder row does nothing.
     EXPECT_EQ(SelectPatternRow({}, ""), -1);
-    EXPECT_EQ(CountNodes(), 1);
+    EXPECT_EQ(PlacementCount(), 1);
     EXPECT_EQ(ui.screens.size(), 1u);
 }
 
@@ -297,7 +271,7 @@ TEST(PatternSelect, RefusalsLeaveTheLayoutAlone)
     ui.Expect("MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR PATTERNS TO CREATE MORE SPACE.",
               RESPONSE_OK);
     EXPECT_EQ(SelectPatternRow({}, "square.qcc"), -1);
-    EXPECT_EQ(CountNodes(), kPatternSlots);
+    EXPECT_EQ(PlacementCount(), kPatternSlots);
     EXPECT_EQ(ui.screens.back(), Screen::PatternView);  // the screen still changes
 
     // A file that no longer reads as a pattern.

@@ -76,30 +76,30 @@ TEST(ScaleDialog, SlidersClampRoundAndFollowTheLock)
 {
     ScaleState s;
     ScaleSetWidth(s, 150);
-    EXPECT_EQ(s.heightPercent, 150.0f);
+    EXPECT_EQ(s.height_percent, 150.0f);
     ScaleSetWidth(s, 401.6);
-    EXPECT_EQ(s.widthPercent, 400.0f);
+    EXPECT_EQ(s.width_percent, 400.0f);
     ScaleSetHeight(s, 9.4);
-    EXPECT_EQ(s.widthPercent, 10.0f);
+    EXPECT_EQ(s.width_percent, 10.0f);
     ScaleSetWidth(s, -5);
-    EXPECT_EQ(s.widthPercent, 10.0f);
+    EXPECT_EQ(s.width_percent, 10.0f);
     ScaleSetWidth(s, std::nan(""));
-    EXPECT_EQ(s.widthPercent, 10.0f);
+    EXPECT_EQ(s.width_percent, 10.0f);
     s.lock = false;
     ScaleSetWidth(s, 120);
     ScaleSetHeight(s, 80);
-    EXPECT_EQ(s.widthPercent, 120.0f);
+    EXPECT_EQ(s.width_percent, 120.0f);
     s.lock = true;
     // Each button moves each slider by one from its own value.
     ScaleStepWidth(s, +1);
-    EXPECT_EQ(s.widthPercent, 121.0f);
-    EXPECT_EQ(s.heightPercent, 81.0f);
+    EXPECT_EQ(s.width_percent, 121.0f);
+    EXPECT_EQ(s.height_percent, 81.0f);
     ScaleStepHeight(s, -1);
-    EXPECT_EQ(s.widthPercent, 120.0f);
-    EXPECT_EQ(s.heightPercent, 80.0f);
+    EXPECT_EQ(s.width_percent, 120.0f);
+    EXPECT_EQ(s.height_percent, 80.0f);
     ScaleSetWidth(s, 400);
     ScaleStepWidth(s, +1);
-    EXPECT_EQ(s.widthPercent, 400.0f);
+    EXPECT_EQ(s.width_percent, 400.0f);
     // A dialog too small for a preview still gets a one-pixel area and a usable scale.
     int w = 0, h = 0;
     ScalePreviewSize(45, 90, &w, &h);

@@ -11,6 +11,7 @@
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
+#include "support/small_layouts.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -32,14 +33,6 @@ LayoutNode* PlacedTwoByOne()
         addData(p, line, 1);
     StorePattern(0, p);
     return interface_.selectedNode = NewPatternLayoutNode(0, -1, 0, 3, 4);
-}
-
-int Placements()
-{
-    int n = 0;
-    for (const LayoutNode* node = patternLayout; node != nullptr; node = node->next)
-        ++n;
-    return n;
 }
 
 }  // namespace
@@ -64,7 +57,7 @@ TEST(PopupActions, NothingWithoutALiveSelection)
     }
     EXPECT_EQ(GetPattern(0)->pointX, xs);
     EXPECT_EQ(node->x, 3);
-    EXPECT_EQ(Placements(), 1);
+    EXPECT_EQ(PlacementCount(), 1);
     EXPECT_FALSE(dir.Exists("tmp/undo.qlf"));
 
     // A placement whose slot is empty, an array whose record is gone.
@@ -76,7 +69,7 @@ TEST(PopupActions, NothingWithoutALiveSelection)
     node->arrayIndex = 12;
     ui.Expect("DO YOU REALLY WANT TO REMOVE THIS PATTERN?", RESPONSE_NO);
     popupRemove();
-    EXPECT_EQ(Placements(), 1);
+    EXPECT_EQ(PlacementCount(), 1);
     testing::internal::GetCapturedStdout();
     ResetLayout();
 }
@@ -115,7 +108,7 @@ TEST(PopupActions, MirrorReverseMergeAndRemove)
               "DO YOU WANT TO CONTINUE?", RESPONSE_YES);
     ui.Expect("MERGE COMPLETED SUCCESSFULLY", RESPONSE_OK);
     popupMergePattern();
-    EXPECT_EQ(Placements(), 1);
+    EXPECT_EQ(PlacementCount(), 1);
     EXPECT_FLOAT_EQ(GetPattern(0)->width, 5);
     EXPECT_TRUE(dir.Exists("tmp/undo.qlf"));
 
@@ -126,7 +119,7 @@ TEST(PopupActions, MirrorReverseMergeAndRemove)
     NewPatternLayoutNode(0, b, 0, 15, 4);
     ui.Expect("DO YOU REALLY WANT TO REMOVE THIS PATTERN?", RESPONSE_YES);
     popupRemove();
-    EXPECT_EQ(Placements(), 0);
+    EXPECT_EQ(PlacementCount(), 0);
     EXPECT_EQ(GetArrayNode(b), nullptr);
     EXPECT_EQ(interface_.selectedNode, nullptr);
     EXPECT_EQ(GetPattern(0), nullptr);

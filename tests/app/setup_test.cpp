@@ -14,6 +14,7 @@
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
 #include "support/settings_kept.h"
+#include "support/small_layouts.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -108,20 +109,7 @@ TEST_F(SetupTest, RestartKeepsAnUnsavedLayout)
     EXPECT_FALSE(RecoveryLayoutPresent());
 
     mkdir("Layout", 0777);
-    ResetLayout();
-    extents = new PatternBox();
-    for (auto [x, y] : {std::pair{0, 0}, {40, 0}, {40, 20}, {0, 20}})
-        AddPatternBoxPoint(extents, x, y, x + y == 0, 0);
-    SetPatternBoxOrigin(extents);
-    currentBox = CreatePatternBox();
-    for (auto [x, y] : {std::pair{5, 13}, {15, 13}, {15, 5}, {5, 5}})
-        AddPatternBoxPoint(GetPatternBox(currentBox), x, y, x == 5 && y == 13, 0);
-    SetPatternBoxOrigin(GetPatternBox(currentBox));
-    Pattern* p = newPattern();
-    addData(p, "p X1 Y1", 1);
-    addData(p, "p X3 Y2", 1);
-    StorePattern(0, p);
-    NewPatternLayoutNode(0, -1, 0, 2.5f, 1.5f);
+    AreaBoxAndOnePlacement();
     ui.Expect(question, RESPONSE_OK);
     EXPECT_TRUE(RestartProgram());
     EXPECT_EQ(exits, (std::vector<int>{0, 0}));

@@ -188,8 +188,9 @@ TEST_F(CameraTest, DevicesAndDriverAnswersItCannotUseGiveNoPictureAndALine)
         EXPECT_FALSE(picture);
         EXPECT_TRUE(Says(out, c.line));
         EXPECT_EQ(fake->openFds, 0);
-        if (fake->silent)
+        if (fake->silent) {
             EXPECT_EQ(fake->lastPollTimeout, 2000) << "a silent driver is waited for 2 s, no longer";
+        }
     }
     ResetVideoOps();
     // The real calls: a folder, and a file that is no video device.

@@ -156,9 +156,9 @@ ssize_t FakeRead(int fd, void* buffer, size_t size)
     return ssize_t(n);
 }
 
-int FakePoll(pollfd* fds, nfds_t, int timeoutMs)
+int FakePoll(pollfd* fds, nfds_t, int timeout_ms)
 {
-    driver.lastPollTimeout = timeoutMs;
+    driver.lastPollTimeout = timeout_ms;
     fds[0].revents = 0;
     if (driver.gone) {
         fds[0].revents = POLLERR;

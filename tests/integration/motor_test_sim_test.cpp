@@ -131,7 +131,7 @@ TEST(MotorTestOnSimulator, PortDPressesEachButtonASecondApart)
     ScriptedUi ui;
     TestLog log;
     std::vector<long> appended;
-    log.onChange = [&] { appended.push_back(MonotonicMs()); };
+    log.onChange = [&] { appended.push_back(Monotonic_ms()); };
     EXPECT_TRUE(TestPortD(log));
     EXPECT_EQ(log.text, "Testing Port D\nCommand Button On\nCommand Button Off\nStitch Regulation Button On\n"
                         "Stitch Regulation Button Off\nNeedle Up Button On\nNeedle Up Button Off\n");

@@ -60,13 +60,13 @@ struct Measured {
     std::string received;
 };
 
-Measured MeasureOnce(MotorAxis axis, int dxThou, int dyThou)
+Measured MeasureOnce(MotorAxis axis, int dx_thou, int dy_thou)
 {
     PtyPair pty;
     EXPECT_GE(OpenPort(), 0);
     std::vector<PeerStep> steps = UpToTheMoves(1000, 2000);
     steps.push_back({1, Bytes({BUFFER_FINISHED})});
-    steps.push_back({1, Int32(1000 + dxThou) + Int32(2000 + dyThou)});
+    steps.push_back({1, Int32(1000 + dx_thou) + Int32(2000 + dy_thou)});
     ScriptedPeer peer(pty, steps);
     ScriptedUi ui;
     maxSpeed = 50;

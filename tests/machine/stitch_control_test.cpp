@@ -26,11 +26,11 @@ long MsSince(std::chrono::steady_clock::time_point start)
                                  .count());
 }
 
-void UseMachine(int type, float pressMs, float waitMs, int confirm)
+void UseMachine(int type, float press_ms, float wait_ms, int confirm)
 {
     needleUpMethod = type;
-    needleUpPress = stitchRegPress = pressMs;
-    needleUpTime = stitchRegTime = waitMs;
+    needleUpPress = stitchRegPress = press_ms;
+    needleUpTime = stitchRegTime = wait_ms;
     needleUpConfirm = confirm;
 }
 

@@ -47,9 +47,9 @@ inline Bytes WithFloat(uint8_t command, float f) {
 }
 
 // The 17-byte move packet for a point in thousandths of an inch and a feed in percent.
-inline Bytes MovePacket(double xThou, double yThou, double feedPercent) {
-    uint32_t x = uint32_t(int32_t(xThou * 100)), y = uint32_t(int32_t(yThou * 100));
-    uint32_t f = uint32_t(int32_t(feedPercent * 1000));
+inline Bytes MovePacket(double x_thou, double y_thou, double feed_percent) {
+    uint32_t x = uint32_t(int32_t(x_thou * 100)), y = uint32_t(int32_t(y_thou * 100));
+    uint32_t f = uint32_t(int32_t(feed_percent * 1000));
     Bytes b{33};
     Put32(b, x);
     Put32(b, y);
@@ -83,8 +83,8 @@ inline std::pair<int32_t, int32_t> Position(mc1sim::Simulator& sim) {
 }
 
 // Lets time pass in small steps until the controller reports 253 (or the limit is reached).
-inline bool RunToFinish(mc1sim::Simulator& sim, int limitMs = 600000) {
-    for (int t = 0; t < limitMs; t += 10) {
+inline bool RunToFinish(mc1sim::Simulator& sim, int limit_ms = 600000) {
+    for (int t = 0; t < limit_ms; t += 10) {
         if (Status(sim) == 253) return true;
         sim.Advance(10000);
     }

@@ -15,7 +15,7 @@
 
 namespace {
 
-int64_t NowMs()
+int64_t Now_ms()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -25,9 +25,9 @@ int64_t NowMs()
 // master reports a hang-up at once, so then we nap instead of spinning.
 bool Readable(int fd, int ms)
 {
-    const int64_t end = NowMs() + ms;
+    const int64_t end = Now_ms() + ms;
     for (;;) {
-        int64_t left = end - NowMs();
+        int64_t left = end - Now_ms();
         pollfd p{fd, POLLIN, 0};
         int r = poll(&p, 1, static_cast<int>(std::max<int64_t>(left, 0)));
         if (r > 0 && (p.revents & POLLIN))
@@ -99,8 +99,8 @@ int PtyPair::WaitingForProgram()
 
 void PtyPair::WaitUntilProgramHas(int count)
 {
-    const int64_t end = NowMs() + 2000;
-    while (WaitingForProgram() < count && NowMs() < end)
+    const int64_t end = Now_ms() + 2000;
+    while (WaitingForProgram() < count && Now_ms() < end)
         usleep(200);
 }
 
@@ -140,12 +140,12 @@ void PtyPair::Send(std::initializer_list<uint8_t> bytes)
 void PtyPair::SendInt(int32_t value) { Send(LittleEndianBytes(value)); }
 void PtyPair::SendFloat(float value) { Send(LittleEndianBytes(value)); }
 
-std::string PtyPair::Receive(size_t count, int timeoutMs)
+std::string PtyPair::Receive(size_t count, int timeout_ms)
 {
     std::string got;
-    const int64_t end = NowMs() + timeoutMs;
+    const int64_t end = Now_ms() + timeout_ms;
     while (got.size() < count) {
-        int64_t left = end - NowMs();
+        int64_t left = end - Now_ms();
         if (left <= 0 || !Readable(master_, static_cast<int>(left)))
             break;
         char buf[256];
@@ -158,11 +158,11 @@ std::string PtyPair::Receive(size_t count, int timeoutMs)
     return got;
 }
 
-std::string PtyPair::ReceiveAll(int quietMs)
+std::string PtyPair::ReceiveAll(int quiet_ms)
 {
     std::string got;
     char buf[256];
-    while (Readable(master_, quietMs)) {
+    while (Readable(master_, quiet_ms)) {
         ssize_t r = read(master_, buf, sizeof buf);
         if (r <= 0)
             break;

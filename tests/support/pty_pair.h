@@ -40,11 +40,11 @@ public:
     void SendInt(int32_t value);
     void SendFloat(float value);
 
-    // Reads exactly `count` bytes the program sent, waiting up to `timeoutMs` in total;
+    // Reads exactly `count` bytes the program sent, waiting up to `timeout_ms` in total;
     // returns fewer when they do not come.
-    std::string Receive(size_t count, int timeoutMs = 1000);
-    // Reads everything the program sends until the line has been quiet for `quietMs`.
-    std::string ReceiveAll(int quietMs = 50);
+    std::string Receive(size_t count, int timeout_ms = 1000);
+    // Reads everything the program sends until the line has been quiet for `quiet_ms`.
+    std::string ReceiveAll(int quiet_ms = 50);
 
     // Number of bytes waiting in the program's input queue (0 when its port is closed).
     static int WaitingForProgram();

@@ -24,11 +24,11 @@ ScriptedPeer::ScriptedPeer(PtyPair& pty, std::vector<PeerStep> steps)
 
 ScriptedPeer::~ScriptedPeer() { pty_.StopAnswering(); }
 
-std::string ScriptedPeer::Received(int settleMs)
+std::string ScriptedPeer::Received(int settle_ms)
 {
     std::string last;
     for (;;) {
-        usleep(static_cast<useconds_t>(settleMs) * 1000);
+        usleep(static_cast<useconds_t>(settle_ms) * 1000);
         std::lock_guard<std::mutex> lock(mutex_);
         if (received_ == last)
             return received_;

@@ -21,8 +21,8 @@ class ScriptedPeer {
 public:
     ScriptedPeer(PtyPair& pty, std::vector<PeerStep> steps);
     ~ScriptedPeer();
-    // Everything received so far; waits up to `settleMs` for the line to be quiet first.
-    std::string Received(int settleMs = 50);
+    // Everything received so far; waits up to `settle_ms` for the line to be quiet first.
+    std::string Received(int settle_ms = 50);
     // Number of steps answered so far.
     size_t StepsDone();
 

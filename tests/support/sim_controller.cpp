@@ -22,17 +22,17 @@ namespace {
 
 const char* const kSimulator = CORVAN_BINARY_DIR "/mc1sim";
 
-long NowMs()
+long Now_ms()
 {
     using namespace std::chrono;
     return static_cast<long>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-bool Readable(int fd, int timeoutMs)
+bool Readable(int fd, int timeout_ms)
 {
     pollfd p{fd, POLLIN, 0};
-    return poll(&p, 1, timeoutMs) == 1;
+    return poll(&p, 1, timeout_ms) == 1;
 }
 
 }  // namespace
@@ -75,9 +75,9 @@ SimController::SimController(std::vector<std::string> options)
 
     // Its first line names the pseudo-terminal. A busy machine may take a while to start it:
     // a moment without output is no reason to give up before the deadline.
-    const long deadline = NowMs() + 5000;
+    const long deadline = Now_ms() + 5000;
     char c = 0;
-    while (NowMs() < deadline && c != '\n') {
+    while (Now_ms() < deadline && c != '\n') {
         if (!Readable(stdout_, 100))
             continue;
         if (read(stdout_, &c, 1) != 1)
@@ -97,7 +97,7 @@ SimController::SimController(std::vector<std::string> options)
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath_.c_str());
-    while (control_ < 0 && NowMs() < deadline) {
+    while (control_ < 0 && Now_ms() < deadline) {
         int fd = socket(AF_UNIX, SOCK_STREAM, 0);
         if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
             control_ = fd;
@@ -121,8 +121,8 @@ SimController::~SimController()
     }
     if (pid_ > 0) {
         int status = 0;
-        const long deadline = NowMs() + 3000;
-        while (waitpid(pid_, &status, WNOHANG) == 0 && NowMs() < deadline)
+        const long deadline = Now_ms() + 3000;
+        while (waitpid(pid_, &status, WNOHANG) == 0 && Now_ms() < deadline)
             usleep(10000);
         if (kill(pid_, 0) == 0) {
             kill(pid_, SIGKILL);
@@ -149,9 +149,9 @@ void SimController::Fail(const std::string& why)
     problem_ = why;
 }
 
-std::string SimController::ReadLine(int timeoutMs)
+std::string SimController::ReadLine(int timeout_ms)
 {
-    const long deadline = NowMs() + timeoutMs;
+    const long deadline = Now_ms() + timeout_ms;
     for (;;) {
         size_t nl = buffered_.find('\n');
         if (nl != std::string::npos) {
@@ -159,7 +159,7 @@ std::string SimController::ReadLine(int timeoutMs)
             buffered_.erase(0, nl + 1);
             return line;
         }
-        long left = deadline - NowMs();
+        long left = deadline - Now_ms();
         if (left <= 0 || !Readable(control_, static_cast<int>(left)))
             return "";
         char buf[4096];
@@ -189,13 +189,13 @@ std::vector<std::string> SimController::Journal(int from)
     return entries;
 }
 
-bool SimController::WaitForState(const std::string& key, const std::string& word, int timeoutMs)
+bool SimController::WaitForState(const std::string& key, const std::string& word, int timeout_ms)
 {
-    const long deadline = NowMs() + timeoutMs;
+    const long deadline = Now_ms() + timeout_ms;
     for (;;) {
         if (Word(Control("state"), key) == word)
             return true;
-        if (NowMs() > deadline)
+        if (Now_ms() > deadline)
             return false;
         usleep(5000);
     }
@@ -207,9 +207,9 @@ std::vector<std::string> SimController::NewJournal()
     // grown for 200 ms (at most three seconds). A busy machine can hold the simulator back
     // for tens of milliseconds, so a single short look is not enough.
     std::vector<std::string> entries = Journal(journalSeen_);
-    const long deadline = NowMs() + 3000;
+    const long deadline = Now_ms() + 3000;
     int quietPolls = 0;
-    while (quietPolls < 5 && NowMs() <= deadline) {
+    while (quietPolls < 5 && Now_ms() <= deadline) {
         usleep(40000);
         std::vector<std::string> again = Journal(journalSeen_);
         quietPolls = again.size() == entries.size() ? quietPolls + 1 : 0;

@@ -37,10 +37,10 @@ public:
     std::vector<std::string> NewJournal();
 
     // Polls the simulator's state until the word after "key": reads `word` (true), or
-    // `timeoutMs` pass (false). Commands on the serial line and on the control socket are
+    // `timeout_ms` pass (false). Commands on the serial line and on the control socket are
     // read independently, so a test that needs the effect of a serial command first waits
     // for it here.
-    bool WaitForState(const std::string& key, const std::string& word, int timeoutMs = 5000);
+    bool WaitForState(const std::string& key, const std::string& word, int timeout_ms = 5000);
 
     // The number after "key": at its first occurrence in a JSON line (NaN when absent).
     static double Number(const std::string& json, const std::string& key);
@@ -48,7 +48,7 @@ public:
     static std::string Word(const std::string& json, const std::string& key);
 
 private:
-    std::string ReadLine(int timeoutMs);
+    std::string ReadLine(int timeout_ms);
     void Fail(const std::string& why);
 
     bool ok_ = false;

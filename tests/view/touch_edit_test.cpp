@@ -59,12 +59,12 @@ struct TouchFixture {
 };
 
 // Press, two moves, release `ms` after the press.
-void Drag(double x0, double y0, double x1, double y1, int64_t pressMs, int64_t ms)
+void Drag(double x0, double y0, double x1, double y1, int64_t press_ms, int64_t ms)
 {
-    OnViewButtonPress(x0, y0, pressMs);
+    OnViewButtonPress(x0, y0, press_ms);
     OnViewButtonMotion((x0 + x1) / 2, (y0 + y1) / 2);
     OnViewButtonMotion(x1, y1);
-    OnViewButtonRelease(x1, y1, pressMs + ms);
+    OnViewButtonRelease(x1, y1, press_ms + ms);
 }
 
 void Tap(double x, double y) { Drag(x, y, x, y, 1000, 80); }
