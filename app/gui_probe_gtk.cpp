@@ -120,6 +120,14 @@ std::string State(GtkWidget* widget)
     if (GTK_IS_ENTRY(widget))
         s += ", \"text\": " + Quote(gtk_entry_get_text(GTK_ENTRY(widget)));
     s += Extra(widget);
+    // Whether a labelled button shows its whole text (none of it cut off at the button's edge).
+    GtkWidget* label = GTK_IS_BUTTON(widget) ? gtk_bin_get_child(GTK_BIN(widget)) : nullptr;
+    if (label != nullptr && GTK_IS_LABEL(label) && GTK_WIDGET_MAPPED(label)) {
+        int w = 0, h = 0;
+        pango_layout_get_pixel_size(gtk_label_get_layout(GTK_LABEL(label)), &w, &h);
+        s += std::string(", \"textFits\": ") +
+             (w <= label->allocation.width && h <= label->allocation.height ? "true" : "false");
+    }
     return s + ", \"rect\": " + Rect(widget) + "}";
 }
 
@@ -230,6 +238,7 @@ void ProbeMainWindow(const char* event)
     std::string widgets = "\"home\": " + Rect(mainUi.menu.homeItem) +
                           ", \"edit\": " + Rect(mainUi.menu.editItem) +
                           ", \"view\": " + Rect(mainUi.menu.viewItem) +
+                          ", \"stitch\": " + Rect(mainUi.menu.stitchItem) +
                           ", \"drawingArea\": " + Rect(mainUi.drawingArea) +
                           ", \"selectButton\": " + State(mainUi.selectButton) +
                           ", \"repeatButton\": " + State(mainUi.repeatButton) +

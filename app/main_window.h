@@ -133,6 +133,9 @@ gboolean CursorExpose(GtkWidget* widget, GdkEventExpose* event, gpointer data);
 std::string ImagePath(const char* largeName, const char* smallName);
 // An image widget from "./images/" (an empty image when the file is missing).
 GtkWidget* NewImage(const std::string& path);
+// The same, scaled down (keeping its proportions) when it is taller than `maxHeight`: the
+// large pictures in the 40-pixel menu row.
+GtkWidget* NewImageFitting(const std::string& path, int maxHeight);
 // Moves the pointer by (dx, dy) pixels from where it is: on the touch screen this takes it
 // off the widget just pressed.
 void MoveMouseLocation(int dx, int dy);

@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/gui_probe_gtk.h"
@@ -180,6 +181,23 @@ std::string ImagePath(const char* largeName, const char* smallName)
 GtkWidget* NewImage(const std::string& path)
 {
     return gtk_image_new_from_file(path.c_str());
+}
+
+GtkWidget* NewImageFitting(const std::string& path, int maxHeight)
+{
+    GdkPixbuf* picture = gdk_pixbuf_new_from_file(path.c_str(), nullptr);
+    if (picture == nullptr || maxHeight <= 0 || gdk_pixbuf_get_height(picture) <= maxHeight) {
+        if (picture != nullptr)
+            g_object_unref(picture);
+        return NewImage(path);
+    }
+    const int width =
+        std::max(1, gdk_pixbuf_get_width(picture) * maxHeight / gdk_pixbuf_get_height(picture));
+    GdkPixbuf* scaled = gdk_pixbuf_scale_simple(picture, width, maxHeight, GDK_INTERP_BILINEAR);
+    g_object_unref(picture);
+    GtkWidget* image = gtk_image_new_from_pixbuf(scaled);
+    g_object_unref(scaled);
+    return image;
 }
 
 namespace {

@@ -75,7 +75,8 @@ GtkWidget* AddTopItem(GtkWidget* bar, const char* largeImage, const char* smallI
                       GtkWidget** image, GtkWidget** menu)
 {
     GtkWidget* item = gtk_menu_item_new();
-    *image = NewImage(ImagePath(largeImage, smallImage));
+    // The large pictures are scaled to the bar's height, or the bar would run under the toolbar.
+    *image = NewImageFitting(ImagePath(largeImage, smallImage), menubar_height - 8);
     gtk_container_add(GTK_CONTAINER(item), *image);
     gtk_menu_shell_append(GTK_MENU_SHELL(bar), item);
     *menu = AddSubmenu(item);
@@ -183,7 +184,9 @@ GtkWidget* createMenu()
 {
     MenuRecord& m = mainUi.menu;
     m.menuBar = gtk_menu_bar_new();
-    gtk_widget_set_size_request(m.menuBar, menubar_width, menubar_height);
+    // The large bar is as wide as its items (the toolbar takes what is left of the row); a
+    // fixed width would leave the last item under the toolbar.
+    gtk_widget_set_size_request(m.menuBar, icon_style == 1 ? -1 : menubar_width, menubar_height);
     m.homeItem = AddTopItem(m.menuBar, "home-64x64.png", "home-32x32.png", &m.homeImage,
                             &m.homeMenu);
     m.editItem = AddTopItem(m.menuBar, "app-edit-64x64.png", "app-edit-32x32.png", &m.editImage,

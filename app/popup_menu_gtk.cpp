@@ -2,6 +2,8 @@
 
 #include "app/popup_menu.h"
 
+#include <algorithm>
+
 #include "app/popup_actions.h"
 #include "app/array_actions.h"
 #include "app/array_dialog.h"
@@ -76,6 +78,27 @@ GtkWidget* NewPopup()
 
 void OnAddPatternItem(GtkWidget*, gpointer) { menuMainAddPattern(); }
 
+// With the large type the pattern menu is taller than the screen and GTK would make it scroll,
+// which a finger handles badly: it is laid out in two columns instead (first column filled
+// first, so the items keep their reading order). A menu that fits stays one column.
+void FitMenuToScreen(GtkWidget* menu)
+{
+    GtkRequisition size;
+    gtk_widget_size_request(menu, &size);
+    if (size.height <= screen_height)
+        return;
+    GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+    const int rows = (int(g_list_length(items)) + 1) / 2;
+    int i = 0;
+    for (GList* l = items; l != nullptr; l = l->next, ++i) {
+        GtkWidget* item = GTK_WIDGET(g_object_ref(l->data));
+        gtk_container_remove(GTK_CONTAINER(menu), item);
+        gtk_menu_attach(GTK_MENU(menu), item, i / rows, i / rows + 1, i % rows, i % rows + 1);
+        g_object_unref(item);
+    }
+    g_list_free(items);
+}
+
 void OnRotateCW(GtkWidget*, gpointer) { popupRotateCW(); }
 void OnRotateCCW(GtkWidget*, gpointer) { popupRotateCCW(); }
 void OnMirrorH(GtkWidget*, gpointer) { popupMirrorH(); }
@@ -90,10 +113,13 @@ void OnAutofill(GtkWidget*, gpointer) { popupAutofill(); }
 
 }  // namespace
 
-void placeMenu(GtkMenu*, gint* x, gint* y, gboolean* pushIn, gpointer)
+void placeMenu(GtkMenu* menu, gint* x, gint* y, gboolean* pushIn, gpointer)
 {
-    *x = pop_menu_x;
-    *y = pop_menu_y;
+    // Moved in from the edges as far as needed to lie whole on the screen.
+    GtkRequisition size;
+    gtk_widget_size_request(GTK_WIDGET(menu), &size);
+    *x = std::max(0, std::min(pop_menu_x, screen_width - size.width));
+    *y = std::max(0, std::min(pop_menu_y, screen_height - size.height));
     *pushIn = TRUE;
 }
 
@@ -119,6 +145,7 @@ void CreatePopupMenu(int x, int y)
     AddItem(menu, "Scale", G_CALLBACK(OnScale), x, y);
     AddItem(menu, "Properties", G_CALLBACK(OnProperties), x, y);
     gtk_widget_show_all(menu);
+    FitMenuToScreen(menu);
     gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, placeMenu, nullptr, 0,
                    gtk_get_current_event_time());
 }

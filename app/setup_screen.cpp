@@ -2,6 +2,7 @@
 // logic in app/setup.h and shows what it returns.
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -109,6 +110,57 @@ GtkWidget* Button(const char* label, int width, int height)
     return b;
 }
 
+// A button of the Updates page whose label would be cut off at the width the button is given
+// (the large type: "Calibrate Screen") breaks it onto a second line and grows to hold both.
+// Decided when the button learns its width; the second pass decides the same, so it settles.
+void WrapIfCut(GtkWidget* b, GtkAllocation* allocation, gpointer)
+{
+    GtkWidget* text = gtk_bin_get_child(GTK_BIN(b));
+    if (!GTK_IS_LABEL(text))
+        return;
+    GtkBorder* inner = nullptr;
+    gint focusWidth = 0, focusPadding = 0;
+    gtk_widget_style_get(b, "inner-border", &inner, "focus-line-width", &focusWidth,
+                         "focus-padding", &focusPadding, NULL);
+    const int chrome = 2 * (focusWidth + focusPadding) +
+                       (inner != nullptr ? inner->left + inner->right : 2);
+    const int chromeHigh = 2 * (focusWidth + focusPadding) +
+                           (inner != nullptr ? inner->top + inner->bottom : 2);
+    gtk_border_free(inner);
+    const int room = allocation->width - 2 * b->style->xthickness - chrome;
+    PangoLayout* layout = gtk_label_get_layout(GTK_LABEL(text));
+    int natural = 0;
+    if (gtk_label_get_line_wrap(GTK_LABEL(text))) {
+        // Measured as one line, whatever it shows now.
+        PangoLayout* line = pango_layout_copy(layout);
+        pango_layout_set_width(line, -1);
+        pango_layout_get_pixel_size(line, &natural, nullptr);
+        g_object_unref(line);
+    } else {
+        pango_layout_get_pixel_size(layout, &natural, nullptr);
+    }
+    const bool wrap = room > 0 && natural > room;
+    if (wrap == bool(gtk_label_get_line_wrap(GTK_LABEL(text))))
+        return;
+    gtk_label_set_line_wrap(GTK_LABEL(text), wrap);
+    gtk_label_set_justify(GTK_LABEL(text), GTK_JUSTIFY_CENTER);
+    gtk_widget_set_size_request(text, wrap ? room : -1, -1);
+    int high = setup_button_height;
+    if (wrap) {
+        GtkRequisition need;
+        gtk_widget_size_request(text, &need);
+        high = std::max(high, need.height + 2 * b->style->ythickness + chromeHigh);
+    }
+    gtk_widget_set_size_request(b, setup_button_width, high);
+}
+
+GtkWidget* WrappingButton(const char* label, int width, int height)
+{
+    GtkWidget* b = Button(label, width, height);
+    g_signal_connect_after(b, "size-allocate", G_CALLBACK(WrapIfCut), nullptr);
+    return b;
+}
+
 // The entry is named by its label (the GUI tests find it by that).
 GtkWidget* Entry(const char* name, char code, const std::string& text)
 {
@@ -178,20 +230,20 @@ GtkWidget* createUpdateScreen()
     GCallback actions[3] = {G_CALLBACK(OnBtnSystemUpdateClicked), G_CALLBACK(OnBtnCopyProgramClicked),
                             G_CALLBACK(OnBtnMotorFirmwareClicked)};
     for (int i = 0; i < 3; ++i) {
-        GtkWidget* b = Button(left[i], setup_button_width, setup_button_height);
+        GtkWidget* b = WrappingButton(left[i], setup_button_width, setup_button_height);
         g_signal_connect(b, "clicked", actions[i], nullptr);
         gtk_table_attach_defaults(GTK_TABLE(table), b, 0, 1, i, i + 1);
     }
-    GtkWidget* info = Button("System Info", setup_button_width, setup_button_height);
+    GtkWidget* info = WrappingButton("System Info", setup_button_width, setup_button_height);
     g_signal_connect(info, "clicked", G_CALLBACK(OnBtnAboutClicked), nullptr);
     if (ProbeEnabled())
         g_signal_connect_after(info, "expose-event", G_CALLBACK(ProbeUpdatesPage), table);
     gtk_table_attach_defaults(GTK_TABLE(table), info, 1, 2, 0, 1);
-    dirButton = Button(DirectionLabel(ControllerMotorDirection()), setup_button_width,
+    dirButton = WrappingButton(DirectionLabel(ControllerMotorDirection()), setup_button_width,
                        setup_button_height);
     g_signal_connect(dirButton, "clicked", G_CALLBACK(OnBtnReverseClicked), nullptr);
     gtk_table_attach_defaults(GTK_TABLE(table), dirButton, 1, 2, 1, 2);
-    GtkWidget* cal = Button("Calibrate Screen", setup_button_width, setup_button_height);
+    GtkWidget* cal = WrappingButton("Calibrate Screen", setup_button_width, setup_button_height);
     g_signal_connect(cal, "clicked", G_CALLBACK(OnBtnResetCalClicked), nullptr);
     gtk_table_attach_defaults(GTK_TABLE(table), cal, 1, 2, 2, 3);
     gtk_box_pack_start(GTK_BOX(box), table, FALSE, FALSE, 0);

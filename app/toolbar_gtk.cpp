@@ -1,6 +1,10 @@
 // The toolbar: Start, Stop, the Stitching and axis-lock toggles, and in the large icon style
 // Stitch On/Off, Needle Up and Edit. Icons only.
 
+#include <algorithm>
+#include <string>
+
+#include "app/gui_probe_gtk.h"
 #include "app/main_window.h"
 #include "app/popup_menu.h"
 #include "app/run_widgets_gtk.h"
@@ -13,6 +17,63 @@
 
 namespace {
 
+// For the GUI tests: the overflow menu is probed like every other menu, once per menu.
+void ProbeOverflowMenu(GtkWidget* entry, GtkWidget*, gpointer)
+{
+    GtkWidget* menu = gtk_widget_get_parent(entry);
+    if (menu != nullptr && GTK_IS_MENU(menu) &&
+        g_object_get_data(G_OBJECT(menu), "probed") == nullptr) {
+        g_object_set_data(G_OBJECT(menu), "probed", menu);
+        g_signal_connect(menu, "expose-event", G_CALLBACK(ProbeMenuExpose), nullptr);
+    }
+}
+
+// The menu entry that stands for a button the toolbar has no room for (the large icon style
+// in a 320-pixel row): it does what tapping the button does, and is usable when the button
+// is. Made afresh each time the toolbar's overflow menu opens, so it shows the button's state.
+gboolean OnCreateMenuProxy(GtkToolItem* item, gpointer data)
+{
+    GtkWidget* button = GTK_WIDGET(data);
+    gchar* tip = gtk_widget_get_tooltip_text(button);
+    std::string text = tip != nullptr ? tip : "";
+    g_free(tip);
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(button));
+    if (text.empty() && child != nullptr && GTK_IS_LABEL(child))
+        text = gtk_label_get_text(GTK_LABEL(child));
+    for (char& c : text)
+        if (c == '\n')
+            c = ' ';
+    GtkWidget* entry;
+    if (GTK_IS_TOGGLE_BUTTON(button)) {
+        entry = gtk_check_menu_item_new_with_label(text.c_str());
+        gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(entry),
+                                       gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)));
+    } else {
+        entry = gtk_image_menu_item_new_with_label(text.c_str());
+        if (child != nullptr && GTK_IS_IMAGE(child) &&
+            gtk_image_get_storage_type(GTK_IMAGE(child)) == GTK_IMAGE_PIXBUF)
+            gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(entry),
+                                          gtk_image_new_from_pixbuf(
+                                              gtk_image_get_pixbuf(GTK_IMAGE(child))));
+    }
+    gtk_widget_set_sensitive(entry, gtk_widget_is_sensitive(button));
+    if (ProbeEnabled())
+        g_signal_connect(entry, "parent-set", G_CALLBACK(ProbeOverflowMenu), nullptr);
+    g_signal_connect_swapped(entry, "activate", G_CALLBACK(gtk_button_clicked), button);
+    gtk_tool_item_set_proxy_menu_item(item, "corvan-toolbar-entry", entry);
+    return TRUE;
+}
+
+// The large pictures are scaled to the toolbar's height (and a sized button's size), so that
+// a button shows its whole picture; the small set is used as it is.
+GtkWidget* Picture(const char* large, const char* small, int size = 0)
+{
+    if (icon_style != 1)
+        return NewImage(ImagePath(large, small));
+    const int fit = toolbar_height - 4;
+    return NewImageFitting(ImagePath(large, small), size > 0 ? std::min(size, fit) : fit);
+}
+
 // A button in a tool item, so its size and look are ours rather than the toolbar's.
 GtkWidget* AddButton(GtkWidget* toolbar, GtkWidget* button, GtkWidget* image, int size)
 {
@@ -24,6 +85,7 @@ GtkWidget* AddButton(GtkWidget* toolbar, GtkWidget* button, GtkWidget* image, in
     GtkToolItem* item = gtk_tool_item_new();
     gtk_container_add(GTK_CONTAINER(item), button);
     gtk_toolbar_insert(GTK_TOOLBAR(toolbar), item, -1);
+    g_signal_connect(item, "create-menu-proxy", G_CALLBACK(OnCreateMenuProxy), button);
     return button;
 }
 
@@ -145,32 +207,36 @@ GtkWidget* createToolbar()
     const bool large = icon_style == 1;
     t.toolbar = gtk_toolbar_new();
     gtk_toolbar_set_style(GTK_TOOLBAR(t.toolbar), GTK_TOOLBAR_ICONS);
-    gtk_toolbar_set_show_arrow(GTK_TOOLBAR(t.toolbar), FALSE);
-    gtk_widget_set_size_request(t.toolbar, toolbar_width, toolbar_height);
+    // The large buttons do not all fit beside the menu bar in a 320-pixel row: those that do
+    // not are reached through the toolbar's overflow arrow instead of running off the screen.
+    gtk_toolbar_set_show_arrow(GTK_TOOLBAR(t.toolbar), large);
+    gtk_widget_set_size_request(t.toolbar, large ? 0 : toolbar_width, toolbar_height);
 
-    t.startImage = NewImage(ImagePath("Start_64x64.png", "Start_32x32.png"));
+    t.startImage = Picture("Start_64x64.png", "Start_32x32.png");
     t.startButton = AddButton(t.toolbar, gtk_button_new(), t.startImage, 0);
     SetTooltip(t.startButton, "Start");
     g_signal_connect(t.startButton, "clicked", G_CALLBACK(OnStartClicked), nullptr);
 
-    t.stopImage = NewImage(ImagePath("Stop_64x64.png", "Stop_32x32.png"));
+    t.stopImage = Picture("Stop_64x64.png", "Stop_32x32.png");
     t.stopButton = AddButton(t.toolbar, gtk_button_new(), t.stopImage, 0);
     SetTooltip(t.stopButton, "Stop");
     g_signal_connect(t.stopButton, "clicked", G_CALLBACK(OnStopClicked), nullptr);
 
-    t.stitchingImage = NewImage(ImagePath("Stitch_64x64.png", "Stitch_32x32.png"));
+    t.stitchingImage = Picture("Stitch_64x64.png", "Stitch_32x32.png");
     t.stitchingToggle = AddButton(t.toolbar, gtk_toggle_button_new(), t.stitchingImage, 0);
     SetTooltip(t.stitchingToggle, "Stitching");
     g_signal_connect(t.stitchingToggle, "toggled", G_CALLBACK(OnStitchingToggled), nullptr);
 
     // The axis locks carry their letter too, for a screen where the picture is missing.
-    t.lockXImage = NewImage(ImagePath("LockHorizontal.png", "LockHorizontal_32x32.png"));
+    t.lockXImage = Picture("LockHorizontal.png", "LockHorizontal_32x32.png",
+                          toolbar_button_size);
     t.lockXToggle = AddButton(t.toolbar, gtk_toggle_button_new(), t.lockXImage,
                               toolbar_button_size);
     SetTooltip(t.lockXToggle, "H");
     g_signal_connect(t.lockXToggle, "toggled", G_CALLBACK(menuRunLockX), nullptr);
 
-    t.lockYImage = NewImage(ImagePath("LockVertical.png", "LockVertical_32x32.png"));
+    t.lockYImage = Picture("LockVertical.png", "LockVertical_32x32.png",
+                          toolbar_button_size);
     t.lockYToggle = AddButton(t.toolbar, gtk_toggle_button_new(), t.lockYImage,
                               toolbar_button_size);
     SetTooltip(t.lockYToggle, "V");
@@ -181,7 +247,8 @@ GtkWidget* createToolbar()
         g_signal_connect(testItem1, "toggled", G_CALLBACK(testFunction1), nullptr);
         testItem2 = AddButton(t.toolbar, TextToggle("Needle\nUp"), nullptr, toolbar_button_size);
         g_signal_connect(testItem2, "toggled", G_CALLBACK(testFunction2), nullptr);
-        t.editImage = NewImage("./images/DropDownMenu_50.png");
+        t.editImage = Picture("DropDownMenu_50.png", "DropDownMenu_50.png",
+                                toolbar_button_size);
         t.editButton = AddButton(t.toolbar, gtk_button_new(), t.editImage, toolbar_button_size);
         SetTooltip(t.editButton, "Edit");
         g_signal_connect(t.editButton, "clicked", G_CALLBACK(viewDropdownMenu), nullptr);

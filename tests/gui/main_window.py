@@ -6,6 +6,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib"))
 from harness import Checks, Session, TestFailure, settings_file  # noqa: E402
+from layout_file import layout  # noqa: E402
 
 CORVAN, SOURCE = sys.argv[1], sys.argv[2]
 checks = Checks()
@@ -76,8 +77,17 @@ def advanced_items_hidden():
             check(st["toolbar"][label] is None, "no %s button in the small style" % label)
 
 
+def on_screen(rects, width=320, height=240):
+    return all(r is not None and r[0] >= 0 and r[1] >= 0 and r[0] + r[2] <= width and
+               r[1] + r[3] <= height for r in rects)
+
+
 def large_style_buttons():
-    with Session(CORVAN, SOURCE, icon_style=1,
+    quilt = layout(extents=[(0, 0), (40, 0), (40, 20), (0, 20)],
+                   boxes=[[(2, 17), (18, 17), (18, 3), (2, 3)]],
+                   patterns=[("square", [(0, 0), (2, 0), (2, 2), (0, 0)], [0])],
+                   placements=[(0, 0, 2.0, 2.0)])
+    with Session(CORVAN, SOURCE, icon_style=1, files={"Layout/quilt.qlf": quilt},
                  settings=settings_file(advanced=1, stitch_buttons=1)) as s:
         st = s.wait_for(lambda l: l.get("screen") == "ExtentsSetup", what="first screen")
         for label in ("Edit", "Stitch On/Off", "Needle Up"):
@@ -85,6 +95,36 @@ def large_style_buttons():
         check(st["toolbar"]["Stitch On/Off"]["visible"] and st["toolbar"]["Needle Up"]["visible"],
               "stitch buttons shown when switched on with advanced features")
         check(not st["toolbar"]["Edit"]["sensitive"], "Edit follows Start's bit")
+
+        # The menu row on the 320 x 40 screen row, nothing under anything else; the buttons
+        # without room there are in the toolbar's overflow menu, Edit too.
+        st = s.open_layout("quilt.qlf")
+        row = sorted([st["widgets"][k] for k in ("home", "edit", "view", "stitch")] +
+                     [b["rect"] for b in st["toolbar"].values() if b["rect"]])
+        check(on_screen(row, height=40) and all(a[0] + a[2] <= b[0] for a, b in zip(row, row[1:]))
+              and st["toolbar"]["Start"]["rect"], "menu row side by side on the screen: %s" % row)
+        s.tap(317, 20)
+        items = s.wait_for(lambda l: "Edit" in l["items"], event="menu",
+                           what="the overflow menu")["items"]
+        names = {"Lock X": "H", "Lock Y": "V"}
+        missing = [k for k, b in st["toolbar"].items()
+                   if not b["rect"] and names.get(k, k) not in items]
+        check(not missing and on_screen(i["rect"] for i in items.values()),
+              "overflow menu on screen, holding %s (missing %s)" % (sorted(items), missing))
+        # Its Edit opens the pattern menu, two columns that lie whole on the screen.
+        s.choose("Edit", items)
+        items = s.wait_for(lambda l: "Properties" in l["items"], event="menu",
+                           what="the pattern menu")["items"]
+        check(len(items) == 12 and on_screen(i["rect"] for i in items.values()),
+              "pattern menu on the screen: %s" % items)
+        s.xdotool("key", "Escape")
+
+        # The Updates page: every button on the screen with its whole label.
+        check(s.activate("Setup"), "Setup chosen")
+        s._until(lambda: [l for l in s.probes() if l.get("event") == "updates"], 20, "Updates")
+        page = [l for l in s.probes() if l.get("event") == "updates"][-1]["widgets"]
+        check(len(page) == 6 and on_screen(b["rect"] for b in page.values()) and
+              all(b["textFits"] for b in page.values()), "Updates page fits: %s" % page)
 
 
 def pattern_select_screen():

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 
 #include "base/interface.h"
@@ -256,6 +257,20 @@ void StitchingRun::SetUp()
     };
 }
 
+bool StitchingRun::InView() const
+{
+    return !ui->screens.empty() && ui->screens.back() == Screen::StitchingView;
+}
+
+void StitchingRun::AtViewEvent(int n, std::function<void()> act)
+{
+    auto passes = std::make_shared<int>(0);
+    onEvents = [this, n, passes, act = std::move(act)] {
+        if (InView() && ++*passes == n)
+            act();
+    };
+}
+
 void StitchingRun::TearDown()
 {
     onEvents = nullptr;
@@ -314,6 +329,14 @@ int StitchingRun::PlaceSlot(int slot, float x, float y)
 {
     EXPECT_NE(NewPatternLayoutNode(slot, -1, 0, x, y), nullptr);
     return slot;
+}
+
+Pts LongZigzag(int teeth)
+{
+    Pts pts;
+    for (int i = 0; i <= 2 * teeth; ++i)
+        pts.emplace_back(0.1f * static_cast<float>(i), (i % 2) ? 0.2f : 0.0f);
+    return pts;
 }
 
 }  // namespace runtest

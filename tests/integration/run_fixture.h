@@ -18,6 +18,15 @@ namespace runtest {
 
 using Pts = std::vector<std::pair<float, float>>;
 
+// The run's first two questions.
+inline const char* const kStart =
+    "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
+inline const char* const kBobbin =
+    "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK";
+
+// A zigzag of `teeth` teeth, 0.2 inch each, 0.2 inch high (inches).
+Pts LongZigzag(int teeth);
+
 // One move the simulator received, with the speed in force when it came.
 struct SimMove {
     long x_thou = 0;  // as sent, hundred-thousandths / 100
@@ -77,6 +86,10 @@ protected:
     // The same with new strokes ("c s") before the given 0-based points.
     int PlaceWithStrokes(const Pts& points_inch, const std::vector<int>& strokesBefore, float x,
                          float y);
+    // True while the stitching view is the screen shown.
+    bool InView() const;
+    // Sets onEvents to do `act` once, at the n-th pass of pending events on the stitching view.
+    void AtViewEvent(int n, std::function<void()> act);
     // Takes a copy of the prepared path (points in thousandths) when the run prepares it.
     Pts preparedPath;
     // Called at every pass of pending events of the run (the operator's hand).

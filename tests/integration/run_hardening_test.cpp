@@ -24,24 +24,11 @@ using namespace runtest;
 
 namespace {
 
-const char* const kStart =
-    "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
-const char* const kBobbin =
-    "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK";
 const char* const kMoveToBreak = "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.";
 const char* const kRestartHere = "IS THIS WHERE YOU WANT TO RESTART?";
 const char* const kPullUpAfterBreak = "PULL UP THE BOBBIN THREAD.\nPRESS OK TO CONTINUE THE PATTERN.";
 
 const Pts kZigzag = {{0, 0}, {0.3f, 0}, {0.6f, 0.3f}, {0.9f, 0}, {1.2f, 0}};
-
-// A zigzag of `teeth` teeth, 0.2 inch each, 0.2 inch high.
-Pts LongZigzag(int teeth)
-{
-    Pts pts;
-    for (int i = 0; i <= 2 * teeth; ++i)
-        pts.emplace_back(0.1f * static_cast<float>(i), (i % 2) ? 0.2f : 0.0f);
-    return pts;
-}
 
 class RunHardening : public StitchingRun {
 protected:
@@ -52,7 +39,6 @@ protected:
             return "axes never released";
         return sim->Control("hand " + std::to_string(x) + " " + std::to_string(y));
     }
-    bool InView() const { return !ui->screens.empty() && ui->screens.back() == Screen::StitchingView; }
 };
 
 }  // namespace
@@ -395,11 +381,7 @@ TEST_F(StopDuringNeedle, BeforeTheRestartQuestionAsksNothingMore)
     ASSERT_TRUE(StartSim());
     Place(LongZigzag(20), 1, 1);
     ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
-    int eventsInView = 0;
-    onEvents = [&] {
-        if (InView() && ++eventsInView == 5)
-            OnBtnPauseToggled(true);
-    };
+    AtViewEvent(5, [&] { OnBtnPauseToggled(true); });
     startButtonReleased();
     ASSERT_TRUE(runWidgets.pauseToggle);
 
@@ -456,11 +438,7 @@ TEST_F(RunHardening, WithStitchingOffTheRunAndItsRestartStreamAtTheStitchingSpee
     Place(LongZigzag(20), 1, 1);
     runWidgets.stitchingToggle = false;
     ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
-    int eventsInView = 0;
-    onEvents = [&] {
-        if (InView() && ++eventsInView == 5)
-            OnBtnPauseToggled(true);
-    };
+    AtViewEvent(5, [&] { OnBtnPauseToggled(true); });
     startButtonReleased();
     onEvents = nullptr;
     ASSERT_TRUE(runWidgets.pauseToggle);

@@ -23,11 +23,6 @@ using namespace runtest;
 
 namespace {
 
-const char* const kStart =
-    "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
-const char* const kBobbin =
-    "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK";
-
 const Pts kZigzag = {{0, 0}, {0.3f, 0.3f}, {0.6f, 0}, {0.9f, 0.3f}, {1.2f, 0}};
 
 // What the operator does while the dialog is open; returns the dialog's response.

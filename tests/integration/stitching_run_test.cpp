@@ -19,22 +19,8 @@ using namespace runtest;
 
 namespace {
 
-const char* const kStart =
-    "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
-const char* const kBobbin =
-    "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK";
-
 // A zigzag of five points, 1.2 inch wide.
 const Pts kZigzag = {{0, 0}, {0.3f, 0.3f}, {0.6f, 0}, {0.9f, 0.3f}, {1.2f, 0}};
-
-// A zigzag of `teeth` teeth, 0.2 inch each, 0.2 inch high.
-Pts LongZigzag(int teeth)
-{
-    Pts pts;
-    for (int i = 0; i <= 2 * teeth; ++i)
-        pts.emplace_back(0.1f * static_cast<float>(i), (i % 2) ? 0.2f : 0.0f);
-    return pts;
-}
 
 bool InRun() { return runActive == 1; }
 
@@ -156,12 +142,7 @@ TEST_F(StitchingRun, PauseAndResumeSendEveryPointOnce)
     ASSERT_TRUE(StartSim());
     Place(LongZigzag(40), 1, 1);
     ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
-    int eventsInView = 0;
-    onEvents = [&] {
-        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
-            ++eventsInView == 30)
-            OnBtnPauseToggled(true);
-    };
+    AtViewEvent(30, [&] { OnBtnPauseToggled(true); });
 
     startButtonReleased();
 
@@ -222,12 +203,7 @@ TEST_F(StitchingRun, StopInTheMiddleLeavesTheMachineIdle)
     ASSERT_TRUE(StartSim());
     Place(LongZigzag(20), 1, 1);
     ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
-    int eventsInView = 0;
-    onEvents = [&] {
-        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
-            ++eventsInView == 25)
-            stopButtonReleased();
-    };
+    AtViewEvent(25, [&] { stopButtonReleased(); });
     startButtonReleased();
 
     EXPECT_EQ(runActive, 0);
@@ -258,12 +234,7 @@ protected:
         ASSERT_TRUE(StartSim());
         Place(LongZigzag(40), 1, 1);
         ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
-        int eventsInView = 0;
-        onEvents = [&] {
-            if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
-                ++eventsInView == 40)
-                OnBtnPauseToggled(true);
-        };
+        AtViewEvent(40, [&] { OnBtnPauseToggled(true); });
         onMessage = [this, handAt](const std::string& text) {
             if (text.rfind("MOVE YOUR MACHINE", 0) == 0)
                 handAnswer = PushByHand(handAt);
@@ -358,12 +329,7 @@ TEST_F(StitchingRun, ErrorStatusStopsTheRunWithTheTextForItsCode)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);
         ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK).Expect(c.second, RESPONSE_OK);
-        int eventsInView = 0;
-        onEvents = [&] {
-            if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView &&
-                ++eventsInView == 5)
-                sim->Control("error " + std::to_string(c.first));
-        };
+        AtViewEvent(5, [&] { sim->Control("error " + std::to_string(c.first)); });
         startButtonReleased();
         EXPECT_EQ(runActive, 0);
         EXPECT_EQ(runCompleted, 0);
@@ -379,7 +345,7 @@ TEST_F(StitchingRun, RefusedAndUnansweredMovesAreSentAgainNothingSkipped)
     ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
     int eventsInView = 0;
     onEvents = [&] {
-        if (!ui->screens.empty() && ui->screens.back() == Screen::StitchingView) {
+        if (InView()) {
             ++eventsInView;
             if (eventsInView == 3)
                 sim->Control("nak 3");
@@ -427,13 +393,7 @@ TEST_F(StitchingRun, StalledCarriageStopsTheRunWithoutAMessage)
     // The stall comes at the first pass of events on the stitching view: the buffer is full
     // and the controller still halted, so however slow this machine is, the path cannot be
     // over before the carriage sticks.
-    bool stalled = false;
-    onEvents = [&] {
-        if (!stalled && !ui->screens.empty() && ui->screens.back() == Screen::StitchingView) {
-            stalled = true;
-            ASSERT_EQ(sim->Control("stall on"), "ok");
-        }
-    };
+    AtViewEvent(1, [&] { ASSERT_EQ(sim->Control("stall on"), "ok"); });
     startButtonReleased();
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(runCompleted, 0);
@@ -448,13 +408,7 @@ TEST_F(StitchingRun, SilentLineStopsTheRunInsteadOfHanging)
     ui->Expect(kStart, RESPONSE_OK).Expect(kBobbin, RESPONSE_OK);
     // Silent from the first pass of events on the stitching view, before the controller is
     // resumed: the path cannot end before the line goes quiet.
-    bool silenced = false;
-    onEvents = [&] {
-        if (!silenced && !ui->screens.empty() && ui->screens.back() == Screen::StitchingView) {
-            silenced = true;
-            ASSERT_EQ(sim->Control("silent on"), "ok");
-        }
-    };
+    AtViewEvent(1, [&] { ASSERT_EQ(sim->Control("silent on"), "ok"); });
     startButtonReleased();
     EXPECT_EQ(runActive, 0);
     EXPECT_EQ(runCompleted, 0);

@@ -13,18 +13,6 @@
 
 using namespace runtest;
 
-namespace {
-
-Pts LongZigzag(int teeth)
-{
-    Pts pts;
-    for (int i = 0; i <= 2 * teeth; ++i)
-        pts.emplace_back(0.1f * static_cast<float>(i), (i % 2) ? 0.2f : 0.0f);
-    return pts;
-}
-
-}  // namespace
-
 TEST_F(StitchingRun, EnduranceRunRefusesWithoutThePasswordOrAPattern)
 {
     ASSERT_TRUE(StartSim());
