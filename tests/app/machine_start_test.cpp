@@ -13,6 +13,7 @@
 #include "support/pty_pair.h"
 #include "support/scripted_peer.h"
 #include "support/scripted_ui.h"
+#include "support/settings_kept.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -46,6 +47,7 @@ const std::string kConstants = Constants({31, 7, 32, 6, 45, 90, 110, 44});
 TEST(StartWithController, NoFileYieldsTheControllersRecordsOnly)
 {
     TempDir dir;
+    SettingsKept kept;
     PtyPair pty;
     ASSERT_GE(OpenPort(), 0);
     ScriptedPeer peer(pty, {{8, kConstants}, {1, Bytes({9, 55, 3, 2})}});
@@ -73,6 +75,7 @@ TEST(StartWithController, NoFileYieldsTheControllersRecordsOnly)
 TEST(StartWithController, FileKeepsItsOwnRecordsAndFollowsTheController)
 {
     TempDir dir;
+    SettingsKept kept;
     std::string old(104, '\0');
     for (int record = 0; record < 26; ++record) {
         int32_t v = 1000 + record;
@@ -111,6 +114,7 @@ TEST(StartWithController, FileKeepsItsOwnRecordsAndFollowsTheController)
 TEST(StartWithController, LoadingTakesTheControllerBranchAndAppliesTheRules)
 {
     TempDir dir;
+    SettingsKept kept;
     PtyPair pty;
     ASSERT_GE(OpenPort(), 0);
     ScriptedPeer peer(pty, {{8, kConstants}, {1, Bytes({9, 60, 3, 2})}});
@@ -129,6 +133,7 @@ TEST(StartWithController, LoadingTakesTheControllerBranchAndAppliesTheRules)
 TEST(StartWithController, SilentControllerChangesNothing)
 {
     TempDir dir;
+    SettingsKept kept;
     PtyPair pty;
     ASSERT_GE(OpenPort(), 0);
     ScriptedUi ui;

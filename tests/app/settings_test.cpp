@@ -10,6 +10,7 @@
 
 #include "base/settings.h"
 #include "app/settings_load.h"
+#include "support/settings_kept.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -129,6 +130,7 @@ TEST(SettingsFile, RefusesRecordsOutsideTheFileAndUnwritableFiles)
 TEST(SettingsLoad, FirstStartWritesTheDefaultsFile)
 {
     TempDir dir;
+    SettingsKept kept;
     testing::internal::CaptureStdout();
     EXPECT_EQ(LoadSettings(), SettingsSource::Defaults);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -156,6 +158,7 @@ TEST(SettingsLoad, FirstStartWritesTheDefaultsFile)
 TEST(SettingsLoad, ShortFileIsCompletedOnDiskForTheNextStart)
 {
     TempDir dir;
+    SettingsKept kept;
     std::string first11;
     for (int v : {3, 90, 12, 55, 31, 9, 32, 10, 41, 42, 101})
         first11 += IntWord(v);
@@ -195,6 +198,7 @@ TEST(SettingsLoad, EmptyOrOddLengthFilesUseTheMissingRecordValues)
 {
     {
         TempDir dir;
+    SettingsKept kept;
         dir.Write("defaults.mrv", "");
         EXPECT_EQ(LoadQuietly(), SettingsSource::File);
         std::string file = dir.Read("defaults.mrv");
@@ -221,6 +225,7 @@ TEST(SettingsLoad, EmptyOrOddLengthFilesUseTheMissingRecordValues)
 TEST(SettingsLoad, RangeRulesClampAbsurdValuesButNotTheIntegerRecords)
 {
     TempDir dir;
+    SettingsKept kept;
     std::string file = FirstStartFile();
     auto put = [&](int record, const std::string& word) { file.replace(4 * record, 4, word); };
     put(REC_SPEED, IntWord(-5));
@@ -282,6 +287,7 @@ TEST(SettingsLoad, RangeRulesClampAbsurdValuesButNotTheIntegerRecords)
 TEST(SettingsLoad, NotANumberGetsItsFallbackAndStaysInTheFile)
 {
     TempDir dir;
+    SettingsKept kept;
     std::string file = FirstStartFile();
     for (SettingsRecord record : {REC_X_MARGIN, REC_Y_MARGIN, REC_JUMP_STITCH, REC_ACCELERATION, REC_CURVATURE,
                        REC_MOVE_INCREMENT, REC_NEEDLE_UP_PRESS, REC_NEEDLE_UP_TIME,

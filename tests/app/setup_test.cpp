@@ -13,6 +13,7 @@
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
 #include "support/scripted_ui.h"
+#include "support/settings_kept.h"
 #include "support/small_layouts.h"
 #include "support/temp_dir.h"
 
@@ -32,6 +33,7 @@ struct SetupTest : ::testing::Test {
         ResetProcessHooks();
     }
     TempDir dir;
+    SettingsKept kept;
     ScriptedUi ui;
     std::vector<int> exits;
     int reboots = 0, syncs = 0;
@@ -100,6 +102,7 @@ TEST_F(SetupTest, RestartKeepsAnUnsavedLayout)
     EXPECT_TRUE(exits.empty());
 
     // Nothing laid out: nothing to keep.
+    ResetLayout();  // whatever earlier cases in the same process laid out
     ui.Expect(question, RESPONSE_OK);
     EXPECT_TRUE(RestartProgram());
     EXPECT_EQ(exits, std::vector<int>{0});

@@ -15,6 +15,7 @@
 #include "files/file_manager.h"
 #include "files/file_ops.h"
 #include "import/import_test_util.h"
+#include "support/restore_on_exit.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -221,6 +222,9 @@ TEST(CopyFlow, EntriesTheStickAndTheDestinationAreChecked)
 {
     TempDir dir;
     ScriptedUi ui;
+    // The choices and the hook counting into this frame end with the case.
+    RestoreOnExit keepSource(radioSourceCurrentVal), keepDestination(radioDestinationCurrentVal);
+    RestoreOnExit keepProcessHooks(processHooks);
     int syncs = 0;
     processHooks.syncFileSystems = [&]() { ++syncs; };
     dir.Write("patterns/a.qcc", kOldPattern);

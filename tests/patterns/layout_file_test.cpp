@@ -14,6 +14,7 @@
 #include "patterns/layout_file.h"
 #include "patterns/pattern.h"
 #include "patterns/pattern_box.h"
+#include "support/restore_on_exit.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -262,6 +263,7 @@ TEST(LayoutFileRefusals, TruncationAtBoundariesLoadsTheRecordsBeforeAndInsideIsA
         dir.Write(name, full.substr(0, cut));                              // than truncated ones
         ui.messages.clear();
         int loaded = LoadLayout(dir / name, kDiscardCurrentLayout, kSkipQuestion);
+        CloseWaitingWindow(waitWindow);  // as the menus that load do
         // Cut after a record, or only its terminator missing: the records before load.
         bool whole = false;
         for (size_t end : ends)
@@ -476,6 +478,7 @@ TEST(LayoutFileLoad, ReadingGivesUpAfterFiveSecondsWithoutAWindow)
     ASSERT_EQ(SaveLayout(dir / "slow", kOverwriteWithoutAsking, kNameIsPath), 1);
     static double now;
     now = 0;
+    RestoreOnExit keepClock(layoutClockForTest);
     layoutClockForTest = [] { return now += 1.0; };  // each record takes a second
     ScriptedUi ui;
     testing::internal::CaptureStdout();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "patterns/pattern.h"
+#include "support/restore_on_exit.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -300,6 +301,7 @@ TEST_F(PatternFileTest, BadInputIsSkippedOrRefused)
 
 TEST(PatternListTest, SlotsAndCounts)
 {
+    FreePatternList(patternList);  // as at start-up, whatever earlier cases loaded
     EXPECT_EQ(GetNextPattern(), -1);  // no list yet
     EXPECT_EQ(GetPattern(0), nullptr);
     NewPatternList();
@@ -338,7 +340,9 @@ TEST(PatternListTest, SlotsAndCounts)
 TEST(PatternListTest, RefreshRedrawsThumbnailsThroughTheHook)
 {
     NewPatternList();
-    static int drawn = 0;
+    static int drawn;
+    drawn = 0;
+    RestoreOnExit keepHook(patternThumbnailHook);  // the view's, when it is linked in
     patternThumbnailHook = [](const Pattern*) {
         ++drawn;
         return gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 4, 4);
@@ -357,7 +361,6 @@ TEST(PatternListTest, RefreshRedrawsThumbnailsThroughTheHook)
     g_object_unref(old);
     EXPECT_FLOAT_EQ(p->width, 2);
     FreePatternList(patternList);  // releases the thumbnail too (ASan checks)
-    patternThumbnailHook = nullptr;
 }
 
 TEST_F(PatternFileTest, SaveAsAsksForTheNameAndBeforeOverwriting)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/message_windows.h"
+
 ScriptedUi::ScriptedUi()
 {
     ResetUiHooks();
@@ -77,6 +79,10 @@ ScriptedUi::~ScriptedUi()
 {
     for (const auto& e : expected_)
         ADD_FAILURE() << "expected message never shown: " << e.text;
+    // A waiting window left to the caller to close (LoadLayout's) goes with the seam that
+    // showed it; a later test would otherwise poll it for Cancel.
+    if (waitWindow != nullptr && waitWindow->window != nullptr)
+        CloseWaitingWindow(waitWindow);
     ResetUiHooks();
 }
 

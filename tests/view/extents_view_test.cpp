@@ -13,6 +13,7 @@
 #include "support/temp_dir.h"
 #include "view/capture.h"
 #include "view/extents_view.h"
+#include "view/pattern_view.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ struct Picture {
     {
         confirm_button_size = 32;
         icon_style = 0;
+        zoomAll = 0;  // the scale each case sets is the one drawn with
         InitPatternBox();
     }
     ~Picture()
