@@ -305,6 +305,9 @@ TEST(SimulatorStitching, ButtonMachineConfirmsOnlyAFullNeedleCycle)
     PseudoButtonPress(ControllerCommand::ButtonNeedleUp, BUTTON_PRESSED, BUTTON_RELEASED, 50, 0);
     EXPECT_EQ(PauseForNeedle(), 1);
     std::vector<std::string> journal = sim.NewJournal();
+    ASSERT_GE(journal.size(), 2u);
+    EXPECT_EQ(journal[0], "Button I 1");
+    EXPECT_EQ(journal[1], "Button I 0") << "the release names the same button";
     EXPECT_GT(CountOf(journal, "NeedlePoll -> 0"), 0);
     EXPECT_EQ(journal.back(), "NeedlePoll -> 1");
 
