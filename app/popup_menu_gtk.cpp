@@ -134,6 +134,19 @@ void LayOutMenu(GtkWidget* menu, int columns)
 
 }  // namespace
 
+namespace {
+
+// These menus open once the finger has lifted (a long press on the view, a toolbar button),
+// so no release is left over to guard against. Given the opening event's time, GTK would
+// ignore every tap on an item in the first half second after it, and a quick quilter's tap
+// on a menu that opened under her finger would do nothing.
+void PopUp(GtkWidget* menu, GtkMenuPositionFunc place)
+{
+    gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, place, nullptr, 0, 0);
+}
+
+}  // namespace
+
 void FitMenuToScreen(GtkWidget* menu, int room)
 {
     const bool twoColumns = g_object_get_data(G_OBJECT(menu), "two-columns") != nullptr;
@@ -182,8 +195,7 @@ void CreatePopupMenu(int x, int y)
     AddItem(menu, "Properties", G_CALLBACK(OnProperties), x, y);
     gtk_widget_show_all(menu);
     FitMenuToScreen(menu, screen_height);
-    gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, placeMenu, nullptr, 0,
-                   gtk_get_current_event_time());
+    PopUp(menu, placeMenu);
 }
 
 void ShowPopupMenu(int x, int y)
@@ -198,6 +210,5 @@ void ShowPopupMenu(int x, int y)
     g_signal_connect(item, "activate", G_CALLBACK(OnAddPatternItem), nullptr);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
     gtk_widget_show_all(menu);
-    gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, nullptr, nullptr, 0,
-                   gtk_get_current_event_time());
+    PopUp(menu, nullptr);
 }
